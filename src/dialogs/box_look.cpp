@@ -1,0 +1,116 @@
+#include "dialogs/box_look.h"
+
+#include <algorithm>
+
+#include "console/primitives.h"
+
+namespace lexfray {
+
+namespace {
+
+constexpr int kTabWidth = 8;
+constexpr int kButtonGap = 3;
+
+// Pushes line, wrapped at width, breaking at the last blank that fits.
+void PushWrapped(std::vector<std::string>& lines, std::string line, int width) {
+  while (static_cast<int>(line.size()) > width) {
+    std::size_t cut = line.rfind(' ', static_cast<std::size_t>(width));
+    if (cut == std::string::npos || cut == 0) cut = static_cast<std::size_t>(width);
+    lines.push_back(line.substr(0, cut));
+    std::size_t next = cut;
+    while (next < line.size() && line[next] == ' ') ++next;
+    line.erase(0, next);
+  }
+  lines.push_back(std::move(line));
+}
+
+std::string ButtonText(const Button& button) { return "[ " + button.label + " ]"; }
+
+}  // namespace
+
+std::vector<std::string> LayoutText(std::string_view text, int width) {
+  width = std::max(width, 1);
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    bool escape = c == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 't');
+    char effective = escape ? (text[i + 1] == 'n' ? '\n' : '\t') : c;
+    if (escape) ++i;
+    if (effective == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (effective == '\n' || effective == '\r') {
+      PushWrapped(lines, std::move(line), width);
+      line.clear();
+    } else if (effective == '\t') {
+      line.append(static_cast<std::size_t>(kTabWidth - static_cast<int>(line.size()) % kTabWidth),
+                  ' ');
+    } else {
+      line.push_back(effective);
+    }
+  }
+  PushWrapped(lines, std::move(line), width);
+  return lines;
+}
+
+BoxRect CentredBox(int innerWidth, int innerHeight) {
+  innerWidth = std::clamp(innerWidth, 1, kColumns - 2);
+  innerHeight = std::clamp(innerHeight, 0, kRows - 2);
+  int left = (kColumns - (innerWidth + 2)) / 2 + 1;
+  int top = (kRows - (innerHeight + 2)) / 2 + 1;
+  return {top, left, top + innerHeight + 1, left + innerWidth + 1};
+}
+
+void DrawFrame(Screen& screen, const BoxRect& box, std::string_view title) {
+  DrawBox(screen, box.top, box.left, box.bottom, box.right, kDoubleLine, look::kFrameFg, look::kBg);
+  if (title.empty()) return;
+  std::string shown = " " + std::string(title.substr(0, static_cast<std::size_t>(
+                                                            std::max(box.InnerWidth() - 2, 0)))) +
+                      " ";
+  int column = box.left + 1 + (box.InnerWidth() - static_cast<int>(shown.size())) / 2;
+  PrintAt(screen, shown, look::kTitleFg, look::kBg, box.top, column);
+}
+
+void DrawBoxLine(Screen& screen, const BoxRect& box, int row, int indent, std::string_view text,
+                 int fg, int bg) {
+  int room = std::max(box.InnerWidth() - indent, 0);
+  PrintAt(screen, text.substr(0, static_cast<std::size_t>(room)), fg, bg, row,
+          box.InnerLeft() + indent);
+}
+
+IconMark IconFor(int iconCode) {
+  switch (iconCode) {
+    case 32514: return {'?', kLightCyan};
+    case 32515: return {'!', kYellow};
+    case 32516: return {'i', kLightCyan};
+    case 32518: return {'X', kLightRed};
+    default: return {};
+  }
+}
+
+int ButtonsWidth(const std::vector<Button>& buttons) {
+  int width = 0;
+  for (const Button& button : buttons) width += static_cast<int>(ButtonText(button).size());
+  return width + kButtonGap * std::max(static_cast<int>(buttons.size()) - 1, 0);
+}
+
+std::vector<ButtonSpan> DrawButtons(Screen& screen, const BoxRect& box, int row,
+                                    const std::vector<Button>& buttons, int focused) {
+  std::vector<ButtonSpan> spans;
+  int column = box.InnerLeft() + (box.InnerWidth() - ButtonsWidth(buttons)) / 2;
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    std::string text = ButtonText(buttons[i]);
+    bool focus = static_cast<int>(i) == focused;
+    int fg = focus ? look::kFocusFg : look::kButtonFg;
+    int bg = focus ? look::kFocusBg : look::kButtonBg;
+    PrintAt(screen, text, fg, bg, row, column);
+    std::size_t hot = buttons[i].label.find(buttons[i].hotKey);
+    if (!focus && hot != std::string::npos)
+      screen.Recolour(row, column + 2 + static_cast<int>(hot), 1, look::kHotKeyFg, bg);
+    int width = static_cast<int>(text.size());
+    spans.push_back({row, column, column + width - 1});
+    column += width + kButtonGap;
+  }
+  return spans;
+}
+
+}  // namespace lexfray

@@ -1,0 +1,158 @@
+#include "dialogs/list_box.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "dialogs/box_look.h"
+
+namespace lexfray {
+
+namespace {
+
+constexpr int kMargin = 2;
+constexpr int kMaxPromptRows = 4;
+constexpr int kMaxVisible = 12;
+constexpr unsigned char kMoreAbove = 0x1E;  // CP437 up triangle
+constexpr unsigned char kMoreBelow = 0x1F;  // CP437 down triangle
+constexpr int kEntryFg = kBrightWhite;
+constexpr int kSelectedFg = kBlack;
+constexpr int kSelectedBg = kLightCyan;
+
+class ListView {
+ public:
+  ListView(std::string_view prompt, std::string_view title, const std::vector<std::string>& entries)
+      : entries_(entries), title_(title) {
+    prompt_ = LayoutText(prompt, look::kMaxInnerWidth - 2 * kMargin);
+    if (static_cast<int>(prompt_.size()) > kMaxPromptRows) prompt_.resize(kMaxPromptRows);
+    visible_ = std::clamp(static_cast<int>(entries_.size()), 1, kMaxVisible);
+    int widest = static_cast<int>(title_.size()) + 4;
+    for (const std::string& line : prompt_) widest = std::max(widest, static_cast<int>(line.size()) + 2 * kMargin);
+    for (const std::string& entry : entries_)
+      widest = std::max(widest, static_cast<int>(entry.size()) + 2 * kMargin + 2);
+    int promptRows = static_cast<int>(prompt_.size());
+    box_ = CentredBox(std::min(widest, look::kMaxInnerWidth), promptRows + visible_ + 2);
+    firstRow_ = box_.top + promptRows + 2;
+  }
+
+  int count() const { return static_cast<int>(entries_.size()); }
+  int selected() const { return selected_; }
+
+  void Select(int index) {
+    if (entries_.empty()) return;
+    selected_ = std::clamp(index, 0, count() - 1);
+    if (selected_ < top_) top_ = selected_;
+    if (selected_ >= top_ + visible_) top_ = selected_ - visible_ + 1;
+  }
+
+  int visible() const { return visible_; }
+
+  // The entry under a click, or -1.
+  int EntryAt(int row, int column) const {
+    if (column <= box_.left || column >= box_.right) return -1;
+    int index = top_ + (row - firstRow_);
+    if (row < firstRow_ || row >= firstRow_ + visible_ || index >= count()) return -1;
+    return index;
+  }
+
+  // The next entry after the selected one that starts with the letter, going round.
+  int NextStartingWith(int key) const {
+    int wanted = std::toupper(key);
+    for (int step = 1; step <= count(); ++step) {
+      int index = (selected_ + step) % count();
+      const std::string& entry = entries_[static_cast<std::size_t>(index)];
+      if (!entry.empty() && std::toupper(static_cast<unsigned char>(entry[0])) == wanted) return index;
+    }
+    return -1;
+  }
+
+  void DrawAll(Screen& screen) const {
+    DrawFrame(screen, box_, title_);
+    int row = box_.top + 1;
+    for (const std::string& line : prompt_) DrawBoxLine(screen, box_, row++, kMargin, line);
+    DrawEntries(screen);
+  }
+
+  void DrawEntries(Screen& screen) const {
+    int width = box_.InnerWidth() - 2 * kMargin + 2;
+    for (int i = 0; i < visible_; ++i) {
+      int index = top_ + i;
+      std::string text = index < count() ? " " + entries_[static_cast<std::size_t>(index)] : "";
+      text.resize(static_cast<std::size_t>(std::max(width, 0)), ' ');
+      bool chosen = index == selected_ && index < count();
+      DrawBoxLine(screen, box_, firstRow_ + i, kMargin - 1, text, chosen ? kSelectedFg : kEntryFg,
+                  chosen ? kSelectedBg : look::kBg);
+    }
+    DrawScrollMarks(screen);
+  }
+
+ private:
+  void DrawScrollMarks(Screen& screen) const {
+    std::string above(1, top_ > 0 ? static_cast<char>(kMoreAbove) : ' ');
+    std::string below(1, top_ + visible_ < count() ? static_cast<char>(kMoreBelow) : ' ');
+    DrawBoxLine(screen, box_, firstRow_, box_.InnerWidth() - 1, above, kYellow);
+    DrawBoxLine(screen, box_, firstRow_ + visible_ - 1, box_.InnerWidth() - 1, below, kYellow);
+  }
+
+  const std::vector<std::string>& entries_;
+  std::string title_;
+  std::vector<std::string> prompt_;
+  BoxRect box_{};
+  int visible_ = 1;
+  int firstRow_ = 0;
+  int top_ = 0;
+  int selected_ = 0;
+};
+
+// Moves the selection for a navigation key; false for keys that do not navigate.
+bool Navigate(ListView& view, int key) {
+  switch (key) {
+    case kKeyUp: view.Select(view.selected() - 1); return true;
+    case kKeyDown: view.Select(view.selected() + 1); return true;
+    case kKeyPageUp: view.Select(view.selected() - view.visible()); return true;
+    case kKeyPageDown: view.Select(view.selected() + view.visible()); return true;
+    case kKeyHome: view.Select(0); return true;
+    case kKeyEnd: view.Select(view.count() - 1); return true;
+    default: break;
+  }
+  if (key < 256 && std::isalnum(key)) {
+    int next = view.NextStartingWith(key);
+    if (next >= 0) view.Select(next);
+    return true;
+  }
+  return false;
+}
+
+// The chosen entry's index, or -1 when the box is cancelled.
+int RunList(Io& io, ListView& view) {
+  for (;;) {
+    view.DrawEntries(io.screen);
+    InputEvent event = WaitForInput(io);
+    if (event.kind == InputEvent::Kind::kClick) {
+      int hit = view.EntryAt(event.row, event.column);
+      if (hit >= 0) return hit;
+    } else if (event.key == kKeyEscape) {
+      return -1;
+    } else if (event.key == kKeyEnter) {
+      if (view.count() > 0) return view.selected();
+    } else {
+      Navigate(view, event.key);
+    }
+  }
+}
+
+}  // namespace
+
+std::string ConsoleListBox(Io& io, int /*style*/, std::string_view prompt, std::string_view title,
+                           const std::vector<std::string>& entries, int resultForm) {
+  ListView view(prompt, title, entries);
+  Screen::Snapshot saved = io.screen.Save();
+  io.screen.SetCursorVisible(false);
+  view.DrawAll(io.screen);
+  int chosen = RunList(io, view);
+  io.screen.Restore(saved);
+  if (chosen < 0) return {};
+  if (resultForm == kListReturnsPosition) return std::to_string(chosen + 1);
+  return entries[static_cast<std::size_t>(chosen)];
+}
+
+}  // namespace lexfray

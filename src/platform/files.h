@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lexfray {
+
+// Whole-file operations. Each names the file and the reason in *error when it fails.
+
+// The file's bytes, or nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error = nullptr);
+
+// The file's bytes, creating it empty when it is missing (a viewer of a missing document
+// leaves the empty file behind).
+std::string ReadOrCreateFile(const std::string& path);
+
+// Creates or truncates the file and writes bytes into it.
+bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// Copies from over to through a temporary file in to's folder and a rename, so that to is
+// either its old self or a whole copy, never half of one.
+bool CopyFileReplacing(const std::string& from, const std::string& to,
+                       std::string* error = nullptr);
+
+bool RemoveFile(const std::string& path);
+
+// True for an existing file without any write permission bit, or one this process may not
+// write: such a file is never replaced or written.
+bool IsReadOnly(const std::string& path);
+
+}  // namespace lexfray

@@ -1,0 +1,117 @@
+#include "platform/record_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace lexfray {
+
+namespace {
+
+std::string Reason(const char* what, const std::string& path) {
+  return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
+  while (size > 0) {
+    ssize_t done = ::pwrite(fd, data, size, offset);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    data += done;
+    size -= static_cast<std::size_t>(done);
+    offset += done;
+  }
+  return true;
+}
+
+std::int64_t ReadAll(int fd, std::uint8_t* data, std::size_t size, off_t offset) {
+  std::size_t got = 0;
+  while (got < size) {
+    ssize_t done = ::pread(fd, data + got, size - got, offset + static_cast<off_t>(got));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) break;
+    got += static_cast<std::size_t>(done);
+  }
+  return static_cast<std::int64_t>(got);
+}
+
+}  // namespace
+
+std::optional<RecordFile> RecordFile::Open(const std::string& path, std::size_t recordSize,
+                                           std::string* error) {
+  struct stat info {};
+  bool readOnly = ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0;
+  int fd = readOnly ? -1 : ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0664);
+  if (fd < 0 && (readOnly || errno == EACCES || errno == EROFS || errno == EPERM))
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error) *error = Reason("cannot open", path);
+    return std::nullopt;
+  }
+  return RecordFile(fd, path, recordSize);
+}
+
+RecordFile::RecordFile(int fd, std::string path, std::size_t recordSize)
+    : fd_(fd), path_(std::move(path)), recordSize_(recordSize) {}
+
+RecordFile::RecordFile(RecordFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      recordSize_(other.recordSize_),
+      error_(std::move(other.error_)) {}
+
+RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+    recordSize_ = other.recordSize_;
+    error_ = std::move(other.error_);
+  }
+  return *this;
+}
+
+// Don't retry close on EINTR: the descriptor is gone either way.
+RecordFile::~RecordFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void RecordFile::Fail(const char* what) { error_ = Reason(what, path_); }
+
+std::int64_t RecordFile::Count() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || info.st_size < 0) return 0;
+  return static_cast<std::int64_t>(info.st_size) / static_cast<std::int64_t>(recordSize_);
+}
+
+bool RecordFile::Read(std::int64_t n, std::span<std::uint8_t> record) {
+  if (n < 1 || record.size() < recordSize_) return false;
+  off_t offset = static_cast<off_t>((n - 1) * static_cast<std::int64_t>(recordSize_));
+  if (ReadAll(fd_, record.data(), recordSize_, offset) == static_cast<std::int64_t>(recordSize_))
+    return true;
+  Fail("cannot read");
+  return false;
+}
+
+std::int64_t RecordFile::ReadMany(std::int64_t first, std::int64_t count,
+                                  std::span<std::uint8_t> out) {
+  if (first < 1 || count <= 0) return 0;
+  std::size_t bytes = std::min(out.size(), static_cast<std::size_t>(count) * recordSize_);
+  off_t offset = static_cast<off_t>((first - 1) * static_cast<std::int64_t>(recordSize_));
+  return ReadAll(fd_, out.data(), bytes, offset) / static_cast<std::int64_t>(recordSize_);
+}
+
+bool RecordFile::Write(std::int64_t n, std::span<const std::uint8_t> record) {
+  if (n < 1 || record.size() < recordSize_) return false;
+  off_t offset = static_cast<off_t>((n - 1) * static_cast<std::int64_t>(recordSize_));
+  if (WriteAll(fd_, record.data(), recordSize_, offset)) return true;
+  Fail("cannot write");
+  return false;
+}
+
+}  // namespace lexfray

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace lexfray {
+
+// Guards against a second copy of the program in the same installation.
+class InstanceLock {
+ public:
+  virtual ~InstanceLock() = default;
+  // True when this process now holds the lock of the installation in folder; it is held
+  // until the process ends.
+  virtual bool Acquire(const std::string& folder) = 0;
+};
+
+// Starts other programs.
+class Launcher {
+ public:
+  virtual ~Launcher() = default;
+  // Runs the program at path with no arguments and no terminal of its own, and waits for
+  // its end without time limit. A program that cannot start returns at once.
+  virtual void RunAndWait(const std::string& path) = 0;
+  // Asks the desktop to open url in a browser, without waiting; a failure is not reported.
+  virtual void OpenInBrowser(const std::string& url) = 0;
+};
+
+}  // namespace lexfray
