@@ -1,1 +1,344 @@
-// The ncursesw backend.
+#include "platform/curses_terminal.h"
+
+#include <curses.h>
+#include <langinfo.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/curses_keys.h"
+#include "platform/curses_look.h"
+#include "platform/escape_sequences.h"
+#include "platform/terminal_signals.h"
+#include "platform/terminal_text.h"
+
+namespace lexfray {
+
+namespace {
+
+// xterm's title stack: the title the player had comes back when the program ends.
+constexpr std::string_view kPushTitle = "\033[22;0t";
+constexpr std::string_view kPopTitle = "\033[23;0t";
+// Mouse reporting off, in both forms curses may have turned on.
+constexpr std::string_view kMouseOff = "\033[?1006;1000l";
+constexpr std::size_t kLongestSequence = 32;
+
+// A terminfo string, empty when the terminal has none.
+std::string Capability(const char* name) {
+  const char* value = tigetstr(name);
+  if (value == nullptr || value == reinterpret_cast<const char*>(-1)) return {};
+  return WithoutPadding(value);
+}
+
+// True when nothing more can come from the terminal: it was closed or hung up.
+bool InputIsGone(int fd) {
+  pollfd poller{fd, POLLIN, 0};
+  return ::poll(&poller, 1, 0) == 1 && (poller.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+std::string NameOf(const char* type) {
+  const char* name = type ? type : std::getenv("TERM");
+  return name && *name ? name : "(none: TERM is not set)";
+}
+
+}  // namespace
+
+std::unique_ptr<CursesTerminal> CursesTerminal::Open(const TerminalDevice& device,
+                                                     std::string* error) {
+  std::setlocale(LC_ALL, "");
+  bool unicode = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  int inFd = fileno(device.in);
+  int outFd = fileno(device.out);
+  if (!::isatty(inFd) || !::isatty(outFd)) {
+    if (error) *error = "this game needs an interactive terminal for its input and output";
+    return nullptr;
+  }
+  InstallTerminalRestorer(inFd, outFd);
+  // The size always from the terminal itself: curses would take an exported LINES or
+  // COLUMNS instead, which goes stale at the first resize.
+  ::unsetenv("LINES");
+  ::unsetenv("COLUMNS");
+  ::screen* curses = newterm(device.type, device.out, device.in);
+  if (curses == nullptr) {
+    RemoveTerminalRestorer();
+    if (error) *error = "cannot use the terminal of type " + NameOf(device.type);
+    return nullptr;
+  }
+  return std::unique_ptr<CursesTerminal>(new CursesTerminal(device, curses, unicode));
+}
+
+CursesTerminal::CursesTerminal(const TerminalDevice& device, ::screen* curses, bool unicode)
+    : curses_(curses), in_(device.in), out_(device.out), unicode_(unicode) {
+  set_term(curses_);
+  SetUpModes();
+  look_ = std::make_unique<CellLook>(unicode_);
+  // The margins round the board in the board's own grey on black.
+  cchar_t blank;
+  look_->Render(Cell{}, blank);
+  wbkgrndset(stdscr, &blank);
+  SizeChanged();
+  // Everything curses has to say at start-up goes out now, before any sequence of ours.
+  wrefresh(stdscr);
+  ArmRestorer();
+  AskToGrow();
+}
+
+CursesTerminal::~CursesTerminal() {
+  DisarmTerminalRestorer();
+  if (!suspended_) endwin();
+  if (titlePushed_) WriteRaw(kPopTitle);
+  delscreen(curses_);
+  RemoveTerminalRestorer();
+}
+
+void CursesTerminal::SetUpModes() {
+  raw();
+  noecho();
+  nonl();
+  keypad(stdscr, TRUE);
+  define_key("\033OM", KEY_ENTER);  // the keypad's Enter in application mode
+  set_escdelay(25);
+  SetCursorVisibility(0);
+  mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED, nullptr);
+  // Without this curses waits to merge a press and its release into one click.
+  mouseinterval(0);
+}
+
+// What a signal handler writes to undo the modes above, if the program cannot.
+void CursesTerminal::ArmRestorer() {
+  std::string reset(kMouseOff);
+  for (const char* name : {"sgr0", "cnorm", "rmkx", "rmcup"}) reset += Capability(name);
+  if (titlePushed_) reset += kPopTitle;
+  ArmTerminalRestorer(reset);
+}
+
+// Many xterm-like terminals honour a request to resize their window.
+void CursesTerminal::AskToGrow() {
+  if (layout_.fits) return;
+  WriteRaw("\033[8;" + std::to_string(std::max(layout_.lines, kRows)) + ";" +
+           std::to_string(std::max(layout_.columns, kColumns)) + "t");
+}
+
+void CursesTerminal::Show(const Screen& screen) {
+  // Reading what is there lets curses notice a resize that came while the program paused.
+  TakePendingInput();
+  DrawFitting(screen);
+}
+
+InputEvent CursesTerminal::NextEvent() {
+  for (;;) {
+    if (std::optional<InputEvent> event = EventOf(ReadBlocking())) return *event;
+  }
+}
+
+void CursesTerminal::DiscardTypedAhead() {
+  flushinp();
+  pending_.clear();
+}
+
+void CursesTerminal::SetTitle(std::string_view title) {
+  std::string start = Capability("tsl");
+  std::string end = Capability("fsl");
+  if (start.empty() || end.empty()) {
+    // The Linux console would print an xterm title sequence as text.
+    if (std::string_view(termname()).starts_with("linux")) return;
+    start = "\033]2;";
+    end = "\a";
+  }
+  std::string bytes;
+  if (!titlePushed_) {
+    titlePushed_ = true;
+    ArmRestorer();
+    bytes = kPushTitle;
+  }
+  WriteRaw(bytes + start + TitleText(title, unicode_) + end);
+}
+
+void CursesTerminal::Suspend() {
+  if (suspended_) return;
+  DisarmTerminalRestorer();
+  endwin();
+  suspended_ = true;
+}
+
+void CursesTerminal::Resume() {
+  if (!suspended_) return;
+  suspended_ = false;
+  ArmRestorer();
+  // The other program may have drawn anything, and the terminal may have changed size.
+  redrawAll_ = true;
+  DrawFitting(shown_);
+}
+
+std::optional<CursesTerminal::RawInput> CursesTerminal::ReadCurses(int timeoutMs) {
+  wtimeout(stdscr, timeoutMs);
+  int code = wgetch(stdscr);
+  if (code == ERR) return std::nullopt;
+  RawInput raw{code};
+  MEVENT event{};
+  if (code == KEY_MOUSE && getmouse(&event) == OK) {
+    raw.y = event.y;
+    raw.x = event.x;
+    raw.pressed = (event.bstate & BUTTON1_PRESSED) != 0;
+    raw.released = (event.bstate & BUTTON1_RELEASED) != 0;
+  }
+  return raw;
+}
+
+std::optional<CursesTerminal::RawInput> CursesTerminal::Read(int timeoutMs) {
+  if (pending_.empty()) return ReadCurses(timeoutMs);
+  RawInput raw = pending_.front();
+  pending_.pop_front();
+  return raw;
+}
+
+// Blocks in the kernel until there is input: an idle game takes no processor time.
+CursesTerminal::RawInput CursesTerminal::ReadBlocking() {
+  for (;;) {
+    if (std::optional<RawInput> raw = Read(-1)) return *raw;
+    // A signal that interrupted the wait is no reason to stop; a terminal that is gone is.
+    if (InputIsGone(fileno(in_))) EndAsHangUp();
+  }
+}
+
+void CursesTerminal::TakePendingInput() {
+  while (std::optional<RawInput> raw = ReadCurses(0))
+    if (raw->code != KEY_RESIZE) pending_.push_back(*raw);
+}
+
+std::optional<InputEvent> CursesTerminal::EventOf(const RawInput& raw) {
+  if (raw.code == KEY_RESIZE) {
+    DrawFitting(shown_);
+    return std::nullopt;
+  }
+  if (raw.code == KEY_MOUSE) return ClickOf(raw);
+  std::optional<int> key =
+      raw.code == kKeyEscape ? ReadEscapeSequence() : KeyOfCursesCode(raw.code);
+  if (!key) return std::nullopt;
+  return InputEvent::KeyPress(*key);
+}
+
+// After an ESC, what the terminal sent with it is already there: read on without waiting.
+std::optional<int> CursesTerminal::ReadEscapeSequence() {
+  std::optional<RawInput> next = Read(0);
+  if (!next) return kKeyEscape;
+  if (next->code != '[' && next->code != 'O') {
+    pending_.push_front(*next);
+    return kKeyEscape;
+  }
+  std::string sequence(1, static_cast<char>(next->code));
+  while (!IsCompleteEscapeSequence(sequence) && sequence.size() < kLongestSequence) {
+    std::optional<RawInput> more = Read(0);
+    if (!more) break;
+    if (more->code < 0x20 || more->code > 0x7E) {
+      pending_.push_front(*more);
+      break;
+    }
+    sequence.push_back(static_cast<char>(more->code));
+  }
+  return KeyOfEscapeSequence(sequence);
+}
+
+std::optional<InputEvent> CursesTerminal::ClickOf(const RawInput& raw) const {
+  bool wanted = reportReleases_ ? raw.released : raw.pressed;
+  int row = 0;
+  int column = 0;
+  if (!wanted || !layout_.ToBoard(raw.y, raw.x, row, column)) return std::nullopt;
+  return InputEvent::Click(row, column);
+}
+
+bool CursesTerminal::SizeChanged() {
+  int lines = getmaxy(stdscr);
+  int columns = getmaxx(stdscr);
+  if (lines == layout_.lines && columns == layout_.columns) return false;
+  layout_ = LayoutFor(lines, columns);
+  redrawAll_ = true;
+  return true;
+}
+
+// The game waits here, behind the notice, until the board fits; what is typed meanwhile
+// is dropped, since the player cannot see what it would do.
+void CursesTerminal::WaitUntilBoardFits() {
+  SizeChanged();
+  while (!layout_.fits) {
+    ShowEnlargeNotice();
+    ReadBlocking();
+    SizeChanged();
+  }
+}
+
+void CursesTerminal::ShowEnlargeNotice() {
+  werase(stdscr);
+  std::vector<std::string> notice = EnlargeNotice(layout_.lines, layout_.columns);
+  int top = std::max(0, (layout_.lines - static_cast<int>(notice.size())) / 2);
+  for (std::size_t i = 0; i < notice.size(); ++i) {
+    int x = std::max(0, (layout_.columns - static_cast<int>(notice[i].size())) / 2);
+    mvwaddstr(stdscr, top + static_cast<int>(i), x, notice[i].c_str());
+  }
+  SetCursorVisibility(0);
+  wrefresh(stdscr);
+}
+
+// A resize may also come while curses sends a frame: then the frame is drawn again.
+void CursesTerminal::DrawFitting(const Screen& screen) {
+  do {
+    WaitUntilBoardFits();
+    Draw(screen);
+  } while (SizeChanged());
+}
+
+void CursesTerminal::Draw(const Screen& screen) {
+  if (redrawAll_) {
+    werase(stdscr);
+    clearok(curscr, TRUE);
+  }
+  std::array<cchar_t, kColumns> row;
+  for (int r = 1; r <= kRows; ++r) {
+    std::size_t offset = static_cast<std::size_t>((r - 1) * kColumns);
+    const Cell* first = screen.cells().data() + offset;
+    if (!redrawAll_ && std::equal(first, first + kColumns, shown_.cells().data() + offset)) continue;
+    for (int c = 0; c < kColumns; ++c) look_->Render(first[c], row[static_cast<std::size_t>(c)]);
+    // Unlike adding characters one by one, this never moves the cursor, so the last cell
+    // of the board cannot scroll the terminal.
+    mvwadd_wchnstr(stdscr, layout_.top + r - 1, layout_.left, row.data(), kColumns);
+  }
+  shown_ = screen;
+  redrawAll_ = false;
+  PlaceCursor(screen);
+  wrefresh(stdscr);
+}
+
+void CursesTerminal::PlaceCursor(const Screen& screen) {
+  if (!screen.CursorVisible()) {
+    SetCursorVisibility(0);
+    return;
+  }
+  wmove(stdscr, layout_.top + screen.CursorRow() - 1, layout_.left + screen.CursorColumn() - 1);
+  SetCursorVisibility(1);
+}
+
+void CursesTerminal::SetCursorVisibility(int visibility) {
+  if (visibility == cursorVisibility_) return;
+  curs_set(visibility);
+  cursorVisibility_ = visibility;
+}
+
+// For sequences curses has no call for; curses has sent all it had when this is called.
+void CursesTerminal::WriteRaw(std::string_view bytes) {
+  std::fflush(out_);
+  int fd = fileno(out_);
+  while (!bytes.empty()) {
+    ssize_t done = ::write(fd, bytes.data(), bytes.size());
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return;
+    bytes.remove_prefix(static_cast<std::size_t>(done));
+  }
+}
+
+}  // namespace lexfray
