@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "platform/services.h"
+
+namespace lexfray {
+
+// An exclusive advisory lock on the program folder itself, so that a folder the player may
+// not write to works too. The operating system drops it when the process ends, however it
+// ends, so a crash never leaves a stale lock behind.
+class FolderLock final : public InstanceLock {
+ public:
+  FolderLock() = default;
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  ~FolderLock() override;
+
+  // False only when another process holds the lock; a folder that cannot be locked at all
+  // (a file system without locks) lets the game run.
+  bool Acquire(const std::string& folder) override;
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace lexfray

@@ -1,0 +1,19 @@
+#include "platform/system_platform.h"
+
+#include <utility>
+
+#include "platform/program_folder.h"
+
+namespace lexfray {
+
+std::unique_ptr<SystemPlatform> SystemPlatform::Start(std::string* error) {
+  std::unique_ptr<CursesTerminal> terminal = CursesTerminal::Open(TerminalDevice{}, error);
+  if (!terminal) return nullptr;
+  return std::unique_ptr<SystemPlatform>(new SystemPlatform(std::move(terminal)));
+}
+
+SystemPlatform::SystemPlatform(std::unique_ptr<CursesTerminal> terminal)
+    : terminal_(std::move(terminal)),
+      platform_{*terminal_, clock_, random_, lock_, launcher_, ExecutableFolder(), "/"} {}
+
+}  // namespace lexfray

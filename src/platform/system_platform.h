@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/curses_terminal.h"
+#include "platform/folder_lock.h"
+#include "platform/platform.h"
+#include "platform/process_launcher.h"
+#include "platform/system_clock.h"
+#include "platform/system_random.h"
+
+namespace lexfray {
+
+// The machine the game really runs on: this terminal and this operating system.
+class SystemPlatform {
+ public:
+  // Nothing, with the reason in *error, when there is no terminal to play on.
+  static std::unique_ptr<SystemPlatform> Start(std::string* error);
+
+  SystemPlatform(const SystemPlatform&) = delete;
+  SystemPlatform& operator=(const SystemPlatform&) = delete;
+
+  Platform& platform() { return platform_; }
+
+ private:
+  explicit SystemPlatform(std::unique_ptr<CursesTerminal> terminal);
+
+  std::unique_ptr<CursesTerminal> terminal_;
+  SystemClock clock_;
+  SystemRandom random_;
+  FolderLock lock_;
+  ProcessLauncher launcher_;
+  Platform platform_;
+};
+
+}  // namespace lexfray
