@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace lexfray {
+
+// One record of the player file LEXFRAY.USR, 133 bytes:
+//   0 startMonth (2)  2 name (30)  32 totalScore (double)  40 monthGames (int16)
+//   42 lastPlayed MM-DD-YY (8)  50 dayGames (int16)  52 createdMark (1)  53 reserved (80)
+// Texts are kept at their full width, blanks included.
+struct PlayerRecord {
+  static constexpr std::size_t kSize = 133;
+  static constexpr std::size_t kNameWidth = 30;
+  static constexpr std::size_t kReservedSize = 80;
+
+  std::string startMonth = "  ";
+  std::string name = std::string(kNameWidth, ' ');
+  double totalScore = 0.0;
+  std::int16_t monthGames = 0;
+  std::string lastPlayed = "        ";
+  std::int16_t dayGames = 0;
+  std::string createdMark = " ";
+  std::array<std::uint8_t, kReservedSize> reserved{};  // never interpreted, kept as read
+};
+
+using PlayerRecordBytes = std::array<std::uint8_t, PlayerRecord::kSize>;
+
+PlayerRecordBytes EncodePlayerRecord(const PlayerRecord& record);
+PlayerRecord DecodePlayerRecord(std::span<const std::uint8_t> bytes);
+
+}  // namespace lexfray

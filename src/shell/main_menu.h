@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "config/settings.h"
+#include "dialogs/io.h"
+#include "platform/platform.h"
+
+namespace lexfray {
+
+// The title screen and the main menu under it, with the scores and help menus.
+class MainMenu {
+ public:
+  MainMenu(Io& io, Platform& platform, const Settings& settings);
+
+  // Runs until the program is to end.
+  void Run();
+
+ private:
+  enum class Next { kMenu, kRedraw, kEnd };
+
+  void DrawTitle();
+  Next Dispatch(const std::string& action);
+  Next ScoresChoice();
+  Next HelpChoice();
+
+  Io& io_;
+  Platform& platform_;
+  const Settings& settings_;
+  std::string spacedTitle_;
+};
+
+}  // namespace lexfray

@@ -1,0 +1,81 @@
+#include "shell/start_up.h"
+
+#include <string>
+#include <variant>
+
+#include "config/calendar.h"
+#include "config/config_file.h"
+#include "config/constants.h"
+#include "console/primitives.h"
+#include "dialogs/message_box.h"
+#include "platform/files.h"
+
+namespace lexfray {
+
+namespace {
+
+bool RefuseSecondCopy(Io& io, Platform& platform) {
+  if (platform.lock.Acquire(platform.programFolder)) return false;
+  ConsoleMessageBox(io, "You can only run one instance of this program at a time!", kStyleOk,
+                    "DUPLICATE PROGRAM", kIconNone);
+  return true;
+}
+
+void SeedRandom(Platform& platform) {
+  LocalTime now = platform.clock.Now();
+  platform.random.Seed(now.SecondsSinceMidnight() + now.millisecond / 1000.0);
+}
+
+void ConfigProblem(Io& io, const std::string& text) {
+  ConsoleMessageBox(io, text, kStyleExclamation, "CONFIGURATION ERROR", kIconWarning);
+}
+
+// The configuration's values, or nothing when the file is missing or unusable.
+std::optional<ConfigValues> ReadConfig(Io& io, const std::string& path) {
+  if (!FileExists(path)) {
+    ConsoleMessageBox(io, "The LEXFRAY.CFG file is MISSING! Correct and restart!",
+                      kStyleExclamation, "MISSING FILE", kIconWarning);
+    return std::nullopt;
+  }
+  std::string reason;
+  std::optional<std::string> bytes = ReadFileBytes(path, &reason);
+  if (!bytes) {
+    ConfigProblem(io, "The LEXFRAY.CFG file cannot be read (" + reason + "). Correct and restart!");
+    return std::nullopt;
+  }
+  std::variant<ConfigValues, ConfigError> parsed = ParseConfig(*bytes);
+  if (const ConfigError* error = std::get_if<ConfigError>(&parsed)) {
+    ConfigProblem(io, "Line " + std::to_string(error->line) + " of LEXFRAY.CFG: " + error->message +
+                          " (-32768 to 32767). Correct and restart!");
+    return std::nullopt;
+  }
+  return std::get<ConfigValues>(parsed);
+}
+
+Settings Derive(const Platform& platform, const ConfigValues& config, int year) {
+  Settings settings;
+  settings.programFolder = platform.programFolder;
+  settings.driveRoot = platform.driveRoot;
+  settings.siteName = config.siteName;
+  settings.gamesPerDayText = config.gamesPerDayText;
+  settings.gamesPerDay = config.gamesPerDay;
+  settings.monthlyReset = config.monthlyReset;
+  settings.competitionActive = config.competitionActive;
+  settings.monthDays = MonthDaysFor(year);
+  settings.capDays = settings.Competition() ? 0 : 27;
+  return settings;
+}
+
+}  // namespace
+
+std::optional<Settings> StartUp(Io& io, Platform& platform) {
+  if (RefuseSecondCopy(io, platform)) return std::nullopt;
+  platform.terminal.SetTitle(kProgramTitle);
+  SeedRandom(platform);
+  std::optional<ConfigValues> config =
+      ReadConfig(io, platform.programFolder + std::string(kConfigFileName));
+  if (!config) return std::nullopt;
+  return Derive(platform, *config, platform.clock.Now().year);
+}
+
+}  // namespace lexfray
