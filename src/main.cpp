@@ -1,1 +1,16 @@
-int main() { return 0; }
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/system_platform.h"
+#include "shell/program.h"
+
+int main() {
+  std::string error;
+  std::unique_ptr<lexfray::SystemPlatform> system = lexfray::SystemPlatform::Start(&error);
+  if (!system) {
+    std::fprintf(stderr, "lexfray: %s\n", error.c_str());
+    return 1;
+  }
+  return lexfray::RunProgram(system->platform());
+}

@@ -56,7 +56,7 @@ std::unique_ptr<CursesTerminal> CursesTerminal::Open(const TerminalDevice& devic
   int inFd = fileno(device.in);
   int outFd = fileno(device.out);
   if (!::isatty(inFd) || !::isatty(outFd)) {
-    if (error) *error = "this game needs an interactive terminal for its input and output";
+    if (error) *error = "it needs an interactive terminal: run it in a terminal window, with its input and output not redirected";
     return nullptr;
   }
   InstallTerminalRestorer(inFd, outFd);
