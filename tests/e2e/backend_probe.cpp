@@ -1,6 +1,6 @@
 // A tiny program on the real terminal backend, for the end-to-end tests of the backend on
-// its own: it shows what it read on row 24 ("key 13", "click 21 50") and a few glyphs and
-// colours, and ends on the key q. The key a runs an animation of 2 seconds, a shows a frame
+// its own: it counts what it reads and shows the last of it on row 24 ("event 3: key 13",
+// "event 4: click 21 50"), with a few glyphs and colours, and ends on the key q. The key a runs an animation of 2 seconds, a shows a frame
 // every 30 ms; r turns on the reporting of button releases; s hands the terminal over for
 // a moment.
 #include <cstdio>
@@ -55,11 +55,12 @@ int main() {
   Screen screen;
   DrawBoard(screen);
   platform.terminal.SetTitle("probe \x01 title");
-  for (;;) {
+  for (int count = 1;; ++count) {
     platform.terminal.Show(screen);
     lexfray::InputEvent event = platform.terminal.NextEvent();
     Print(screen, 24, 1, lexfray::kLightGrey, lexfray::kBlack, std::string(40, ' '));
-    Print(screen, 24, 1, lexfray::kLightGrey, lexfray::kBlack, Describe(event));
+    Print(screen, 24, 1, lexfray::kLightGrey, lexfray::kBlack,
+          "event " + std::to_string(count) + ": " + Describe(event));
     if (event.IsKey('q')) return 0;
     if (event.IsKey('a')) Animate(platform, screen);
     if (event.IsKey('r')) platform.terminal.ReportButtonReleases();
