@@ -61,6 +61,10 @@ CellLook::CellLook(bool unicode) {
   for (int byte = 0; byte < 256; ++byte)
     glyphs_[static_cast<std::size_t>(byte)] = GlyphOf(static_cast<unsigned char>(byte), unicode);
   Depth depth = DepthOfTerminal();
+  // Pair 0 stays the terminal's own colours in full colour (the board never uses it), so
+  // that curses need not set white on black after every update; with eight colours the
+  // board needs it as white on black.
+  if (depth == Depth::kFull) use_default_colors();
   if (depth == Depth::kEight) assume_default_colors(COLOR_WHITE, COLOR_BLACK);
   for (int attr = 0; attr < kAttributes; ++attr)
     colours_[static_cast<std::size_t>(attr)] = PrepareColoursOf(depth, attr);

@@ -3,6 +3,7 @@
 #include <curses.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -78,10 +79,6 @@ CursesTerminal::CursesTerminal(const TerminalDevice& device, ::screen* curses, b
   set_term(curses_);
   SetUpModes();
   look_ = std::make_unique<CellLook>(unicode_);
-  // The margins round the board in the board's own grey on black.
-  cchar_t blank;
-  look_->Render(Cell{}, blank);
-  wbkgrndset(stdscr, &blank);
   SizeChanged();
   // Everything curses has to say at start-up goes out now, before any sequence of ours.
   wrefresh(stdscr);
@@ -125,11 +122,7 @@ void CursesTerminal::AskToGrow() {
            std::to_string(std::max(layout_.columns, kColumns)) + "t");
 }
 
-void CursesTerminal::Show(const Screen& screen) {
-  // Reading what is there lets curses notice a resize that came while the program paused.
-  TakePendingInput();
-  DrawFitting(screen);
-}
+void CursesTerminal::Show(const Screen& screen) { DrawFitting(screen); }
 
 InputEvent CursesTerminal::NextEvent() {
   for (;;) {
@@ -176,23 +169,31 @@ void CursesTerminal::Resume() {
   DrawFitting(shown_);
 }
 
-std::optional<CursesTerminal::RawInput> CursesTerminal::ReadCurses(int timeoutMs) {
+bool CursesTerminal::ReadCurses(int timeoutMs) {
   wtimeout(stdscr, timeoutMs);
   int code = wgetch(stdscr);
-  if (code == ERR) return std::nullopt;
-  RawInput raw{code};
+  if (code == ERR) return false;
+  if (code != KEY_MOUSE) {
+    pending_.push_back(RawInput{code});
+    return true;
+  }
+  // Events that came in one read (a quick press and release) share one KEY_MOUSE, and
+  // curses hands them out newest first.
+  std::deque<RawInput> events;
   MEVENT event{};
-  if (code == KEY_MOUSE && getmouse(&event) == OK) {
-    raw.y = event.y;
-    raw.x = event.x;
+  while (getmouse(&event) == OK) {
+    RawInput raw{code, event.y, event.x};
     raw.pressed = (event.bstate & BUTTON1_PRESSED) != 0;
     raw.released = (event.bstate & BUTTON1_RELEASED) != 0;
+    events.push_front(raw);
   }
-  return raw;
+  pending_.insert(pending_.end(), events.begin(), events.end());
+  return true;
 }
 
 std::optional<CursesTerminal::RawInput> CursesTerminal::Read(int timeoutMs) {
-  if (pending_.empty()) return ReadCurses(timeoutMs);
+  if (pending_.empty() && !ReadCurses(timeoutMs)) return std::nullopt;
+  if (pending_.empty()) return std::nullopt;  // a KEY_MOUSE without an event
   RawInput raw = pending_.front();
   pending_.pop_front();
   return raw;
@@ -207,16 +208,10 @@ CursesTerminal::RawInput CursesTerminal::ReadBlocking() {
   }
 }
 
-void CursesTerminal::TakePendingInput() {
-  while (std::optional<RawInput> raw = ReadCurses(0))
-    if (raw->code != KEY_RESIZE) pending_.push_back(*raw);
-}
-
 std::optional<InputEvent> CursesTerminal::EventOf(const RawInput& raw) {
-  if (raw.code == KEY_RESIZE) {
-    DrawFitting(shown_);
-    return std::nullopt;
-  }
+  // A resize that curses has not reported yet has moved the board, and the clicks on it.
+  if (SizeChanged() || raw.code == KEY_RESIZE) DrawFitting(shown_);
+  if (raw.code == KEY_RESIZE) return std::nullopt;
   if (raw.code == KEY_MOUSE) return ClickOf(raw);
   std::optional<int> key =
       raw.code == kKeyEscape ? ReadEscapeSequence() : KeyOfCursesCode(raw.code);
@@ -253,7 +248,17 @@ std::optional<InputEvent> CursesTerminal::ClickOf(const RawInput& raw) const {
   return InputEvent::Click(row, column);
 }
 
+// curses learns of a new size only at some calls after the signal; the terminal itself
+// always knows it, so every frame and every event asks it.
+void CursesTerminal::FollowTerminalSize() {
+  winsize size{};
+  if (::ioctl(fileno(out_), TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return;
+  if (size.ws_row != getmaxy(stdscr) || size.ws_col != getmaxx(stdscr))
+    resizeterm(size.ws_row, size.ws_col);
+}
+
 bool CursesTerminal::SizeChanged() {
+  FollowTerminalSize();
   int lines = getmaxy(stdscr);
   int columns = getmaxx(stdscr);
   if (lines == layout_.lines && columns == layout_.columns) return false;

@@ -57,14 +57,14 @@ class CursesTerminal final : public Terminal {
   void ArmRestorer();
   void AskToGrow();
 
-  std::optional<RawInput> ReadCurses(int timeoutMs);
+  bool ReadCurses(int timeoutMs);
   std::optional<RawInput> Read(int timeoutMs);
   RawInput ReadBlocking();
-  void TakePendingInput();
   std::optional<InputEvent> EventOf(const RawInput& raw);
   std::optional<int> ReadEscapeSequence();
   std::optional<InputEvent> ClickOf(const RawInput& raw) const;
 
+  void FollowTerminalSize();
   bool SizeChanged();
   void WaitUntilBoardFits();
   void ShowEnlargeNotice();
