@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "platform/folder_lock.h"
+#include "platform/process_launcher.h"
+#include "platform/program_folder.h"
+#include "platform/system_clock.h"
+#include "platform/system_random.h"
+#include "support/temp_folder.h"
+
+namespace lexfray {
+namespace {
+
+using testing::TempFolder;
+namespace fs = std::filesystem;
+
+void WriteScript(const TempFolder& folder, const std::string& name, const std::string& body) {
+  folder.Write(name, "#!/bin/sh\n" + body);
+  fs::permissions(folder.PathOf(name), fs::perms::owner_all);
+}
+
+bool WaitForFile(const std::string& path) {
+  for (int i = 0; i < 500 && !fs::exists(path); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return fs::exists(path);
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedVariable() { setenv(name_, old_.c_str(), 1); }
+
+ private:
+  const char* name_;
+  std::string old_;
+};
+
+TEST(SystemClock, NowIsTheLocalTimeOfDay) {
+  std::time_t before = std::time(nullptr);
+  LocalTime now = SystemClock().Now();
+  std::tm local = *std::localtime(&before);
+  int expected = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+  EXPECT_EQ(now.year, local.tm_year + 1900);
+  EXPECT_EQ(now.month, local.tm_mon + 1);
+  EXPECT_NEAR(now.SecondsSinceMidnight(), expected, 2);
+  EXPECT_GE(now.millisecond, 0);
+  EXPECT_LT(now.millisecond, 1000);
+}
+
+TEST(SystemClock, SleepTakesAtLeastTheTimeAskedAndNothingForNone) {
+  SystemClock clock;
+  auto start = std::chrono::steady_clock::now();
+  clock.Sleep(60);
+  auto slept = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(slept, std::chrono::milliseconds(60));
+  EXPECT_LT(slept, std::chrono::milliseconds(1000));
+  start = std::chrono::steady_clock::now();
+  clock.Sleep(0);
+  clock.Sleep(-5);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+}
+
+TEST(SystemRandom, TheSameSeedDealsTheSameAndTheMillisecondsCount) {
+  SystemRandom a, b, c;
+  a.Seed(3600.25);
+  b.Seed(3600.25);
+  c.Seed(3600.26);
+  bool differs = false;
+  for (int i = 0; i < 20; ++i) {
+    double x = a.Next();
+    EXPECT_EQ(x, b.Next());
+    differs = differs || x != c.Next();
+  }
+  EXPECT_TRUE(differs);
+}
+
+TEST(SystemRandom, UniformOverZeroToOne) {
+  SystemRandom random;
+  random.Seed(45296.5);
+  constexpr int kDraws = 100000;
+  int deciles[10] = {};
+  for (int i = 0; i < kDraws; ++i) {
+    double x = random.Next();
+    ASSERT_GE(x, 0.0);
+    ASSERT_LT(x, 1.0);
+    ++deciles[static_cast<int>(x * 10)];
+  }
+  for (int count : deciles) EXPECT_NEAR(count, kDraws / 10, kDraws / 100);
+}
+
+TEST(SystemRandom, AnUnusableSeedStillGivesNumbers) {
+  SystemRandom random;
+  for (double seed : {std::nan(""), -1.0, 1e300, static_cast<double>(INFINITY)}) {
+    random.Seed(seed);
+    double x = random.Next();
+    EXPECT_GE(x, 0.0);
+    EXPECT_LT(x, 1.0);
+  }
+}
+
+TEST(FolderLock, OneHolderPerFolderUntilItLetsGo) {
+  TempFolder folder;
+  TempFolder other;
+  auto first = std::make_unique<FolderLock>();
+  ASSERT_TRUE(first->Acquire(folder.path()));
+  EXPECT_TRUE(first->Acquire(folder.path()));  // the holder asking again
+  FolderLock second;
+  EXPECT_FALSE(second.Acquire(folder.path()));
+  FolderLock elsewhere;
+  EXPECT_TRUE(elsewhere.Acquire(other.path()));
+  first.reset();
+  EXPECT_TRUE(second.Acquire(folder.path()));
+}
+
+TEST(FolderLock, TheLockLeavesNoFileBehind) {
+  TempFolder folder;
+  FolderLock lock;
+  ASSERT_TRUE(lock.Acquire(folder.path()));
+  EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+TEST(FolderLock, AFolderThatCannotBeOpenedDoesNotStopTheGame) {
+  FolderLock lock;
+  EXPECT_TRUE(lock.Acquire("/no/such/folder/"));
+}
+
+TEST(ProcessLauncher, RunsWithoutAShellOnDevNullAndWaitsForTheEnd) {
+  TempFolder folder;
+  WriteScript(folder, "job",
+              "echo noise; echo noise >&2\n"
+              "streams=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
+              "echo \"$streams\" > " + folder.PathOf("streams") + "\nsleep 0.2\necho done > " + folder.PathOf("done") + "\n");
+  ProcessLauncher().RunAndWait(folder.PathOf("job"));
+  EXPECT_EQ(folder.Read("done"), "done\n");
+  EXPECT_EQ(folder.Read("streams"), "/dev/null\n/dev/null\n/dev/null\n");
+}
+
+TEST(ProcessLauncher, TheProgramGetsNoArgumentsAndASpaceInItsPathIsNoSplit) {
+  TempFolder folder;
+  WriteScript(folder, "my job", "echo $# > " + folder.PathOf("count") + "\n");
+  ProcessLauncher().RunAndWait(folder.PathOf("my job"));
+  EXPECT_EQ(folder.Read("count"), "0\n");
+}
+
+TEST(ProcessLauncher, AProgramThatCannotStartReturnsAtOnce) {
+  auto start = std::chrono::steady_clock::now();
+  ProcessLauncher().RunAndWait("/no/such/program");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST(ProcessLauncher, TheBrowserIsXdgOpenWithTheAddressAndIsNotWaitedFor) {
+  TempFolder folder;
+  WriteScript(folder, "xdg-open",
+              "sleep 0.3\nprintf '%s|%s' \"$1\" \"$#\" > " + folder.PathOf("url") + "\n");
+  ScopedVariable path("PATH", folder.path() + ":/usr/bin:/bin");
+  auto start = std::chrono::steady_clock::now();
+  ProcessLauncher().OpenInBrowser("https://example.org/a b?c=1;d");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  ASSERT_TRUE(WaitForFile(folder.PathOf("url")));
+  for (int i = 0; i < 100 && folder.Read("url").find('|') == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(folder.Read("url"), "https://example.org/a b?c=1;d|1");
+}
+
+TEST(ProcessLauncher, NoXdgOpenOpensNothingAndSaysNothing) {
+  TempFolder empty;
+  ScopedVariable path("PATH", empty.path());
+  ProcessLauncher().OpenInBrowser("https://example.org/");
+}
+
+TEST(ProgramFolder, TheFolderOfThisExecutable) {
+  std::string folder = ExecutableFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.front(), '/');
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_TRUE(fs::exists(folder + "platform_services_test"));
+}
+
+}  // namespace
+}  // namespace lexfray
