@@ -91,7 +91,7 @@ void EndAsHangUp() {
   hangUp.sa_handler = SIG_DFL;
   ::sigaction(SIGHUP, &hangUp, nullptr);
   RestoreAndResignal(SIGHUP);
-  ::_exit(128 + SIGHUP);  // only if SIGHUP is blocked
+  ::_exit(128 + SIGHUP);  // SIGHUP was ignored (nohup) or is blocked
 }
 
 void RemoveTerminalRestorer() {
