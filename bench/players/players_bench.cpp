@@ -102,7 +102,8 @@ void BM_WritingTablePass(benchmark::State& state) {
   PlayerRecord buffer;
   std::string name = VisitName("PLAYER 16000");
   for (auto _ : state)
-    benchmark::DoNotOptimize(TablePass(board.io, folder.settings, buffer, TableWriteBack{name, 1234}));
+    benchmark::DoNotOptimize(
+        TablePass(board.io, folder.settings, buffer, TableWriteBack{name, 1234}));
 }
 BENCHMARK(BM_WritingTablePass)->Unit(benchmark::kMillisecond);
 

@@ -39,7 +39,8 @@ void Notify(Io& io, std::string_view line, int iconCode) {
   SplashBoxHide(io, SplashBoxShow(io, kNoticeStyle, kNoticeSeconds, line, "", "", iconCode));
 }
 
-std::string FilePath(const Settings& settings, std::string_view programCode, std::string_view extension) {
+std::string FilePath(const Settings& settings, std::string_view programCode,
+                     std::string_view extension) {
   return settings.programFolder + std::string(programCode) + std::string(extension);
 }
 

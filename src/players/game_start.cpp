@@ -23,8 +23,13 @@ class GameStarter {
  public:
   GameStarter(Io& io, const Settings& settings, PlayLimits& limits, PlayerRecord& buffer,
               std::string_view playerName)
-      : io_(io), settings_(settings), limits_(limits), buffer_(buffer), name_(playerName),
-        comparable_(ComparableName(playerName)), notice_(io) {}
+      : io_(io),
+        settings_(settings),
+        limits_(limits),
+        buffer_(buffer),
+        name_(playerName),
+        comparable_(ComparableName(playerName)),
+        notice_(io) {}
 
   GameStart Run() {
     bool resetTried = false;
@@ -113,7 +118,8 @@ class GameStarter {
   GameStart Counted(PlayerFile& file, std::int64_t recordNo, double total) {
     notice_.WriteAndClose(file, recordNo, buffer_);
     ComputeAllowance(limits_, settings_, now_, buffer_);
-    if (settings_.Competition() && limits_.gamesLimit < buffer_.dayGames) return Refuse(recordNo, total);
+    if (settings_.Competition() && limits_.gamesLimit < buffer_.dayGames)
+      return Refuse(recordNo, total);
     return Begin(recordNo, total);
   }
 

@@ -1,5 +1,6 @@
 #include "players/login.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
@@ -33,7 +34,9 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool StartsWithTwoLetters(std::string_view name) {
   return name.size() >= 2 && IsAsciiLetter(name[0]) && IsAsciiLetter(name[1]);

@@ -104,6 +104,8 @@ std::string MonthText(const LocalTime& now) {
   return text;
 }
 
-std::string TodayText(const LocalTime& now) { return DateText(now.year, now.month, now.day); }
+std::string TodayText(const LocalTime& now) {
+  return DateText(now.year, now.month, now.day);
+}
 
 }  // namespace lexfray

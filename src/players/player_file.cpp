@@ -24,13 +24,8 @@ PlayerFile::PlayerFile(const Settings& settings) : path_(settings.PathOf(kPlayer
   file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
 }
 
-std::int64_t PlayerFile::Count() const { return file_ ? file_->Count() : 0; }
-
-bool PlayerFile::Read(std::int64_t n, PlayerRecord& buffer) {
-  PlayerRecordBytes bytes{};
-  if (!file_ || !file_->Read(n, bytes)) return false;
-  buffer = DecodePlayerRecord(bytes);
-  return true;
+std::int64_t PlayerFile::Count() const {
+  return file_ ? file_->Count() : 0;
 }
 
 bool PlayerFile::Write(std::int64_t n, const PlayerRecord& buffer) {
@@ -47,7 +42,8 @@ std::int64_t PlayerFile::Scan(const Visit& visit) {
     std::int64_t got = file_->ReadMany(first, wanted, block);
     for (std::int64_t i = 0; i < got; ++i) {
       last = first + i;
-      std::span<const std::uint8_t> bytes(block.data() + i * PlayerRecord::kSize, PlayerRecord::kSize);
+      std::span<const std::uint8_t> bytes(block.data() + i * PlayerRecord::kSize,
+                                          PlayerRecord::kSize);
       if (!visit(last, bytes)) return last;
     }
     if (got < wanted) break;  // the file shrank under us
@@ -70,7 +66,8 @@ void WriteFailureNotice::Tell(const std::string& reason) {
                     kStyleExclamation, kWriteFailureTitle, kIconWarning);
 }
 
-bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n, const PlayerRecord& buffer) {
+bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n,
+                                       const PlayerRecord& buffer) {
   bool written = file.Write(n, buffer);
   std::string reason = written ? std::string() : file.WriteFailure();
   file.Close();
@@ -89,7 +86,8 @@ bool NameFieldMatches(std::span<const std::uint8_t> recordBytes, std::string_vie
   name = name.substr(0, end == std::string_view::npos ? 0 : end + 1);
   if (name.size() != comparable.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != static_cast<unsigned char>(comparable[i]))
+    if (std::toupper(static_cast<unsigned char>(name[i])) !=
+        static_cast<unsigned char>(comparable[i]))
       return false;
   return true;
 }

@@ -15,9 +15,9 @@
 namespace lexfray {
 
 // The player file LEXFRAY.USR in the program folder, open for one pass and closed when the
-// object goes (or at Close). Every read loads the caller's one PlayerRecord buffer and every
-// write stores it, so a record created later inherits the reserved bytes of the last record
-// read. A file that cannot be opened reads as empty and refuses every write.
+// object goes (or at Close). A file that cannot be opened reads as empty and refuses every
+// write. The passes built on it leave the last record read in the program's one PlayerRecord
+// buffer, so that a record created afterwards inherits that record's reserved bytes.
 class PlayerFile {
  public:
   // Hands record n's bytes over; returning false stops the scan.
@@ -29,7 +29,6 @@ class PlayerFile {
   // new record is written over it.
   std::int64_t Count() const;
 
-  bool Read(std::int64_t n, PlayerRecord& buffer);
   bool Write(std::int64_t n, const PlayerRecord& buffer);
 
   // Hands records 1 .. Count() to visit in order, a block at a time rather than one read each.
@@ -40,8 +39,6 @@ class PlayerFile {
 
   // Why the last write failed, in words the player can act on.
   std::string WriteFailure() const;
-
-  const std::string& path() const { return path_; }
 
  private:
   std::string path_;
@@ -57,7 +54,6 @@ class WriteFailureNotice {
   void Tell(const std::string& reason);
   // Writes buffer as record n and closes the file, telling the player when the write failed.
   bool WriteAndClose(PlayerFile& file, std::int64_t n, const PlayerRecord& buffer);
-  bool told() const { return told_; }
 
  private:
   Io& io_;

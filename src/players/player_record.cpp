@@ -6,14 +6,14 @@
 
 namespace lexfray {
 
-using player_fields::kStartMonth;
-using player_fields::kName;
-using player_fields::kTotalScore;
-using player_fields::kMonthGames;
-using player_fields::kLastPlayed;
-using player_fields::kDayGames;
 using player_fields::kCreatedMark;
+using player_fields::kDayGames;
+using player_fields::kLastPlayed;
+using player_fields::kMonthGames;
+using player_fields::kName;
 using player_fields::kReserved;
+using player_fields::kStartMonth;
+using player_fields::kTotalScore;
 
 PlayerRecordBytes EncodePlayerRecord(const PlayerRecord& record) {
   PlayerRecordBytes bytes{};

@@ -90,9 +90,11 @@ int ShowTableHeader(Screen& screen) {
   screen.SetColours(kLightGrey, kBlack);
   screen.Clear();
   PrintAt(screen, kTopPlayersTitle, kLightGreen, kBlack, kTitleRow, kTitleColumn);
-  PrintAt(screen, std::string(kTitleRuleLength, '='), kBrightWhite, kBlack, kTitleRuleRow, kTitleColumn);
+  PrintAt(screen, std::string(kTitleRuleLength, '='), kBrightWhite, kBlack, kTitleRuleRow,
+          kTitleColumn);
   PrintAt(screen, kLabels, kLightMagenta, kBlack, kLabelRow, kLabelColumn);
-  PrintAt(screen, std::string(kLabelRuleLength, '_'), kBrightWhite, kBlack, kLabelRuleRow, kLabelColumn);
+  PrintAt(screen, std::string(kLabelRuleLength, '_'), kBrightWhite, kBlack, kLabelRuleRow,
+          kLabelColumn);
   return kHeaderEndRow;
 }
 

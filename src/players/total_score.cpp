@@ -13,7 +13,9 @@ constexpr std::size_t kWidestDigits = 20;
 
 }  // namespace
 
-double TotalFromFile(double stored) { return std::isfinite(stored) ? stored : 0.0; }
+double TotalFromFile(double stored) {
+  return std::isfinite(stored) ? stored : 0.0;
+}
 
 double TotalToFile(double total) {
   double sane = TotalFromFile(total);
@@ -24,10 +26,13 @@ std::string TotalText(double total) {
   double value = TotalFromFile(total);
   if (value == 0) value = 0;  // no "-0"
   char digits[64];
-  auto fixed = std::to_chars(digits, digits + sizeof digits, std::fabs(value), std::chars_format::fixed);
-  std::size_t length = fixed.ec == std::errc() ? static_cast<std::size_t>(fixed.ptr - digits) : sizeof digits;
+  auto fixed =
+      std::to_chars(digits, digits + sizeof digits, std::fabs(value), std::chars_format::fixed);
+  std::size_t length =
+      fixed.ec == std::errc() ? static_cast<std::size_t>(fixed.ptr - digits) : sizeof digits;
   if (length > kWidestDigits) {
-    auto exponent = std::to_chars(digits, digits + sizeof digits, std::fabs(value), std::chars_format::scientific);
+    auto exponent = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
+                                  std::chars_format::scientific);
     length = static_cast<std::size_t>(exponent.ptr - digits);
   }
   return std::string(value < 0 ? "-" : " ") + std::string(digits, length);

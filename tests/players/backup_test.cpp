@@ -63,7 +63,8 @@ TEST_F(BackupTest, AReadOnlyTargetIsLeftAsItWas) {
   ExpectNotice("Restore was NOT SUCCESSFUL", [&] { Restore(); });
   EXPECT_EQ(FileBytes(), player);
   int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder.path())) files += entry.is_regular_file();
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+    files += entry.is_regular_file();
   EXPECT_EQ(files, 2) << "no temporary copy is left behind";
 }
 

@@ -68,7 +68,8 @@ TEST_F(DamagedFileTest, RandomBytesPassThroughEveryOperation) {
     for (int i = 0; i < 40; ++i) board.terminal.Key(kKeyEnter);
     LoginList(settings, buffer);
     StartGameRecord(board.io, settings, limits, buffer, VisitName("ANNA"));
-    ShowTopPlayers(board.io, TablePass(board.io, settings, buffer, TableWriteBack{VisitName("ANNA"), 7}));
+    ShowTopPlayers(board.io,
+                   TablePass(board.io, settings, buffer, TableWriteBack{VisitName("ANNA"), 7}));
   }
 }
 

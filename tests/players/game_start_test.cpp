@@ -120,7 +120,8 @@ TEST_F(GameStartTest, TheAllowanceWithoutTheCompetitionFollowsTheDaysSoFar) {
 }
 
 TEST_F(GameStartTest, ANewMonthEmptiesThePlayerFileWhoeverLogsIn) {
-  WriteRecords({Player("BOB", 900, 30, "11-30-26", 2, "11"), Player("ANNA", 500, 8, "11-29-26", 1, "11")});
+  WriteRecords(
+      {Player("BOB", 900, 30, "11-30-26", 2, "11"), Player("ANNA", 500, 8, "11-29-26", 1, "11")});
   GameStart start = Start();
   EXPECT_EQ(start.outcome, StartOutcome::kPlay);
   EXPECT_EQ(start.playerRecordNo, 1);

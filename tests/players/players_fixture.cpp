@@ -8,7 +8,8 @@
 namespace lexfray::testing {
 
 PlayerRecord Player(std::string_view name, double total, std::int16_t monthGames,
-                    std::string_view lastPlayed, std::int16_t dayGames, std::string_view startMonth) {
+                    std::string_view lastPlayed, std::int16_t dayGames,
+                    std::string_view startMonth) {
   PlayerRecord record;
   record.startMonth = std::string(startMonth);
   record.name = std::string(name);
@@ -74,7 +75,8 @@ void PlayersTest::MakeReadOnly(std::string_view name) const {
 void PlayersTest::ExpectBoxAndAccept(std::string_view words) {
   std::string wanted(words);
   board.terminal.Then([wanted](const Screen& screen) {
-    EXPECT_NE(RowOf(screen, wanted), 0) << "no box showing \"" << wanted << "\":\n" << Picture(screen);
+    EXPECT_NE(RowOf(screen, wanted), 0) << "no box showing \"" << wanted << "\":\n"
+                                        << Picture(screen);
   });
   board.terminal.Key(kKeyEnter);
 }

@@ -28,7 +28,8 @@ class PlayersTest : public ::testing::Test {
   PlayersTest();
 
   // Settings as start-up derives them for the configured games per day and competition.
-  void Configure(std::string_view gamesPerDay, bool competition, std::string_view monthlyReset = "Y");
+  void Configure(std::string_view gamesPerDay, bool competition,
+                 std::string_view monthlyReset = "Y");
   void SetNow(int year, int month, int day, int hour = 10, int minute = 0, int second = 0);
 
   void WriteRecords(const std::vector<PlayerRecord>& records) const;

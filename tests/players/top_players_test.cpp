@@ -17,7 +17,8 @@ std::vector<std::string> ListedNames(const Screen& screen) {
   std::vector<std::string> names;
   for (int row = 6; row <= 19; ++row) {
     std::string name = TextAt(screen, row, 13, 42);
-    if (name.find_first_not_of(' ') != std::string::npos) names.push_back(name.substr(0, name.find_last_not_of(' ') + 1));
+    if (name.find_first_not_of(' ') != std::string::npos)
+      names.push_back(name.substr(0, name.find_last_not_of(' ') + 1));
   }
   return names;
 }
@@ -29,7 +30,8 @@ class TopPlayersTest : public PlayersTest {
     return TablePass(board.io, settings, buffer, TableWriteBack{name, total});
   }
   // Shows the table; each page's names are collected when its prompt waits.
-  bool Show(const TopPlayers& table, std::vector<std::vector<std::string>>& pages, std::string_view answers) {
+  bool Show(const TopPlayers& table, std::vector<std::vector<std::string>>& pages,
+            std::string_view answers) {
     for (char answer : answers) {
       board.terminal.Then([&pages](const Screen& screen) { pages.push_back(ListedNames(screen)); });
       board.terminal.Key(answer == 'E' ? int{'E'} : int{kKeyEnter});
@@ -59,12 +61,14 @@ TEST_F(TopPlayersTest, TheSortGivesTheOrderOfTheExchangeSortOnEveryInput) {
       for (std::size_t j = expected.size() - 1; j >= pass; --j)
         if (expected[j].score > expected[j - 1].score) std::swap(expected[j], expected[j - 1]);
     SortTopPlayers(table);
-    for (std::size_t i = 0; i < table.size(); ++i) ASSERT_EQ(table[i].name, expected[i].name) << round;
+    for (std::size_t i = 0; i < table.size(); ++i)
+      ASSERT_EQ(table[i].name, expected[i].name) << round;
   }
 }
 
 TEST_F(TopPlayersTest, TheListingStopsAtAZeroScoreOrADottedName) {
-  WriteRecords({Player("ZERO", 0), Player("ANNA", 300), Player("..HIDDEN", 200), Player("LOW", 100)});
+  WriteRecords(
+      {Player("ZERO", 0), Player("ANNA", 300), Player("..HIDDEN", 200), Player("LOW", 100)});
   std::vector<std::vector<std::string>> pages;
   EXPECT_FALSE(Show(ViewPass(), pages, "\r"));
   ASSERT_EQ(pages.size(), 1u);
@@ -173,9 +177,8 @@ TEST_F(TopPlayersTest, AFailedWriteBackIsToldOnceForTheWholePass) {
 TEST_F(TopPlayersTest, ThePageMatchesItsPicture) {
   WriteRecords({Player("ANNA", 1234, 3, "12-07-26"), Player("BOB", 987654, 9, "12-01-26"),
                 Player("CAROL", 12345678, 2, "11-30-26")});
-  board.terminal.Then([](const Screen& screen) {
-    EXPECT_EQ(GoldenDifference(screen, "top_players_page"), "");
-  });
+  board.terminal.Then(
+      [](const Screen& screen) { EXPECT_EQ(GoldenDifference(screen, "top_players_page"), ""); });
   board.terminal.Key(kKeyEnter);
   ShowTopPlayers(board.io, ViewPass());
 }
