@@ -94,7 +94,8 @@ TEST(Documents, LicenceCarriesTheProgramsLicenceAndTheWordListNotices) {
         "sell these word lists",
         "WordNet 1.6 Copyright 1997 by Princeton University.",
         "Copyright 1993, Geoff Kuenning, Granada Hills, CA All rights reserved.",
-        "Copyright 2016 by Benjamin Titze", "SOFTWARE, EVEN IF ADVISED OF THE POSSIBILITY OF SUCH DAMAGE."}) {
+        "Copyright 2016 by Benjamin Titze",
+        "SOFTWARE, EVEN IF ADVISED OF THE POSSIBILITY OF SUCH DAMAGE."}) {
     EXPECT_TRUE(Mentions(licence, notice)) << notice;
   }
   // The word list's licence asks for a modified list to be marked as such.
@@ -133,7 +134,8 @@ TEST(Documents, HistoryRunsNewestFirstFromThisVersionBackTo2003) {
   for (const std::string& line : Lines(Shipped(kHistoryFileName))) {
     std::smatch m;
     if (!std::regex_match(line, m, heading)) continue;
-    entries.push_back({m[1], m[4], {std::stoi(m[2]), std::stoi(m[3])}, m[7].str() + m[5].str() + m[6].str()});
+    entries.push_back({m[1], m[4], {std::stoi(m[2]), std::stoi(m[3])},
+                       m[7].str() + m[5].str() + m[6].str()});
   }
   ASSERT_FALSE(entries.empty());
   EXPECT_EQ(entries.front().version, kVersionText);
