@@ -137,7 +137,9 @@ std::optional<std::string> ExportIntoScoreFile(const Settings& settings, Competi
   std::optional<RecordFile> file =
       RecordFile::Open(settings.PathOf(kScoreFileName), kCompetitionRecordSize, &error);
   if (!file) return error;
-  ScoreFileImage image = ScoreFileImage::Read(*file);
+  std::optional<ScoreFileImage> read = ScoreFileImage::Read(*file);
+  if (!read) return "cannot read " + file->path();
+  ScoreFileImage& image = *read;
 
   if (image.Count() == 0) StartHeader(state.header);
   else state.header = DecodeCompetitionHeader(image.Record(1));

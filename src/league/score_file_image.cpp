@@ -12,12 +12,11 @@ std::size_t OffsetOf(std::int64_t n) { return static_cast<std::size_t>((n - 1) *
 
 }  // namespace
 
-ScoreFileImage ScoreFileImage::Read(RecordFile& file) {
+std::optional<ScoreFileImage> ScoreFileImage::Read(RecordFile& file) {
   ScoreFileImage image;
   std::int64_t count = file.Count();
   image.bytes_.resize(static_cast<std::size_t>(count * kSize));
-  count = count > 0 ? file.ReadMany(1, count, image.bytes_) : 0;
-  image.bytes_.resize(static_cast<std::size_t>(count * kSize));
+  if (count > 0 && file.ReadMany(1, count, image.bytes_) != count) return std::nullopt;
   image.changed_.assign(static_cast<std::size_t>(count), false);
   return image;
 }

@@ -29,7 +29,9 @@ void LoadStandings(const Settings& settings, CompetitionState& state) {
   if (!FileExists(path)) return;
   std::optional<RecordFile> file = RecordFile::Open(path, kCompetitionRecordSize);
   if (!file) return;
-  ScoreFileImage image = ScoreFileImage::Read(*file);
+  std::optional<ScoreFileImage> read = ScoreFileImage::Read(*file);
+  if (!read) return;
+  const ScoreFileImage& image = *read;
 
   if (image.Count() >= 1) state.header = DecodeCompetitionHeader(image.Record(1));
   state.standings.clear();
