@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -39,32 +40,36 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// The number of whole records in the file, or -1 when its size cannot be learnt.
-std::int64_t RecordCount(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  long size = std::ftell(file);
-  return size < 0 ? -1 : static_cast<std::int64_t>(size) / static_cast<std::int64_t>(kWordRecordSize);
+// A record as a number: its 7 bytes in the low bytes of 8, so that a comparison is one
+// load and one compare rather than a call of memcmp.
+constexpr std::uint64_t kRecordMask = (std::uint64_t{1} << (8 * kWordRecordSize)) - 1;
+std::uint64_t RecordAt(const char* bytes) {
+  std::uint64_t value = 0;
+  std::memcpy(&value, bytes, sizeof value);
+  return value & kRecordMask;
 }
 
-bool HoldsRecord(const char* bytes, std::size_t size, const std::string& record) {
+// bytes must hold one byte more than size, for the load of the last record.
+bool HoldsRecord(const char* bytes, std::size_t size, std::uint64_t record) {
   for (std::size_t at = 0; at + kWordRecordSize <= size; at += kWordRecordSize)
-    if (std::memcmp(bytes + at, record.data(), kWordRecordSize) == 0) return true;
+    if (RecordAt(bytes + at) == record) return true;
   return false;
 }
 
 // Searches bytes [start, start + length) of the file piece by piece; the partial record
 // at the end of one piece is carried to the front of the next and compared whole.
-bool SearchSpan(std::FILE* file, std::int64_t start, std::int64_t length, const std::string& record) {
+bool SearchSpan(std::FILE* file, std::int64_t start, std::int64_t length, std::uint64_t record) {
   if (std::fseek(file, static_cast<long>(start), SEEK_SET) != 0) return false;
-  std::array<char, kLookupPiece + kWordRecordSize> buffer;
+  std::array<char, kLookupPiece + kWordRecordSize + 1> buffer;
   std::size_t carried = 0;
   for (std::int64_t remaining = length; remaining > 0;) {
     std::size_t piece = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kLookupPiece));
     std::size_t got = std::fread(buffer.data() + carried, 1, piece, file);
     std::size_t held = carried + got;
+    buffer[held] = 0;  // the byte after the last record, which its load takes in
     std::size_t whole = held - held % kWordRecordSize;
     if (HoldsRecord(buffer.data(), whole, record)) return true;
-    if (got < piece) return false;
+    if (got < piece) return false;  // the file is shorter than the index says
     carried = held - whole;
     std::memmove(buffer.data(), buffer.data() + whole, carried);
     remaining -= static_cast<std::int64_t>(piece);
@@ -87,9 +92,14 @@ DictionaryIndex ParseDictionaryIndex(std::string_view text) {
   return index;
 }
 
-DictionaryIndex LoadDictionaryIndex(const std::string& path) {
-  std::optional<std::string> text = ReadFileBytes(path);
-  return text ? ParseDictionaryIndex(*text) : DictionaryIndex{};
+DictionaryIndex LoadDictionaryIndex(const std::string& indexPath, const std::string& wordFilePath) {
+  std::optional<std::string> text = ReadFileBytes(indexPath);
+  if (!text) return {};
+  DictionaryIndex index = ParseDictionaryIndex(*text);
+  std::error_code error;
+  std::uintmax_t size = std::filesystem::file_size(wordFilePath, error);
+  if (error || index.dictIndex.back() > static_cast<std::int64_t>(size / kWordRecordSize)) return {};
+  return index;
 }
 
 std::string RecordOf(std::string_view word) {
@@ -106,12 +116,12 @@ bool SearchWordFile(const std::string& wordFilePath, const DictionaryIndex& inde
   if (!file) return false;
   // Unbuffered: every piece goes straight into our buffer in one read.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
-  if (index.dictIndex.back() > RecordCount(file.get())) return false;
   std::size_t letter = static_cast<std::size_t>(word.front() - 'A');
   std::int64_t first = index.dictIndex[letter];
   std::int64_t last = index.dictIndex[letter + 1];
   std::int64_t size = static_cast<std::int64_t>(kWordRecordSize);
-  return SearchSpan(file.get(), size * (first - 1), size * (last - first) + size, RecordOf(word));
+  std::string record = RecordOf(word);  // with its terminating zero: 8 bytes to load
+  return SearchSpan(file.get(), size * (first - 1), size * (last - first) + size, RecordAt(record.c_str()));
 }
 
 }  // namespace lexfray

@@ -20,8 +20,8 @@ inline constexpr std::size_t kLookupPiece = 32000;
 
 struct DictionaryIndex {
   std::array<std::int64_t, kIndexNumbers> dictIndex{};  // dictIndex[k - 1] is number k
-  // 27 whole numbers, each at least 1 and none smaller than the one before. Whether the
-  // last lies inside the word file is checked at each lookup, against the file as it is.
+  // 27 whole numbers, each at least 1 and none smaller than the one before, and (once
+  // loaded) the last of them inside the word file.
   bool usable = false;
 };
 
@@ -29,16 +29,17 @@ struct DictionaryIndex {
 // an index with fewer, or with anything but whole numbers among them, is not usable.
 DictionaryIndex ParseDictionaryIndex(std::string_view text);
 
-// Reads the index file; a missing or unreadable file gives an index that is not usable.
-DictionaryIndex LoadDictionaryIndex(const std::string& path);
+// Reads the index file and checks it against the word file: a missing or unreadable
+// index, or one reaching beyond the records of the word file, is not usable.
+DictionaryIndex LoadDictionaryIndex(const std::string& indexPath, const std::string& wordFilePath);
 
 // The word blank-padded to a full record (a 7-letter word as it is).
 std::string RecordOf(std::string_view word);
 
 // True when a whole record of the word's first-letter span equals the padded word. Only
 // that span is read, in pieces of at most kLookupPiece bytes; the file is opened and
-// closed here. An unusable index, an index reaching beyond the word file, a missing word
-// file or a word that does not start with A..Z finds nothing.
+// closed here. An unusable index, a missing word file or a word that does not start with
+// A..Z finds nothing; a word file that has shrunk since is searched only as far as it goes.
 bool SearchWordFile(const std::string& wordFilePath, const DictionaryIndex& index,
                     std::string_view word);
 

@@ -30,7 +30,7 @@ class DictionaryTest : public ::testing::Test {
  protected:
   void Build(const std::vector<std::string>& words) {
     testing::WriteDictionary(folder, words);
-    index = LoadDictionaryIndex(folder.PathOf(kIndexFileName));
+    index = LoadDictionaryIndex(folder.PathOf(kIndexFileName), wordFile());
   }
   // A word file written byte for byte, with its own index numbers.
   void Handmade(const std::string& records, const std::vector<int>& numbers) {
@@ -123,7 +123,7 @@ class BrokenIndexTest : public DictionaryTest, public ::testing::WithParamInterf
 TEST_P(BrokenIndexTest, RefusesEveryWordWithoutReadingOutsideTheFile) {
   Build({"ANT", "CAT", "ZOO"});
   folder.Write(kIndexFileName, GetParam().text);
-  index = LoadDictionaryIndex(folder.PathOf(kIndexFileName));
+  index = LoadDictionaryIndex(folder.PathOf(kIndexFileName), wordFile());
   EXPECT_FALSE(Finds("ANT"));
   EXPECT_FALSE(Finds("CAT"));
   EXPECT_FALSE(Finds("ZOO"));
@@ -151,9 +151,24 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DictionaryTest, AMissingIndexIsNotUsable) {
   Build({"CAT"});
   folder.Remove(kIndexFileName);
-  index = LoadDictionaryIndex(folder.PathOf(kIndexFileName));
+  index = LoadDictionaryIndex(folder.PathOf(kIndexFileName), wordFile());
   EXPECT_FALSE(index.usable);
   EXPECT_FALSE(Finds("CAT"));
+}
+
+TEST_F(DictionaryTest, AnIndexWithoutItsWordFileIsNotUsable) {
+  Build({"CAT"});
+  folder.Remove(kWordFileName);
+  EXPECT_FALSE(LoadDictionaryIndex(folder.PathOf(kIndexFileName), wordFile()).usable);
+}
+
+TEST_F(DictionaryTest, AWordFileThatShrankIsSearchedOnlyAsFarAsItGoes) {
+  std::vector<std::string> words = ManySWords();
+  Build(words);
+  folder.Write(kWordFileName, folder.Read(kWordFileName).substr(0, 100 * kWordRecordSize + 3));
+  EXPECT_TRUE(Finds(words[99]));
+  EXPECT_FALSE(Finds(words[100]));
+  EXPECT_FALSE(Finds(words[4800]));
 }
 
 TEST(ParseDictionaryIndex, ReadsTwentySevenNumbersWhateverTheLineEnds) {

@@ -42,7 +42,7 @@ GameFixture::GameFixture(std::vector<std::string> words, bool competition) {
   settings.programFolder = folder.path();
   settings.competitionActive = competition ? 1 : 0;
   WriteDictionary(folder, std::move(words));
-  index = LoadDictionaryIndex(folder.PathOf(kIndexFileName));
+  index = LoadDictionaryIndex(folder.PathOf(kIndexFileName), folder.PathOf(kWordFileName));
 }
 
 GameEnd GameFixture::Play(std::string_view rack, bool followOnGame) {
