@@ -1,8 +1,10 @@
 #include "shell/main_menu.h"
 
 #include "config/constants.h"
+#include "shell/documents.h"
 #include "shell/menus.h"
 #include "shell/title_screen.h"
+#include "shell/web_site.h"
 
 namespace lexfray {
 
@@ -38,12 +40,17 @@ MainMenu::Next MainMenu::Dispatch(const std::string& action) {
 }
 
 MainMenu::Next MainMenu::ScoresChoice() {
-  ScoresMenu(io_);
+  std::string choice = ScoresMenu(io_);
+  if (choice == "3") ShowMenuDocument(io_, settings_, Document::kAdvert, spacedTitle_);
   return Next::kMenu;
 }
 
 MainMenu::Next MainMenu::HelpChoice() {
-  HelpMiscMenu(io_);
+  std::string choice = HelpMiscMenu(io_);
+  if (choice == "1") return VisitWebSite(io_, platform_.launcher) ? Next::kEnd : Next::kMenu;
+  if (choice == "2") ShowMenuDocument(io_, settings_, Document::kLicence, spacedTitle_);
+  if (choice == "3") ShowMenuDocument(io_, settings_, Document::kHistory, spacedTitle_);
+  if (choice == "4") ShowMenuDocument(io_, settings_, Document::kInstructions, spacedTitle_);
   return Next::kMenu;
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "dialogs/list_box.h"
+#include "dialogs/message_box.h"
 
 namespace lexfray {
 
@@ -26,6 +27,10 @@ std::string HelpMiscMenu(Io& io) {
       "Game Instructions", "Backup/Restore Player File"};
   return ConsoleListBox(io, kMenuStyle, kMenuPrompt, "HELP/MISC OPTIONS", entries,
                         kListReturnsPosition);
+}
+
+bool AskPlayAgain(Io& io) {
+  return ConsoleMessageBox(io, "WANT TO PLAY ANOTHER GAME?", kStyleYesNo, "GAME OVER", kIconNone) == kResultYes;
 }
 
 }  // namespace lexfray

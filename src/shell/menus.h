@@ -11,4 +11,7 @@ namespace lexfray {
 std::string ScoresMenu(Io& io);
 std::string HelpMiscMenu(Io& io);
 
+// "WANT TO PLAY ANOTHER GAME?" after a game; only Yes counts as yes.
+bool AskPlayAgain(Io& io);
+
 }  // namespace lexfray

@@ -1,0 +1,123 @@
+#include "dialogs/list_box.h"
+
+#include <gtest/gtest.h>
+
+#include "support/harness.h"
+#include "support/snapshot.h"
+
+namespace lexfray {
+namespace {
+
+using testing::BoardHarness;
+using testing::RowOf;
+
+std::vector<std::string> Names(int count) {
+  std::vector<std::string> names;
+  for (int i = 1; i <= count; ++i) names.push_back("Player " + std::to_string(i));
+  return names;
+}
+
+std::string Choose(BoardHarness& h, const std::vector<std::string>& entries, int form = kListReturnsPosition) {
+  return ConsoleListBox(h.io, 1, "Choose Your Option", "MENU", entries, form);
+}
+
+TEST(ListBox, EnterChoosesTheSelectedEntryInEitherResultForm) {
+  const std::vector<std::string> menu = {"Backup Player File", "Restore Player File", "Help"};
+  BoardHarness a;
+  a.terminal.Key(kKeyEnter);
+  EXPECT_EQ(Choose(a, menu), "1");
+  BoardHarness b;
+  b.terminal.Key(kKeyDown).Key(kKeyDown).Key(kKeyEnter);
+  EXPECT_EQ(Choose(b, menu), "3");
+  BoardHarness c;
+  c.terminal.Key(kKeyDown).Key(kKeyEnter);
+  EXPECT_EQ(Choose(c, menu, kListReturnsText), "Restore Player File");
+}
+
+TEST(ListBox, EscCancelsWithTheEmptyTextAndPutsTheBoardBack) {
+  BoardHarness h;
+  h.screen.MoveTo(10, 10);
+  h.screen.Write("beneath");
+  Screen::Snapshot before = h.screen.Save();
+  h.terminal.Key(kKeyDown).Key(kKeyEscape);
+  EXPECT_EQ(Choose(h, Names(3)), "");
+  EXPECT_EQ(h.screen.cells(), before.cells);
+}
+
+TEST(ListBox, MovesWithArrowsPagesHomeAndEndWithoutLeavingTheList) {
+  BoardHarness up;
+  up.terminal.Key(kKeyUp).Key(kKeyEnter);
+  EXPECT_EQ(Choose(up, Names(30)), "1");
+  BoardHarness end;
+  end.terminal.Key(kKeyEnd).Key(kKeyDown).Key(kKeyEnter);
+  EXPECT_EQ(Choose(end, Names(30)), "30");
+  BoardHarness page;
+  page.terminal.Key(kKeyPageDown).Key(kKeyEnter);
+  EXPECT_EQ(Choose(page, Names(30)), "13");
+  BoardHarness back;
+  back.terminal.Key(kKeyEnd).Key(kKeyPageUp).Key(kKeyHome).Key(kKeyDown).Key(kKeyEnter);
+  EXPECT_EQ(Choose(back, Names(30)), "2");
+}
+
+TEST(ListBox, ALetterJumpsToTheNextEntryStartingWithItAndGoesRound) {
+  const std::vector<std::string> names = {"ALICE", "BOB", "ANNA", "CAROL", "New Player"};
+  BoardHarness h;
+  h.terminal.Key('a').Key(kKeyEnter);
+  EXPECT_EQ(Choose(h, names, kListReturnsText), "ANNA");
+  BoardHarness round;
+  round.terminal.Key('a').Key('A').Key(kKeyEnter);
+  EXPECT_EQ(Choose(round, names, kListReturnsText), "ALICE");
+  BoardHarness none;
+  none.terminal.Key('z').Key('n').Key(kKeyEnter);
+  EXPECT_EQ(Choose(none, names, kListReturnsText), "New Player");
+}
+
+TEST(ListBox, ScrollsSoThatTheSelectionStaysInSight) {
+  BoardHarness h;
+  h.terminal.Key(kKeyEnd).Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, " Player 30 "), 0);
+    EXPECT_EQ(RowOf(s, " Player 1 "), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(Choose(h, Names(30)), "30");
+}
+
+TEST(ListBox, AClickOnAnEntryChoosesItAndClicksElsewhereAreIgnored) {
+  BoardHarness probe;
+  probe.terminal.Key(kKeyEscape);
+  Choose(probe, Names(5));
+  int row = RowOf(probe.terminal.shown(), "Player 4");
+  int column = static_cast<int>(probe.terminal.shown().RowText(row).find("Player 4")) + 1;
+  ASSERT_GT(row, 0);
+
+  BoardHarness h;
+  h.terminal.Click(1, 1).Click(row, 1).Click(row, column);
+  EXPECT_EQ(Choose(h, Names(5)), "4");
+}
+
+TEST(ListBox, AnEmptyEntryCanBeChosen) {
+  BoardHarness h;
+  h.terminal.Key(kKeyEnd).Key(kKeyEnter);
+  EXPECT_EQ(Choose(h, {"About This Program", "Help/Instructions", ""}), "3");
+}
+
+TEST(ListBox, ALongListOpensAndScrollsAtOnce) {
+  std::vector<std::string> many = Names(32767);
+  BoardHarness h;
+  h.terminal.Key(kKeyEnd).Key(kKeyPageUp).Key('p').Key(kKeyEnter);
+  EXPECT_EQ(Choose(h, many), "32756");  // the next entry starting with P
+  EXPECT_LE(h.terminal.shows(), 5);
+}
+
+TEST(ListBox, LooksLikeEveryOtherBox) {
+  BoardHarness h;
+  h.terminal.Key(kKeyDown).Key(kKeyEscape);
+  ConsoleListBox(h.io, 222111, "Choose Option        (Cancel Returns To Game)", "HELP/MISC OPTIONS",
+                 {"Quillon Home Software WEB Site", "End User License Agreement (EULA)", "Review Change History",
+                  "Game Instructions", "Backup/Restore Player File"},
+                 kListReturnsPosition);
+  EXPECT_EQ(testing::GoldenDifference(h.terminal.shown(), "list_box_help_menu"), "");
+}
+
+}  // namespace
+}  // namespace lexfray

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/harness.h"
+#include "support/snapshot.h"
+
+namespace lexfray {
+namespace {
+
+using testing::ProgramHarness;
+using testing::RowOf;
+
+TEST(StartUp, ASecondCopyIsRefusedAndTouchesNothing) {
+  ProgramHarness h;
+  h.lock.heldElsewhere = true;
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, " DUPLICATE PROGRAM "), 0);
+    EXPECT_GT(RowOf(s, "You can only run one instance of this program at a time!"), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+  EXPECT_EQ(h.lock.folders, std::vector<std::string>{h.folder.path()});
+  EXPECT_FALSE(h.folder.Exists("LEXFRAY.USR"));
+}
+
+TEST(StartUp, AMissingConfigurationFileEndsTheProgramWithItsMessage) {
+  ProgramHarness h;
+  h.folder.Remove("LEXFRAY.CFG");
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, " MISSING FILE "), 0);
+    EXPECT_GT(RowOf(s, "The LEXFRAY.CFG file is MISSING! Correct and restart!"), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
+TEST(StartUp, AFolderNamedLikeTheConfigurationCountsAsMissing) {
+  ProgramHarness h;
+  h.folder.Remove("LEXFRAY.CFG");
+  std::filesystem::create_directory(h.folder.PathOf("LEXFRAY.CFG"));
+  h.terminal.Then([](const Screen& s) { EXPECT_GT(RowOf(s, " MISSING FILE "), 0); });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+}
+
+TEST(StartUp, ANumberOutOfRangeStopsWithAMessageNamingItsLine) {
+  ProgramHarness h;
+  h.folder.Write("LEXFRAY.CFG", testing::ConfigText("Site", "70000"));
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, "Line 7 of LEXFRAY.CFG"), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
+TEST(StartUp, SeedsTheGeneratorOnceFromTheTimeOfDayAndNamesTheWindow) {
+  ProgramHarness h;
+  h.clock.Set({2026, 12, 7, 10, 30, 15, 250});
+  h.terminal.Type("x");
+  EXPECT_EQ(h.Run(), 0);
+  ASSERT_EQ(h.random.seeds().size(), 1u);
+  EXPECT_DOUBLE_EQ(h.random.seeds()[0], 10 * 3600 + 30 * 60 + 15.25);
+  ASSERT_GE(h.terminal.titles().size(), 2u);
+  EXPECT_EQ(h.terminal.titles()[0], "LEX FRAY");
+  EXPECT_EQ(h.terminal.titles()[1], "L E X    F R A Y" + std::string(19, ' '));
+}
+
+}  // namespace
+}  // namespace lexfray
