@@ -7,26 +7,6 @@
 
 namespace lexfray::testing {
 
-PlayerRecord Player(std::string_view name, double total, std::int16_t monthGames,
-                    std::string_view lastPlayed, std::int16_t dayGames,
-                    std::string_view startMonth) {
-  PlayerRecord record;
-  record.startMonth = std::string(startMonth);
-  record.name = std::string(name);
-  record.name.resize(PlayerRecord::kNameWidth, ' ');
-  record.totalScore = total;
-  record.monthGames = monthGames;
-  record.lastPlayed = std::string(lastPlayed);
-  record.dayGames = dayGames;
-  record.createdMark = "Y";
-  return record;
-}
-
-std::string RecordBytes(const PlayerRecord& record) {
-  PlayerRecordBytes bytes = EncodePlayerRecord(record);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 PlayersTest::PlayersTest() {
   Configure("5", false);
   SetNow(2026, 12, 7);
@@ -50,19 +30,10 @@ void PlayersTest::SetNow(int year, int month, int day, int hour, int minute, int
 }
 
 void PlayersTest::WriteRecords(const std::vector<PlayerRecord>& records) const {
-  std::string bytes;
-  for (const PlayerRecord& record : records) bytes += RecordBytes(record);
-  folder.Write("LEXFRAY.USR", bytes);
+  WritePlayerFile(folder, records);
 }
 
-std::vector<PlayerRecord> PlayersTest::ReadRecords() const {
-  std::string bytes = FileBytes();
-  std::vector<PlayerRecord> records;
-  for (std::size_t at = 0; at + PlayerRecord::kSize <= bytes.size(); at += PlayerRecord::kSize)
-    records.push_back(DecodePlayerRecord(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data() + at), PlayerRecord::kSize)));
-  return records;
-}
+std::vector<PlayerRecord> PlayersTest::ReadRecords() const { return ReadPlayerFile(folder); }
 
 void PlayersTest::MakeReadOnly(std::string_view name) const {
   std::filesystem::permissions(folder.PathOf(name),

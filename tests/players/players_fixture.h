@@ -10,16 +10,10 @@
 #include "config/settings.h"
 #include "players/player_record.h"
 #include "support/harness.h"
+#include "support/player_files.h"
 #include "support/temp_folder.h"
 
 namespace lexfray::testing {
-
-// A record as a test writes it into the player file.
-PlayerRecord Player(std::string_view name, double total = 0, std::int16_t monthGames = 1,
-                    std::string_view lastPlayed = "12-07-26", std::int16_t dayGames = 1,
-                    std::string_view startMonth = "12");
-
-std::string RecordBytes(const PlayerRecord& record);
 
 // A temporary program folder, a board with a scripted terminal and a fake clock, the
 // settings of an installation in that folder, and the program's one record buffer.

@@ -12,6 +12,7 @@
 #include "platform/record_fields.h"
 #include "players/player_record.h"
 #include "support/harness.h"
+#include "support/player_files.h"
 #include "support/snapshot.h"
 
 namespace lexfray {
@@ -37,35 +38,8 @@ struct VisitHarness : ProgramHarness {
     for (const std::string& word : words) terminal.Type(word.size() == 7 ? word : word + "\r");
   }
   void QuitTheGame() { terminal.Type("Q\r").Key('y'); }
-  PlayerRecord Record(int n) const {
-    std::string bytes = folder.Read(kPlayerFileName);
-    std::size_t at = static_cast<std::size_t>(n - 1) * PlayerRecord::kSize;
-    EXPECT_GE(bytes.size(), at + PlayerRecord::kSize);
-    return DecodePlayerRecord(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()) + at, PlayerRecord::kSize));
-  }
-  void WriteRecords(const std::vector<PlayerRecord>& records) const {
-    std::string bytes;
-    for (const PlayerRecord& r : records) {
-      PlayerRecordBytes b = EncodePlayerRecord(r);
-      bytes.append(reinterpret_cast<const char*>(b.data()), b.size());
-    }
-    folder.Write(kPlayerFileName, bytes);
-  }
+  PlayerRecord Record(int n) const { return testing::ReadPlayerFile(folder).at(static_cast<std::size_t>(n - 1)); }
 };
-
-PlayerRecord Stored(std::string_view name, double total, std::int16_t monthGames, std::string_view lastPlayed,
-                    std::int16_t dayGames) {
-  PlayerRecord record;
-  record.startMonth = "12";
-  record.name = std::string(name);
-  record.name.resize(PlayerRecord::kNameWidth, ' ');
-  record.totalScore = total;
-  record.monthGames = monthGames;
-  record.lastPlayed = std::string(lastPlayed);
-  record.dayGames = dayGames;
-  record.createdMark = "Y";
-  return record;
-}
 
 int Score(const std::vector<std::string>& words) {
   return std::accumulate(words.begin(), words.end(), 0, [](int sum, const std::string& w) { return sum + WordScore(w); });
@@ -205,7 +179,7 @@ TEST(Visit, InTheCompetitionTheGameShowsItsNumberAndTheVisitEndsWithTheStandings
 TEST(Visit, TheGameThatUsesUpTheAllowanceEndsThePlayWithoutTheQuestion) {
   VisitHarness h("1");
   std::filesystem::create_directories(h.folder.PathOf("root/QuillonHomeSoftware/LeagueNet"));
-  h.WriteRecords({Stored("ANNA", 5000, 155, "12-06-26", 3)});
+  testing::WritePlayerFile(h.folder, {testing::Player("ANNA", 5000, 155, "12-06-26", 3)});
   h.terminal.Key(kKeyEnter).Key(kKeyEnter);  // Play, then ANNA from the list
   h.random.DealLetters(std::string(testing::kRichRack));
   h.terminal.Then([](const Screen& s) { EXPECT_TRUE(HasTextAt(s, 5, 69, "156 of 156")); });
@@ -227,7 +201,7 @@ TEST(Visit, TheGameThatUsesUpTheAllowanceEndsThePlayWithoutTheQuestion) {
 
 TEST(Visit, AStartBeyondTheAllowanceGoesStraightToTheFinalScores) {
   VisitHarness h("1");
-  h.WriteRecords({Stored("ANNA", 5000, 156, "12-06-26", 3)});
+  testing::WritePlayerFile(h.folder, {testing::Player("ANNA", 5000, 156, "12-06-26", 3)});
   h.terminal.Key(kKeyEnter).Key(kKeyEnter);
   h.terminal.Then([](const Screen& s) { EXPECT_GT(RowOf(s, " MAXIMUM GAMES PLAYED "), 0); });
   h.terminal.Key(kKeyEnter).Then([](const Screen& s) { EXPECT_GT(RowOf(s, "LeagueNET Standings"), 0); });
