@@ -6,19 +6,14 @@
 
 namespace lexfray {
 
-namespace {
-
-constexpr std::size_t kStartMonth = 0;
-constexpr std::size_t kName = 2;
-constexpr std::size_t kTotalScore = 32;
-constexpr std::size_t kMonthGames = 40;
-constexpr std::size_t kLastPlayed = 42;
-constexpr std::size_t kDayGames = 50;
-constexpr std::size_t kCreatedMark = 52;
-constexpr std::size_t kReserved = 53;
-static_assert(kReserved + PlayerRecord::kReservedSize == PlayerRecord::kSize);
-
-}  // namespace
+using player_fields::kCreatedMark;
+using player_fields::kDayGames;
+using player_fields::kLastPlayed;
+using player_fields::kMonthGames;
+using player_fields::kName;
+using player_fields::kReserved;
+using player_fields::kStartMonth;
+using player_fields::kTotalScore;
 
 PlayerRecordBytes EncodePlayerRecord(const PlayerRecord& record) {
   PlayerRecordBytes bytes{};

@@ -28,6 +28,19 @@ struct PlayerRecord {
 
 using PlayerRecordBytes = std::array<std::uint8_t, PlayerRecord::kSize>;
 
+// Where each field starts in the record's bytes.
+namespace player_fields {
+inline constexpr std::size_t kStartMonth = 0;
+inline constexpr std::size_t kName = 2;
+inline constexpr std::size_t kTotalScore = 32;
+inline constexpr std::size_t kMonthGames = 40;
+inline constexpr std::size_t kLastPlayed = 42;
+inline constexpr std::size_t kDayGames = 50;
+inline constexpr std::size_t kCreatedMark = 52;
+inline constexpr std::size_t kReserved = 53;
+static_assert(kReserved + PlayerRecord::kReservedSize == PlayerRecord::kSize);
+}  // namespace player_fields
+
 PlayerRecordBytes EncodePlayerRecord(const PlayerRecord& record);
 PlayerRecord DecodePlayerRecord(std::span<const std::uint8_t> bytes);
 

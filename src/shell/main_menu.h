@@ -2,16 +2,16 @@
 
 #include <string>
 
-#include "config/settings.h"
 #include "dialogs/io.h"
 #include "platform/platform.h"
+#include "shell/program_state.h"
 
 namespace lexfray {
 
 // The title screen and the main menu under it, with the scores and help menus.
 class MainMenu {
  public:
-  MainMenu(Io& io, Platform& platform, const Settings& settings);
+  MainMenu(Io& io, Platform& platform, ProgramState& state);
 
   // Runs until the program is to end.
   void Run();
@@ -23,9 +23,12 @@ class MainMenu {
   Next Dispatch(const std::string& action);
   Next ScoresChoice();
   Next HelpChoice();
+  Next Play();
+  void BackupChoice();
 
   Io& io_;
   Platform& platform_;
+  ProgramState& state_;
   const Settings& settings_;
   std::string spacedTitle_;
 };

@@ -1,6 +1,7 @@
 #include "shell/program.h"
 
 #include "shell/main_menu.h"
+#include "shell/program_state.h"
 #include "shell/start_up.h"
 
 namespace lexfray {
@@ -8,9 +9,9 @@ namespace lexfray {
 int RunProgram(Platform& platform) {
   Screen screen;
   Io io{screen, platform.terminal, platform.clock};
-  std::optional<Settings> settings = StartUp(io, platform);
-  if (!settings) return 0;
-  MainMenu menu(io, platform, *settings);
+  ProgramState state;
+  if (!StartUp(io, platform, state)) return 0;
+  MainMenu menu(io, platform, state);
   menu.Run();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "shell/start_up.h"
 
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -68,14 +69,17 @@ Settings Derive(const Platform& platform, const ConfigValues& config, int year) 
 
 }  // namespace
 
-std::optional<Settings> StartUp(Io& io, Platform& platform) {
-  if (RefuseSecondCopy(io, platform)) return std::nullopt;
+bool StartUp(Io& io, Platform& platform, ProgramState& state) {
+  if (RefuseSecondCopy(io, platform)) return false;
   platform.terminal.SetTitle(kProgramTitle);
   SeedRandom(platform);
   std::optional<ConfigValues> config =
       ReadConfig(io, platform.programFolder + std::string(kConfigFileName));
-  if (!config) return std::nullopt;
-  return Derive(platform, *config, platform.clock.Now().year);
+  if (!config) return false;
+  state.settings = Derive(platform, *config, platform.clock.Now().year);
+  state.dictionary =
+      LoadDictionaryIndex(state.settings.PathOf(kIndexFileName), state.settings.PathOf(kWordFileName));
+  return true;
 }
 
 }  // namespace lexfray

@@ -1,0 +1,36 @@
+#include "league/competition_program.h"
+
+#include <string>
+#include <string_view>
+
+#include "config/constants.h"
+#include "dialogs/message_box.h"
+#include "platform/files.h"
+
+namespace lexfray {
+
+namespace {
+
+constexpr std::string_view kQuestion =
+    "We are now prepared to process your LeagueNET scores. You MUST be connected to the "
+    "Internet for this process to work. Are you connected to the Internet at this time?";
+constexpr std::string_view kQuestionTitle = "LeagueNET PROCESSING";
+constexpr int kQuestionStyle = kStyleYesNo | kStyleQuestion | kStyleSecondDefault;
+static_assert(kQuestionStyle == 0x124);
+
+}  // namespace
+
+void RunCompetitionProgram(Io& io, const Settings& settings, Terminal& terminal, Launcher& launcher) {
+  io.screen.SetColours(kLightGrey, kBlack);
+  io.screen.Clear();
+  if (ConsoleMessageBox(io, kQuestion, kQuestionStyle, kQuestionTitle, kIconQuestion) == kResultNo) return;
+
+  // The exchange program looks for this empty file; a folder that is not there leaves none.
+  WriteFileBytes(settings.driveRoot + std::string(kCompetitionMarker), "");
+  terminal.Suspend();
+  launcher.RunAndWait(settings.driveRoot + std::string(kCompetitionProgram));
+  terminal.Resume();
+  terminal.ReportButtonReleases();
+}
+
+}  // namespace lexfray

@@ -1,0 +1,55 @@
+#include "league/score_file_image.h"
+
+#include <algorithm>
+
+namespace lexfray {
+
+namespace {
+
+constexpr auto kSize = static_cast<std::int64_t>(kCompetitionRecordSize);
+
+std::size_t OffsetOf(std::int64_t n) { return static_cast<std::size_t>((n - 1) * kSize); }
+
+}  // namespace
+
+std::optional<ScoreFileImage> ScoreFileImage::Read(RecordFile& file) {
+  ScoreFileImage image;
+  std::int64_t count = file.Count();
+  image.bytes_.resize(static_cast<std::size_t>(count * kSize));
+  if (count > 0 && file.ReadMany(1, count, image.bytes_) != count) return std::nullopt;
+  image.changed_.assign(static_cast<std::size_t>(count), false);
+  return image;
+}
+
+std::span<const std::uint8_t> ScoreFileImage::Record(std::int64_t n) const {
+  return std::span<const std::uint8_t>(bytes_).subspan(OffsetOf(n), kCompetitionRecordSize);
+}
+
+void ScoreFileImage::Store(std::int64_t n, std::span<const std::uint8_t> bytes) {
+  bytes = bytes.first(kCompetitionRecordSize);
+  if (n == Count() + 1) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    changed_.push_back(true);
+    return;
+  }
+  auto at = bytes_.begin() + static_cast<std::ptrdiff_t>(OffsetOf(n));
+  if (std::equal(bytes.begin(), bytes.end(), at)) return;
+  std::copy(bytes.begin(), bytes.end(), at);
+  changed_[static_cast<std::size_t>(n - 1)] = true;
+}
+
+bool ScoreFileImage::WriteChanges(RecordFile& file, std::string* error) {
+  bool allWritten = true;
+  for (std::int64_t n = 1; n <= Count(); ++n) {
+    if (!changed_[static_cast<std::size_t>(n - 1)]) continue;
+    if (file.Write(n, Record(n))) {
+      changed_[static_cast<std::size_t>(n - 1)] = false;
+      continue;
+    }
+    if (allWritten && error) *error = file.LastError();
+    allWritten = false;
+  }
+  return allWritten;
+}
+
+}  // namespace lexfray

@@ -1,0 +1,89 @@
+#include "players/backup.h"
+
+#include <array>
+#include <vector>
+
+#include "config/constants.h"
+#include "console/primitives.h"
+#include "dialogs/document_viewer.h"
+#include "dialogs/list_box.h"
+#include "dialogs/message_box.h"
+#include "dialogs/notice_box.h"
+#include "platform/files.h"
+
+namespace lexfray {
+
+namespace {
+
+constexpr int kMenuStyle = 1;
+constexpr int kNoticeStyle = 0x81;
+constexpr int kNoticeSeconds = 3;
+constexpr std::string_view kHelpTitle = "BACKUP/RESTORE HELP";
+
+constexpr std::array<std::string_view, 12> kHelpLines = {
+    "BACKUP",
+    "",
+    "Use this option if you want to Backup the game's Player file. The Backup file",
+    "will be stored in the game's directory/folder. Quillon HOME Software recommends",
+    "that you run Backup as often as you feel a need based on the condition of your",
+    "computer and it's components, the weather in your area, etc.",
+    "",
+    "RESTORE",
+    "",
+    "Use this option when you have a visual indication that the Player file might",
+    "have been compromised or you are advised to restore the Player file by Quillon",
+    "HOME Software support personnel.",
+};
+
+void Notify(Io& io, std::string_view line, int iconCode) {
+  SplashBoxHide(io, SplashBoxShow(io, kNoticeStyle, kNoticeSeconds, line, "", "", iconCode));
+}
+
+std::string FilePath(const Settings& settings, std::string_view programCode,
+                     std::string_view extension) {
+  return settings.programFolder + std::string(programCode) + std::string(extension);
+}
+
+void CopyAndTell(Io& io, const std::string& from, const std::string& to, std::string_view done,
+                 std::string_view failed) {
+  bool copied = CopyFileReplacing(from, to);
+  Notify(io, copied ? done : failed, copied ? kIconExclamation : kIconWarning);
+}
+
+}  // namespace
+
+std::string BackupMenu(Io& io) {
+  const std::vector<std::string> entries = {"Backup Player File", "Restore Player File", "Help"};
+  return ConsoleListBox(io, kMenuStyle, "Choose Your Option", "BACKUP/RESTORE MENU", entries,
+                        kListReturnsPosition);
+}
+
+void BackupPlayerFile(Io& io, const Settings& settings, std::string_view programCode) {
+  CopyAndTell(io, FilePath(settings, programCode, ".USR"), FilePath(settings, programCode, ".BKP"),
+              "Backup was SUCCESSFUL!", "Backup was NOT SUCCESSFUL");
+}
+
+void RestorePlayerFile(Io& io, const Settings& settings, std::string_view programCode) {
+  std::string backup = FilePath(settings, programCode, ".BKP");
+  if (!FileExists(backup)) {
+    Notify(io, "A Backup File DOES NOT Exist!", kIconWarning);
+    return;
+  }
+  CopyAndTell(io, backup, FilePath(settings, programCode, ".USR"), "Restore was SUCCESSFUL!",
+              "Restore was NOT SUCCESSFUL");
+}
+
+void ShowBackupHelp(Io& io, const Settings& settings) {
+  std::string text;
+  for (std::string_view line : kHelpLines) text += std::string(line) + "\r\n";
+  std::string path = settings.PathOf(kBackupHelpFileName);
+  // Without a writable program folder the help is shown all the same, straight from memory.
+  if (!WriteFileBytes(path, text)) {
+    ViewDocument(io, kHelpTitle, text);
+    return;
+  }
+  ShowDocument(io, path, kHelpTitle);
+  RemoveFile(path);
+}
+
+}  // namespace lexfray

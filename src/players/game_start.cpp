@@ -1,0 +1,164 @@
+#include "players/game_start.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/record_fields.h"
+#include "players/counters.h"
+#include "players/player_file.h"
+#include "players/total_score.h"
+
+namespace lexfray {
+
+namespace {
+
+// What the record lookup found.
+struct Lookup {
+  bool resetDue = false;
+  std::int64_t count = 0;
+  std::int64_t found = 0;  // record number of the first match, 0 for none
+};
+
+class GameStarter {
+ public:
+  GameStarter(Io& io, const Settings& settings, PlayLimits& limits, PlayerRecord& buffer,
+              std::string_view playerName)
+      : io_(io),
+        settings_(settings),
+        limits_(limits),
+        buffer_(buffer),
+        name_(playerName),
+        comparable_(ComparableName(playerName)),
+        notice_(io) {}
+
+  GameStart Run() {
+    bool resetTried = false;
+    for (;;) {
+      now_ = io_.clock.Now();
+      if (settings_.Competition() && EndOfMonthNotice(io_, now_))
+        return {StartOutcome::kEndProgram, 0, 0, 0};
+      PlayerFile file(settings_);
+      Lookup lookup = FindPlayer(file, !resetTried);
+      if (lookup.resetDue) {
+        // Tried once only: a file that cannot be deleted must not bring the notice back forever.
+        resetTried = true;
+        file.Close();
+        PerformMonthlyReset(io_, settings_);
+        continue;
+      }
+      return lookup.found ? StartFound(file, lookup.found) : StartNew(file, lookup.count);
+    }
+  }
+
+ private:
+  Lookup FindPlayer(PlayerFile& file, bool resetAllowed) {
+    Lookup lookup;
+    lookup.count = file.Count();
+    PlayerRecordBytes lastRead{};
+    std::int64_t last = file.Scan([&](std::int64_t n, std::span<const std::uint8_t> bytes) {
+      std::copy(bytes.begin(), bytes.end(), lastRead.begin());
+      if (n == 1 && resetAllowed &&
+          MonthlyResetDue(settings_, limits_, DecodePlayerRecord(bytes), now_)) {
+        lookup.resetDue = true;
+        return false;
+      }
+      if (!NameFieldMatches(bytes, comparable_)) return true;
+      lookup.found = n;
+      return false;
+    });
+    // The buffer holds the last record read, as a record-by-record search leaves it.
+    if (last > 0) buffer_ = DecodePlayerRecord(lastRead);
+    return lookup;
+  }
+
+  GameStart StartNew(PlayerFile& file, std::int64_t count) {
+    buffer_.startMonth = MonthText(now_);
+    buffer_.name = std::string(name_);
+    buffer_.totalScore = 0;
+    buffer_.monthGames = 1;
+    buffer_.lastPlayed = TodayText(now_);
+    buffer_.dayGames = 1;
+    buffer_.createdMark.assign(1, 'Y');  // not = "Y": GCC 12 warns falsely on that (-Wrestrict)
+    std::int64_t recordNo = count + 1;
+    notice_.WriteAndClose(file, recordNo, buffer_);
+    ComputeAllowance(limits_, settings_, now_, buffer_);
+    return Begin(recordNo, 0);
+  }
+
+  GameStart StartFound(PlayerFile& file, std::int64_t recordNo) {
+    std::string today = TodayText(now_);
+    double total = TotalFromFile(buffer_.totalScore);
+    for (;;) {
+      bool playedToday = buffer_.lastPlayed == today;
+      if (playedToday && buffer_.dayGames < limits_.gamesLimit) {
+        buffer_.dayGames = Add16(buffer_.dayGames, 1);
+        buffer_.monthGames = Add16(buffer_.monthGames, 1);
+        return Counted(file, recordNo, total);
+      }
+      if (settings_.Competition() && playedToday) {
+        if (!limits_.retryDone) {
+          ComputeAllowance(limits_, settings_, now_, buffer_);
+          if (limits_.gamesLimit > buffer_.dayGames) {
+            limits_.retryDone = true;
+            continue;
+          }
+        }
+        file.Close();
+        return Refuse(recordNo, total);
+      }
+      buffer_.monthGames = Add16(buffer_.monthGames, 1);
+      buffer_.lastPlayed = today;
+      buffer_.dayGames = 1;
+      return Counted(file, recordNo, total);
+    }
+  }
+
+  // After a same-day or new-day update: written, the allowance worked out, then the start may
+  // still be refused with the competition, and stays counted when it is.
+  GameStart Counted(PlayerFile& file, std::int64_t recordNo, double total) {
+    notice_.WriteAndClose(file, recordNo, buffer_);
+    ComputeAllowance(limits_, settings_, now_, buffer_);
+    if (settings_.Competition() && limits_.gamesLimit < buffer_.dayGames)
+      return Refuse(recordNo, total);
+    return Begin(recordNo, total);
+  }
+
+  GameStart Begin(std::int64_t recordNo, double total) {
+    if (settings_.Competition() && MonthTotalExceeded(recordNo)) return Refuse(recordNo, total);
+    std::int16_t counted = settings_.Competition() ? buffer_.monthGames : buffer_.dayGames;
+    return {StartOutcome::kPlay, recordNo, total, counted};
+  }
+
+  // A start beyond the month's allowance is taken back in the file before it is refused.
+  bool MonthTotalExceeded(std::int64_t recordNo) {
+    if (buffer_.monthGames <= limits_.gamesLimit) return false;
+    PlayerFile file(settings_);
+    buffer_.dayGames = Add16(buffer_.dayGames, -1);
+    buffer_.monthGames = Add16(buffer_.monthGames, -1);
+    notice_.WriteAndClose(file, recordNo, buffer_);
+    return true;
+  }
+
+  GameStart Refuse(std::int64_t recordNo, double total) {
+    ShowLimitReached(io_);
+    return {StartOutcome::kLimitReached, recordNo, total, 0};
+  }
+
+  Io& io_;
+  const Settings& settings_;
+  PlayLimits& limits_;
+  PlayerRecord& buffer_;
+  std::string_view name_;
+  std::string comparable_;
+  WriteFailureNotice notice_;
+  LocalTime now_;
+};
+
+}  // namespace
+
+GameStart StartGameRecord(Io& io, const Settings& settings, PlayLimits& limits,
+                          PlayerRecord& buffer, std::string_view playerName) {
+  return GameStarter(io, settings, limits, buffer, playerName).Run();
+}
+
+}  // namespace lexfray

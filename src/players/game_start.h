@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "config/settings.h"
+#include "dialogs/io.h"
+#include "players/play_limits.h"
+#include "players/player_record.h"
+
+namespace lexfray {
+
+enum class StartOutcome {
+  kPlay,          // the game begins
+  kLimitReached,  // the allowance is used up; the limit message has been shown
+  kEndProgram,    // too close to the month's end; the message has been shown
+};
+
+struct GameStart {
+  StartOutcome outcome = StartOutcome::kPlay;
+  std::int64_t playerRecordNo = 0;
+  double playerTotal = 0;         // the player's running total as the file holds it
+  std::int16_t gamesCounted = 0;  // this month's games with the competition, else today's
+};
+
+// The start of every game of a visit: with the competition the end-of-month check; then the
+// player's record is found (the first whose name matches) or appended, the monthly reset is
+// applied when due, the game counters are advanced and written, the allowance is worked out
+// and, with the competition, the start may be refused (the limit message shown, the counters
+// of a start beyond the month's allowance taken back). playerName is the visit's name, upper
+// case and padded to 30. buffer is the program's one record buffer; limits the visit's state.
+GameStart StartGameRecord(Io& io, const Settings& settings, PlayLimits& limits,
+                          PlayerRecord& buffer, std::string_view playerName);
+
+}  // namespace lexfray

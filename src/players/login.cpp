@@ -1,0 +1,111 @@
+#include "players/login.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "dialogs/input_box.h"
+#include "dialogs/list_box.h"
+#include "dialogs/message_box.h"
+#include "dialogs/notice_box.h"
+#include "players/player_file.h"
+
+namespace lexfray {
+
+namespace {
+
+constexpr std::string_view kComputerPlayer = "COMPUTER PLAYER";
+constexpr std::array<std::string_view, 4> kBlockedWords = {"FUCK", "ASSHOLE", "SCUMBAG", "SHIT"};
+
+constexpr int kListStyle = 2;
+constexpr int kInputStyle = 0x81;
+constexpr int kNoticeStyle = 0x22;
+constexpr int kNoticeSeconds = 5;
+
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool StartsWithTwoLetters(std::string_view name) {
+  return name.size() >= 2 && IsAsciiLetter(name[0]) && IsAsciiLetter(name[1]);
+}
+
+void RefuseStart(Io& io) {
+  Screen::Snapshot covered =
+      SplashBoxShow(io, kNoticeStyle, kNoticeSeconds, "Logon Name MUST start with",
+                    "2 ALPHA characters", "--- Will Only Take A Few Seconds ---", kIconInformation);
+  SplashBoxHide(io, covered);
+}
+
+// A new player's name, or the empty text when it is refused.
+std::string AskNewName(Io& io) {
+  std::string name = ConsoleInputBox(io, kInputStyle, "Enter your name", "Acquire Player Name", "");
+  if (name.size() > PlayerRecord::kNameWidth) name.resize(PlayerRecord::kNameWidth);
+  if (NameIsBlocked(io, name)) name.clear();
+  if (!StartsWithTwoLetters(name)) {
+    RefuseStart(io);
+    name.clear();
+  }
+  return name;
+}
+
+}  // namespace
+
+std::vector<std::string> LoginList(const Settings& settings, PlayerRecord& buffer) {
+  PlayerFile file(settings);
+  std::vector<std::string> list;
+  list.reserve(static_cast<std::size_t>(file.Count()) + 1);
+  PlayerRecordBytes lastRead{};
+  std::int64_t last = file.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
+    std::string name = UpperCase(Trimmed(NameField(bytes)));
+    if (name != kComputerPlayer) list.push_back(std::move(name));
+    std::copy(bytes.begin(), bytes.end(), lastRead.begin());
+    return true;
+  });
+  file.Close();
+  if (last > 0) buffer = DecodePlayerRecord(lastRead);
+  list.emplace_back(kNewPlayerEntry);
+  return list;
+}
+
+std::string PlayerLogin(Io& io, const Settings& settings, PlayerRecord& buffer) {
+  std::vector<std::string> list = LoginList(settings, buffer);
+  std::string chosen = ConsoleListBox(
+      io, kListStyle, "Returning player? Please select your name, else select 'NEW PLAYER'",
+      "PLAYER NAME LOGIN", list, kListReturnsText);
+  if (chosen != kNewPlayerEntry) return chosen;
+  return AskNewName(io);
+}
+
+bool NameIsBlocked(Io& io, std::string_view name) {
+  std::string upper = UpperCase(name);
+  for (std::string_view word : kBlockedWords) {
+    if (upper.find(word) == std::string::npos) continue;
+    ConsoleMessageBox(io,
+                      "Some part of the player name you entered contains words that are not "
+                      "acceptable! Please try again soon!",
+                      kStyleOk, "INVALID PLAYER NAME", kIconNone);
+    return true;
+  }
+  return false;
+}
+
+std::string VisitName(std::string_view loginName) {
+  std::string name = UpperCase(loginName);
+  name.resize(PlayerRecord::kNameWidth, ' ');
+  return name;
+}
+
+}  // namespace lexfray

@@ -1,0 +1,95 @@
+#include "players/player_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "config/constants.h"
+#include "dialogs/message_box.h"
+#include "platform/files.h"
+
+namespace lexfray {
+
+namespace {
+
+// Records read at once by Scan: large enough that a full file takes a handful of reads,
+// small enough that a damaged, enormous file does not take all memory.
+constexpr std::int64_t kScanBlock = 4096;
+
+constexpr std::string_view kWriteFailureTitle = "PLAYER FILE NOT SAVED";
+
+}  // namespace
+
+PlayerFile::PlayerFile(const Settings& settings) : path_(settings.PathOf(kPlayerFileName)) {
+  file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
+}
+
+std::int64_t PlayerFile::Count() const {
+  return file_ ? file_->Count() : 0;
+}
+
+bool PlayerFile::Write(std::int64_t n, const PlayerRecord& buffer) {
+  return file_ && file_->Write(n, EncodePlayerRecord(buffer));
+}
+
+std::int64_t PlayerFile::Scan(const Visit& visit) {
+  std::int64_t count = Count();
+  std::vector<std::uint8_t> block;
+  std::int64_t last = 0;
+  for (std::int64_t first = 1; first <= count; first += kScanBlock) {
+    std::int64_t wanted = std::min(kScanBlock, count - first + 1);
+    block.resize(static_cast<std::size_t>(wanted) * PlayerRecord::kSize);
+    std::int64_t got = file_->ReadMany(first, wanted, block);
+    for (std::int64_t i = 0; i < got; ++i) {
+      last = first + i;
+      std::span<const std::uint8_t> bytes(block.data() + i * PlayerRecord::kSize,
+                                          PlayerRecord::kSize);
+      if (!visit(last, bytes)) return last;
+    }
+    if (got < wanted) break;  // the file shrank under us
+  }
+  return last;
+}
+
+std::string PlayerFile::WriteFailure() const {
+  if (!file_) return openError_;
+  if (IsReadOnly(path_)) return path_ + " is read-only";
+  return file_->LastError().empty() ? "cannot write " + path_ : file_->LastError();
+}
+
+void WriteFailureNotice::Tell(const std::string& reason) {
+  if (told_) return;
+  told_ = true;
+  ConsoleMessageBox(io_,
+                    "The player file could not be written (" + reason +
+                        ").\n\nPlay goes on, but this change to the scores is not kept.",
+                    kStyleExclamation, kWriteFailureTitle, kIconWarning);
+}
+
+bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n,
+                                       const PlayerRecord& buffer) {
+  bool written = file.Write(n, buffer);
+  std::string reason = written ? std::string() : file.WriteFailure();
+  file.Close();
+  if (!written) Tell(reason);
+  return written;
+}
+
+std::string_view NameField(std::span<const std::uint8_t> recordBytes) {
+  return {reinterpret_cast<const char*>(recordBytes.data() + player_fields::kName),
+          PlayerRecord::kNameWidth};
+}
+
+bool NameFieldMatches(std::span<const std::uint8_t> recordBytes, std::string_view comparable) {
+  std::string_view name = NameField(recordBytes);
+  std::size_t end = name.find_last_not_of(' ');
+  name = name.substr(0, end == std::string_view::npos ? 0 : end + 1);
+  if (name.size() != comparable.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) !=
+        static_cast<unsigned char>(comparable[i]))
+      return false;
+  return true;
+}
+
+}  // namespace lexfray

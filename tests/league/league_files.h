@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/settings.h"
+#include "league/competition_records.h"
+#include "players/player_record.h"
+#include "support/temp_folder.h"
+
+namespace lexfray::testing {
+
+// Settings for a competition installation in folder.
+Settings LeagueSettings(const TempFolder& folder, std::string_view site);
+
+// A player-file record as the game start leaves it.
+PlayerRecord Player(std::string_view name, double total, std::int16_t monthGames,
+                    std::string_view lastPlayed = "03-15-08");
+void WritePlayers(const TempFolder& folder, const std::vector<PlayerRecord>& players);
+
+// An entry as the exchange program might write it for any site.
+CompetitionEntry Entry(std::string_view site, std::string_view player, double score,
+                       std::string_view plays = "    1", std::string_view loc = "   ");
+void WriteScoreFile(const TempFolder& folder, const CompetitionHeader& header,
+                    const std::vector<CompetitionEntry>& entries);
+
+// The score file's whole records.
+std::vector<CompetitionRecordBytes> ScoreRecords(const TempFolder& folder);
+CompetitionEntry ScoreEntry(const TempFolder& folder, std::size_t recordNumber);
+CompetitionHeader ScoreHeader(const TempFolder& folder);
+
+std::string Padded(std::string_view text, std::size_t width);
+
+}  // namespace lexfray::testing
