@@ -56,9 +56,12 @@ std::string RunPrompt(Io& io, std::span<const HotArea> areas) {
 std::string ReadAction(Io& io, const ActionRequest& request, std::span<const HotArea> hotAreas) {
   std::string text;
   io.screen.SetColours(request.fg, request.bg);
+  // Keys typed while the program was busy (a message's pause, a redraw) are dropped; keys
+  // typed during the entry itself are all kept, however fast they come.
+  io.terminal.Show(io.screen);
+  io.terminal.DiscardTypedAhead();
   for (;;) {
     io.terminal.Show(io.screen);
-    io.terminal.DiscardTypedAhead();
     InputEvent event = io.terminal.NextEvent();
     if (event.kind == InputEvent::Kind::kClick) {
       std::string_view word = HotWord(hotAreas, event);

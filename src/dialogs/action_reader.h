@@ -32,7 +32,7 @@ struct ActionRequest {
 
 // Reads the player's next command: typed characters echoed at (row, column), ended by
 // Enter (not kept), by the maxLength-th character, or by a hot key; or the word of a
-// clicked hot area, returned at once. Typed-ahead input is dropped before each wait, and
+// clicked hot area, returned at once. Input typed ahead of the call is dropped, and
 // extended keys are ignored.
 std::string ReadAction(Io& io, const ActionRequest& request, std::span<const HotArea> hotAreas);
 
