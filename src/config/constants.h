@@ -28,7 +28,6 @@ inline constexpr std::string_view kBackupHelpFileName = "Temp.HLP";
 
 // The maker's own details, shown in the about box and the documents.
 inline constexpr std::string_view kMakerName = "Quillon Home Software";
-inline constexpr std::string_view kRightsNotice = "Copyright (c) 2003-2008 Quillon Home Software. MIT License.";
 inline constexpr std::string_view kSupportAddress = "support@quillon-home.example";
 inline constexpr std::string_view kWebAddress = "https://quillon-home.example/";
 
