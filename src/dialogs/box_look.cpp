@@ -93,6 +93,12 @@ int ButtonsWidth(const std::vector<Button>& buttons) {
   return width + kButtonGap * std::max(static_cast<int>(buttons.size()) - 1, 0);
 }
 
+int ButtonUnder(const std::vector<ButtonSpan>& spans, int row, int column) {
+  for (std::size_t i = 0; i < spans.size(); ++i)
+    if (row == spans[i].row && column >= spans[i].first && column <= spans[i].last) return static_cast<int>(i);
+  return -1;
+}
+
 std::vector<ButtonSpan> DrawButtons(Screen& screen, const BoxRect& box, int row,
                                     const std::vector<Button>& buttons, int focused) {
   std::vector<ButtonSpan> spans;

@@ -64,6 +64,8 @@ struct ButtonSpan {
 };
 
 int ButtonsWidth(const std::vector<Button>& buttons);
+// The index of the button under a click, or -1.
+int ButtonUnder(const std::vector<ButtonSpan>& spans, int row, int column);
 std::vector<ButtonSpan> DrawButtons(Screen& screen, const BoxRect& box, int row,
                                     const std::vector<Button>& buttons, int focused);
 

@@ -74,8 +74,7 @@ void ViewDocument(Io& io, std::string_view title, std::string_view text) {
     viewer.Draw(io.screen);
     InputEvent event = WaitForInput(io);
     if (event.kind == InputEvent::Kind::kClick) {
-      if (event.row == close[0].row && event.column >= close[0].first && event.column <= close[0].last)
-        break;
+      if (ButtonUnder(close, event.row, event.column) >= 0) break;
     } else if (event.key == kKeyEnter || event.key == kKeyEscape || event.key == 'c' ||
                event.key == 'C') {
       break;

@@ -65,13 +65,6 @@ class LineEditor {
   int cursor_ = 0;
 };
 
-int ButtonAt(const std::vector<ButtonSpan>& spans, const InputEvent& click) {
-  for (std::size_t i = 0; i < spans.size(); ++i)
-    if (click.row == spans[i].row && click.column >= spans[i].first && click.column <= spans[i].last)
-      return kButtons[i].result;
-  return 0;
-}
-
 std::string AskLine(Io& io, std::string_view prompt, std::string_view title,
                     std::string_view defaultText) {
   std::vector<std::string> lines = LayoutText(prompt, look::kMaxInnerWidth - 2 * kMargin);
@@ -91,7 +84,8 @@ std::string AskLine(Io& io, std::string_view prompt, std::string_view title,
   for (;;) {
     editor.Draw(io.screen, fieldRow, fieldColumn);
     InputEvent event = WaitForInput(io);
-    int choice = event.kind == InputEvent::Kind::kClick ? ButtonAt(spans, event) : 0;
+    int hit = event.kind == InputEvent::Kind::kClick ? ButtonUnder(spans, event.row, event.column) : -1;
+    int choice = hit >= 0 ? kButtons[static_cast<std::size_t>(hit)].result : 0;
     if (event.IsKey(kKeyEnter) || choice == 1) return editor.text();
     if (event.IsKey(kKeyEscape) || choice == 2) return {};
     if (event.kind == InputEvent::Kind::kKey) editor.Apply(event.key);

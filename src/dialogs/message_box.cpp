@@ -71,13 +71,6 @@ void Draw(Screen& screen, const Layout& layout, std::string_view title, const Ic
   for (const std::string& line : layout.lines) DrawBoxLine(screen, layout.box, row++, layout.indent, line);
 }
 
-int ButtonAt(const std::vector<ButtonSpan>& spans, const InputEvent& click) {
-  for (std::size_t i = 0; i < spans.size(); ++i)
-    if (click.row == spans[i].row && click.column >= spans[i].first && click.column <= spans[i].last)
-      return static_cast<int>(i);
-  return -1;
-}
-
 int HotKeyButton(const std::vector<Button>& buttons, int key) {
   if (key < 0 || key > 255) return -1;
   char upper = static_cast<char>(key >= 'a' && key <= 'z' ? key - 32 : key);
@@ -104,7 +97,7 @@ int ConsoleMessageBox(Io& io, std::string_view text, int style, std::string_view
     std::vector<ButtonSpan> spans = DrawButtons(io.screen, layout.box, layout.buttonRow, buttons, focus);
     InputEvent event = WaitForInput(io);
     if (event.kind == InputEvent::Kind::kClick) {
-      int hit = ButtonAt(spans, event);
+      int hit = ButtonUnder(spans, event.row, event.column);
       if (hit >= 0) result = buttons[static_cast<std::size_t>(hit)].result;
       continue;
     }

@@ -1,25 +1,19 @@
 #include "league/standings_file.h"
 
+#include <utility>
+
 #include "config/constants.h"
 #include "console/primitives.h"
 #include "league/score_file_image.h"
-#include "platform/record_fields.h"
 
 namespace lexfray {
 
 namespace {
 
 StandingsEntry StandingsEntryOf(std::span<const std::uint8_t> record) {
-  using namespace entry_layout;
-  using E = CompetitionEntry;
-  StandingsEntry entry;
-  entry.site = fields::GetText(record, kSite, E::kSiteWidth);
-  entry.name = fields::GetText(record, kPlayer, E::kPlayerWidth);
-  entry.score = WholeScore(fields::GetDouble(record, kScore));
-  entry.date = fields::GetText(record, kLastDate, E::kDateWidth);
-  entry.loc = fields::GetText(record, kLoc, E::kLocWidth);
-  entry.plays = fields::GetText(record, kPlays, E::kPlaysWidth);
-  return entry;
+  CompetitionEntry stored = DecodeCompetitionEntry(record);
+  return {std::move(stored.site), std::move(stored.player), WholeScore(stored.score),
+          std::move(stored.lastDate), std::move(stored.loc), std::move(stored.plays)};
 }
 
 }  // namespace
