@@ -58,8 +58,7 @@ std::string ReadAction(Io& io, const ActionRequest& request, std::span<const Hot
   io.screen.SetColours(request.fg, request.bg);
   // Keys typed while the program was busy (a message's pause, a redraw) are dropped; keys
   // typed during the entry itself are all kept, however fast they come.
-  io.terminal.Show(io.screen);
-  io.terminal.DiscardTypedAhead();
+  ShowAndDropTypedAhead(io);
   for (;;) {
     io.terminal.Show(io.screen);
     InputEvent event = io.terminal.NextEvent();

@@ -8,20 +8,53 @@ namespace lexfray {
 
 namespace {
 
-constexpr int kTabWidth = 8;
+constexpr std::size_t kTabWidth = 8;
 constexpr int kButtonGap = 3;
 
-// Pushes line, wrapped at width, breaking at the last blank that fits.
-void PushWrapped(std::vector<std::string>& lines, std::string line, int width) {
-  while (static_cast<int>(line.size()) > width) {
-    std::size_t cut = line.rfind(' ', static_cast<std::size_t>(width));
-    if (cut == std::string::npos || cut == 0) cut = static_cast<std::size_t>(width);
-    lines.push_back(line.substr(0, cut));
+// Pushes line, wrapped at width, breaking at the last blank that fits. The search for a
+// blank looks back no further than one line, so that a long line costs linear time.
+void PushWrapped(std::vector<std::string>& lines, std::string_view line, std::size_t width) {
+  while (line.size() > width) {
+    std::size_t cut = line.substr(0, width + 1).rfind(' ');
+    if (cut == std::string_view::npos || cut == 0) cut = width;
+    lines.emplace_back(line.substr(0, cut));
     std::size_t next = cut;
     while (next < line.size() && line[next] == ' ') ++next;
-    line.erase(0, next);
+    line.remove_prefix(next);
   }
-  lines.push_back(std::move(line));
+  lines.emplace_back(line);
+}
+
+// The two written characters "\n" or "\t" as the control character they stand for.
+char WrittenControl(std::string_view text, std::size_t i) {
+  if (text[i] != '\\' || i + 1 >= text.size()) return 0;
+  if (text[i + 1] == 'n') return '\n';
+  if (text[i + 1] == 't') return '\t';
+  return 0;
+}
+
+std::vector<std::string> Layout(std::string_view text, int width, bool writtenControls) {
+  std::size_t room = static_cast<std::size_t>(std::max(width, 1));
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (char written = writtenControls ? WrittenControl(text, i) : 0) {
+      c = written;
+      ++i;
+    }
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (c == '\n' || c == '\r') {
+      PushWrapped(lines, line, room);
+      line.clear();
+    } else if (c == '\t') {
+      line.append(kTabWidth - line.size() % kTabWidth, ' ');
+    } else {
+      line.push_back(c);
+    }
+  }
+  PushWrapped(lines, line, room);
+  return lines;
 }
 
 std::string ButtonText(const Button& button) { return "[ " + button.label + " ]"; }
@@ -29,27 +62,11 @@ std::string ButtonText(const Button& button) { return "[ " + button.label + " ]"
 }  // namespace
 
 std::vector<std::string> LayoutText(std::string_view text, int width) {
-  width = std::max(width, 1);
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    bool escape = c == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 't');
-    char effective = escape ? (text[i + 1] == 'n' ? '\n' : '\t') : c;
-    if (escape) ++i;
-    if (effective == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (effective == '\n' || effective == '\r') {
-      PushWrapped(lines, std::move(line), width);
-      line.clear();
-    } else if (effective == '\t') {
-      line.append(static_cast<std::size_t>(kTabWidth - static_cast<int>(line.size()) % kTabWidth),
-                  ' ');
-    } else {
-      line.push_back(effective);
-    }
-  }
-  PushWrapped(lines, std::move(line), width);
-  return lines;
+  return Layout(text, width, true);
+}
+
+std::vector<std::string> LayoutDocument(std::string_view text, int width) {
+  return Layout(text, width, false);
 }
 
 BoxRect CentredBox(int innerWidth, int innerHeight) {

@@ -29,6 +29,10 @@ inline constexpr int kMaxInnerWidth = 74;  // a box is at most 76 columns wide
 // the next multiple of eight columns; long lines wrap at a blank where there is one.
 std::vector<std::string> LayoutText(std::string_view text, int width);
 
+// The same for a document shown as stored: only real line ends and tabs count, and "\n"
+// or "\t" are two ordinary characters.
+std::vector<std::string> LayoutDocument(std::string_view text, int width);
+
 struct BoxRect {
   int top, left, bottom, right;
   int InnerWidth() const { return right - left - 1; }

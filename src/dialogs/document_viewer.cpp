@@ -11,18 +11,23 @@ namespace lexfray {
 
 namespace {
 
-constexpr BoxRect kViewerBox{2, 2, 24, 79};
+// The whole width of the board, so that no frame of the screen beneath shows beside it.
+constexpr BoxRect kViewerBox{2, 1, 24, kColumns};
 constexpr int kTextTop = 3;
 constexpr int kTextRows = 19;
 constexpr int kStatusRow = 22;
 constexpr int kMargin = 1;
+// More than anyone reads in a viewer; a file behind the name that never ends (a device,
+// a runaway log) is cut here, so that memory stays small.
+constexpr std::size_t kLongestDocument = 1 << 20;
+constexpr std::string_view kCutNote = "[The document goes on: only its first 1 MiB is shown.]";
 
 const std::vector<Button> kClose = {{"Close", 1, 'C'}};
 
 class Viewer {
  public:
   explicit Viewer(std::string_view text)
-      : lines_(LayoutText(text, kViewerBox.InnerWidth() - 2 * kMargin)) {
+      : lines_(LayoutDocument(text, kViewerBox.InnerWidth() - 2 * kMargin)) {
     while (lines_.size() > 1 && lines_.back().empty()) lines_.pop_back();
   }
 
@@ -37,14 +42,17 @@ class Viewer {
       line.resize(static_cast<std::size_t>(kViewerBox.InnerWidth() - 2 * kMargin), ' ');
       DrawBoxLine(screen, kViewerBox, kTextTop + i, kMargin, line);
     }
-    int total = static_cast<int>(lines_.size());
-    std::string status = "Lines " + std::to_string(std::min(top_ + 1, total)) + "-" +
-                         std::to_string(std::min(top_ + kTextRows, total)) + " of " +
-                         std::to_string(total) + "   ";
-    DrawBoxLine(screen, kViewerBox, kStatusRow, kMargin, status, kLightCyan);
+    DrawBoxLine(screen, kViewerBox, kStatusRow, kMargin, Status(), kLightCyan);
   }
 
  private:
+  std::string Status() const {
+    if (lines_.size() == 1 && lines_.front().empty()) return "The document is empty";
+    int total = static_cast<int>(lines_.size());
+    return "Lines " + std::to_string(top_ + 1) + "-" + std::to_string(std::min(top_ + kTextRows, total)) +
+           " of " + std::to_string(total) + "   ";
+  }
+
   std::vector<std::string> lines_;
   int top_ = 0;
 };
@@ -70,6 +78,8 @@ void ViewDocument(Io& io, std::string_view title, std::string_view text) {
   io.screen.SetCursorVisible(false);
   DrawFrame(io.screen, kViewerBox, title);
   std::vector<ButtonSpan> close = DrawButtons(io.screen, kViewerBox, kStatusRow, kClose, -1);
+  viewer.Draw(io.screen);
+  ShowAndDropTypedAhead(io);
   for (;;) {
     viewer.Draw(io.screen);
     InputEvent event = WaitForInput(io);
@@ -86,8 +96,9 @@ void ViewDocument(Io& io, std::string_view title, std::string_view text) {
 }
 
 void ShowDocument(Io& io, const std::string& path, std::string_view title) {
-  std::string text = ReadOrCreateFile(path);
-  ConsoleInputBox(io, kInputStyleViewer, "", title, text);
+  FilePrefix document = ReadOrCreateFile(path, kLongestDocument);
+  if (document.cut) document.bytes += "\r\n\r\n" + std::string(kCutNote);
+  ConsoleInputBox(io, kInputStyleViewer, "", title, document.bytes);
 }
 
 }  // namespace lexfray

@@ -81,6 +81,8 @@ std::string AskLine(Io& io, std::string_view prompt, std::string_view title,
 
   LineEditor editor(defaultText);
   io.screen.SetCursorVisible(true);
+  editor.Draw(io.screen, fieldRow, fieldColumn);
+  ShowAndDropTypedAhead(io);
   for (;;) {
     editor.Draw(io.screen, fieldRow, fieldColumn);
     InputEvent event = WaitForInput(io);

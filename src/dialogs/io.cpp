@@ -7,6 +7,11 @@ InputEvent WaitForInput(Io& io) {
   return io.terminal.NextEvent();
 }
 
+void ShowAndDropTypedAhead(Io& io) {
+  io.terminal.Show(io.screen);
+  io.terminal.DiscardTypedAhead();
+}
+
 void Pause(Io& io, int milliseconds) {
   io.terminal.Show(io.screen);
   io.clock.Sleep(milliseconds);

@@ -17,6 +17,10 @@ struct Io {
 // Shows the board, then waits for the next key or click.
 InputEvent WaitForInput(Io& io);
 
+// Shows the board, then drops whatever was typed or clicked before it showed: a box just
+// drawn answers only what the player does while it is on the screen.
+void ShowAndDropTypedAhead(Io& io);
+
 // Shows the board, then waits the given time.
 void Pause(Io& io, int milliseconds);
 

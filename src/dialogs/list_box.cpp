@@ -46,12 +46,28 @@ class ListView {
 
   int visible() const { return visible_; }
 
-  // The entry under a click, or -1.
+  // Moves the view by whole pages and keeps the selection on the rows that show.
+  void ScrollPages(int pages) {
+    if (entries_.empty()) return;
+    top_ = std::clamp(top_ + pages * visible_, 0, std::max(count() - visible_, 0));
+    selected_ = std::clamp(selected_, top_, std::min(top_ + visible_, count()) - 1);
+  }
+
+  // The entry whose text is under a click, or -1. The margin and the column of the scroll
+  // marks choose nothing.
   int EntryAt(int row, int column) const {
-    if (column <= box_.left || column >= box_.right) return -1;
+    if (column < TextColumn() || column >= MarkColumn()) return -1;
     int index = top_ + (row - firstRow_);
     if (row < firstRow_ || row >= firstRow_ + visible_ || index >= count()) return -1;
     return index;
+  }
+
+  // -1 for a click on the mark of entries above, 1 on the mark of entries below, else 0.
+  int ScrollMarkAt(int row, int column) const {
+    if (column != MarkColumn()) return 0;
+    if (row == firstRow_ && top_ > 0) return -1;
+    if (row == firstRow_ + visible_ - 1 && top_ + visible_ < count()) return 1;
+    return 0;
   }
 
   // The next entry after the selected one that starts with the letter, going round.
@@ -86,11 +102,15 @@ class ListView {
   }
 
  private:
+  int TextColumn() const { return box_.InnerLeft() + kMargin - 1; }
+  int MarkColumn() const { return box_.right - 1; }
+
   void DrawScrollMarks(Screen& screen) const {
     std::string above(1, top_ > 0 ? static_cast<char>(kMoreAbove) : ' ');
     std::string below(1, top_ + visible_ < count() ? static_cast<char>(kMoreBelow) : ' ');
-    DrawBoxLine(screen, box_, firstRow_, box_.InnerWidth() - 1, above, kYellow);
-    DrawBoxLine(screen, box_, firstRow_ + visible_ - 1, box_.InnerWidth() - 1, below, kYellow);
+    int markIndent = MarkColumn() - box_.InnerLeft();
+    DrawBoxLine(screen, box_, firstRow_, markIndent, above, kYellow);
+    DrawBoxLine(screen, box_, firstRow_ + visible_ - 1, markIndent, below, kYellow);
   }
 
   const std::vector<std::string>& entries_;
@@ -130,6 +150,7 @@ int RunList(Io& io, ListView& view) {
     if (event.kind == InputEvent::Kind::kClick) {
       int hit = view.EntryAt(event.row, event.column);
       if (hit >= 0) return hit;
+      view.ScrollPages(view.ScrollMarkAt(event.row, event.column));
     } else if (event.key == kKeyEscape) {
       return -1;
     } else if (event.key == kKeyEnter) {
@@ -148,6 +169,7 @@ std::string ConsoleListBox(Io& io, int /*style*/, std::string_view prompt, std::
   Screen::Snapshot saved = io.screen.Save();
   io.screen.SetCursorVisible(false);
   view.DrawAll(io.screen);
+  ShowAndDropTypedAhead(io);
   int chosen = RunList(io, view);
   io.screen.Restore(saved);
   if (chosen < 0) return {};

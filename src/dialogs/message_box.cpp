@@ -92,6 +92,8 @@ int ConsoleMessageBox(Io& io, std::string_view text, int style, std::string_view
   Screen::Snapshot saved = io.screen.Save();
   io.screen.SetCursorVisible(false);
   Draw(io.screen, layout, title, icon);
+  DrawButtons(io.screen, layout.box, layout.buttonRow, buttons, focus);
+  ShowAndDropTypedAhead(io);
   int result = 0;
   while (result == 0) {
     std::vector<ButtonSpan> spans = DrawButtons(io.screen, layout.box, layout.buttonRow, buttons, focus);

@@ -40,6 +40,8 @@ Screen::Snapshot SplashBoxShow(Io& io, int /*style*/, int seconds, std::string_v
     DrawBoxLine(io.screen, box, box.top + 2 + static_cast<int>(i), centre, all[i].substr(0, static_cast<std::size_t>(shown)));
   }
   Pause(io, std::max(seconds, 0) * 1000);
+  // A notice asks nothing: what was typed while it showed answers no later question.
+  io.terminal.DiscardTypedAhead();
   return covered;
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -58,6 +59,23 @@ bool WriteAllTo(int fd, std::string_view bytes) {
   return true;
 }
 
+// Reads until the end or past limit bytes; one byte more than limit tells that it went on.
+void ReadAtMost(int fd, std::size_t limit, FilePrefix& out) {
+  char buffer[65536];
+  for (;;) {
+    std::size_t room = limit + 1 - out.bytes.size();
+    ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, room));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+    out.bytes.append(buffer, static_cast<std::size_t>(got));
+    if (out.bytes.size() > limit) {
+      out.bytes.resize(limit);
+      out.cut = true;
+      return;
+    }
+  }
+}
+
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -75,12 +93,15 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string* e
   return bytes;
 }
 
-std::string ReadOrCreateFile(const std::string& path) {
-  Descriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0664));
-  if (!fd.ok()) return ReadFileBytes(path).value_or(std::string());
-  std::string bytes;
-  ReadAllFrom(fd.get(), bytes);
-  return bytes;
+FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
+  constexpr int kFlags = O_CLOEXEC | O_NONBLOCK;
+  int raw = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0664);
+  // A file this process may only read is still shown.
+  if (raw < 0) raw = ::open(path.c_str(), O_RDONLY | kFlags);
+  Descriptor fd(raw);
+  FilePrefix prefix;
+  if (fd.ok()) ReadAtMost(fd.get(), limit, prefix);
+  return prefix;
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error) {

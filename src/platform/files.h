@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,9 +12,16 @@ namespace lexfray {
 // The file's bytes, or nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error = nullptr);
 
-// The file's bytes, creating it empty when it is missing (a viewer of a missing document
-// leaves the empty file behind).
-std::string ReadOrCreateFile(const std::string& path);
+// The first bytes of a file, and whether it held more than those.
+struct FilePrefix {
+  std::string bytes;
+  bool cut = false;
+};
+
+// At most limit bytes of the file, creating it empty when it is missing (a viewer of a
+// missing document leaves the empty file behind). Never waits: a pipe without a writer
+// reads as empty.
+FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit);
 
 // Creates or truncates the file and writes bytes into it.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);

@@ -26,6 +26,24 @@ TEST(LayoutText, LongLinesWrapAtABlankOrCutWhereThereIsNone) {
   EXPECT_EQ(LayoutText("abcdefghijkl", 5), (Lines{"abcde", "fghij", "kl"}));
 }
 
+TEST(LayoutDocument, TakesOnlyRealLineEndsAndTabsAndKeepsWrittenOnesAsTheyStand) {
+  EXPECT_EQ(LayoutDocument("C:\\new\\table\r\n\tx\\n", 30), (Lines{"C:\\new\\table", "        x\\n"}));
+  EXPECT_EQ(LayoutDocument("a\rb\n\nc", 30), (Lines{"a", "b", "", "c"}));
+}
+
+TEST(LayoutDocument, WrapsAVeryLongLineWholeAndInOrder) {
+  std::string word = "abcdefg ";
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += word;
+  text += std::string(200, 'x');
+  Lines lines = LayoutDocument(text, 76);
+  // Nine words fit a line of 76; the 200 x's at the end are cut into pieces of 76.
+  ASSERT_EQ(lines.size(), 100000 / 9 + 1 + 3);
+  EXPECT_EQ(lines.front(), "abcdefg abcdefg abcdefg abcdefg abcdefg abcdefg abcdefg abcdefg abcdefg");
+  EXPECT_EQ(lines[lines.size() - 4], "abcdefg");
+  EXPECT_EQ(lines.back(), std::string(48, 'x'));
+}
+
 TEST(CentredBox, CentresAndStaysOnTheBoard) {
   BoxRect box = CentredBox(40, 5);
   EXPECT_EQ(box.right - box.left + 1, 42);

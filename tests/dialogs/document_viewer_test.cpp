@@ -1,6 +1,8 @@
 #include "dialogs/document_viewer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/harness.h"
 #include "support/snapshot.h"
@@ -44,8 +46,8 @@ TEST(DocumentViewer, ExpandsTabsWrapsLongLinesAndShowsControlBytesAsGlyphs) {
   std::string text = "a\tb\n" + std::string(100, 'w') + "\nbell\x07here";
   h.terminal.Then([](const Screen& s) {
     EXPECT_GT(RowOf(s, "a       b"), 0);
-    EXPECT_GT(RowOf(s, std::string(74, 'w')), 0);
-    EXPECT_GT(RowOf(s, std::string(26, 'w') + " "), 0);
+    EXPECT_GT(RowOf(s, std::string(76, 'w')), 0);
+    EXPECT_GT(RowOf(s, std::string(24, 'w') + " "), 0);
     EXPECT_GT(RowOf(s, "bell\x07here"), 0);
   });
   h.terminal.Key(kKeyEnter);
@@ -76,7 +78,8 @@ TEST(ShowDocument, AMissingFileLeavesAnEmptyFileBehindAndShowsAnEmptyViewer) {
   testing::TempFolder folder;
   h.terminal.Then([](const Screen& s) {
     EXPECT_GT(RowOf(s, " END USER LICENSE AGREEMENT (EULA) "), 0);
-    EXPECT_GT(RowOf(s, "Lines 1-1 of 1"), 0);
+    EXPECT_GT(RowOf(s, "The document is empty"), 0);
+    EXPECT_EQ(RowOf(s, "Lines "), 0);
   });
   h.terminal.Key(kKeyEnter);
   ShowDocument(h.io, folder.PathOf("ENDUSERLICENSE.TXT"), "END USER LICENSE AGREEMENT (EULA)");
@@ -93,6 +96,53 @@ TEST(ShowDocument, ShowsTheFileAsStored) {
   });
   h.terminal.Key(kKeyEnter);
   ShowDocument(h.io, folder.PathOf("LEXFRAY.HIS"), "L E X    F R A Y                    CHANGE HISTORY");
+}
+
+TEST(ShowDocument, WrittenLineBreaksAndTabsAreOrdinaryCharacters) {
+  BoardHarness h;
+  testing::TempFolder folder;
+  folder.Write("LEXFRAY.HIS", "Moved to C:\\new\\table\r\n");
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, "Moved to C:\\new\\table "), 0);
+    EXPECT_GT(RowOf(s, "Lines 1-1 of 1"), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  ShowDocument(h.io, folder.PathOf("LEXFRAY.HIS"), "CHANGE HISTORY");
+}
+
+TEST(ShowDocument, CoversTheWholeWidthOfTheBoard) {
+  BoardHarness h;
+  h.terminal.Key(kKeyEnter);
+  ViewDocument(h.io, "LEX FRAY HELP FILE", "text");
+  const Screen& s = h.terminal.shown();
+  for (int row : {2, 10, 24}) {
+    EXPECT_NE(s.At(row, 1).ch, ' ') << row;
+    EXPECT_NE(s.At(row, 80).ch, ' ') << row;
+  }
+  EXPECT_EQ(s.At(2, 1).ch, 0xC9);
+  EXPECT_EQ(s.At(24, 80).ch, 0xBC);
+}
+
+TEST(ShowDocument, AFileThatNeverEndsIsCutWithANote) {
+  BoardHarness h;
+  testing::TempFolder folder;
+  ASSERT_EQ(::symlink("/dev/zero", folder.PathOf("LEXFRAY.HIS").c_str()), 0);
+  h.terminal.Key(kKeyEnd).Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, "[The document goes on: only its first 1 MiB is shown.]"), 0);
+    // 1 MiB of bytes without a line end, 76 to a row, then a blank row and the note.
+    EXPECT_GT(RowOf(s, "of 13800"), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  ShowDocument(h.io, folder.PathOf("LEXFRAY.HIS"), "CHANGE HISTORY");
+}
+
+TEST(ShowDocument, APipeWithoutAWriterShowsEmptyAtOnce) {
+  BoardHarness h;
+  testing::TempFolder folder;
+  ASSERT_EQ(::mkfifo(folder.PathOf("LEXFRAY.HIS").c_str(), 0600), 0);
+  h.terminal.Then([](const Screen& s) { EXPECT_GT(RowOf(s, "The document is empty"), 0); });
+  h.terminal.Key(kKeyEnter);
+  ShowDocument(h.io, folder.PathOf("LEXFRAY.HIS"), "CHANGE HISTORY");
 }
 
 }  // namespace

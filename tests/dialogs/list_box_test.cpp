@@ -95,6 +95,50 @@ TEST(ListBox, AClickOnAnEntryChoosesItAndClicksElsewhereAreIgnored) {
   EXPECT_EQ(Choose(h, Names(5)), "4");
 }
 
+// Where the marks of more entries above and below stand in a list of 30.
+struct Marks {
+  int up, down, column;
+};
+
+Marks MarksOfThirty() {
+  BoardHarness probe;
+  probe.terminal.Key(kKeyEnd).Key(kKeyHome).Key(kKeyEscape);
+  Choose(probe, Names(30));
+  const Screen& s = probe.terminal.shown();
+  int down = RowOf(s, "\x1F");
+  int column = static_cast<int>(s.RowText(down).find('\x1F')) + 1;
+  return {RowOf(s, " Player 1 "), down, column};
+}
+
+TEST(ListBox, AClickOnAScrollMarkScrollsAPageAndChoosesNothing) {
+  Marks marks = MarksOfThirty();
+  ASSERT_GT(marks.down, marks.up);
+  BoardHarness h;
+  h.terminal.Click(marks.down, marks.column).Then([&](const Screen& s) {
+    EXPECT_EQ(RowOf(s, " Player 12 "), 0);
+    EXPECT_EQ(RowOf(s, " Player 13 "), marks.up);
+    EXPECT_EQ(s.At(marks.up, marks.column).ch, 0x1E);
+  });
+  h.terminal.Click(marks.down, marks.column).Then([&](const Screen& s) {
+    // The last page ends with the last entry; nothing further below.
+    EXPECT_EQ(RowOf(s, " Player 30 "), marks.down);
+    EXPECT_EQ(s.At(marks.down, marks.column).ch, ' ');
+  });
+  // On a row without a mark the mark's column does nothing either.
+  h.terminal.Click(marks.down, marks.column).Click(marks.up, marks.column).Then([&](const Screen& s) {
+    EXPECT_EQ(RowOf(s, " Player 7 "), marks.up);
+  });
+  h.terminal.Click(marks.up + 1, marks.column - 3);
+  EXPECT_EQ(Choose(h, Names(30)), "8");
+}
+
+TEST(ListBox, EnterAfterAScrollChoosesAnEntryInSight) {
+  Marks marks = MarksOfThirty();
+  BoardHarness h;
+  h.terminal.Click(marks.down, marks.column).Key(kKeyEnter);
+  EXPECT_EQ(Choose(h, Names(30)), "13");
+}
+
 TEST(ListBox, AnEmptyEntryCanBeChosen) {
   BoardHarness h;
   h.terminal.Key(kKeyEnd).Key(kKeyEnter);

@@ -20,6 +20,11 @@ struct ScriptEnded : std::runtime_error {
 
 // A terminal that hands the program one scripted event each time it waits for input, and
 // runs the script's checks on the board as it was last shown at that moment.
+//
+// An event is either pressed while the program waits (Key, Type, Click) or typed ahead
+// (KeyAhead, TypeAhead, ClickAhead): already queued when the program draws its next box,
+// so that dropping what was typed ahead loses it. Dropping loses only the typed-ahead
+// events at the front of the script; checks among them stay where they are.
 class ScriptedTerminal : public Terminal {
  public:
   using Check = std::function<void(const Screen&)>;
@@ -27,11 +32,14 @@ class ScriptedTerminal : public Terminal {
   ScriptedTerminal& Key(int key);
   ScriptedTerminal& Type(std::string_view text);  // each byte a key; '\r' for Enter
   ScriptedTerminal& Click(int row, int column);
+  ScriptedTerminal& KeyAhead(int key);
+  ScriptedTerminal& TypeAhead(std::string_view text);
+  ScriptedTerminal& ClickAhead(int row, int column);
   ScriptedTerminal& Then(Check check);
 
   void Show(const Screen& screen) override;
   InputEvent NextEvent() override;
-  void DiscardTypedAhead() override { ++discards_; }
+  void DiscardTypedAhead() override;
   void SetTitle(std::string_view title) override { titles_.emplace_back(title); }
   void ReportButtonReleases() override { releases_ = true; }
   void Suspend() override { ++suspends_; }
@@ -41,6 +49,7 @@ class ScriptedTerminal : public Terminal {
   int shows() const { return shows_; }
   int waits() const { return waits_; }
   int discards() const { return discards_; }
+  int dropped() const { return dropped_; }
   bool releasesReported() const { return releases_; }
   int suspends() const { return suspends_; }
   int resumes() const { return resumes_; }
@@ -51,6 +60,7 @@ class ScriptedTerminal : public Terminal {
   struct Step {
     InputEvent event;
     Check check;
+    bool ahead = false;
   };
 
   std::deque<Step> script_;
@@ -58,6 +68,7 @@ class ScriptedTerminal : public Terminal {
   int shows_ = 0;
   int waits_ = 0;
   int discards_ = 0;
+  int dropped_ = 0;
   int suspends_ = 0;
   int resumes_ = 0;
   bool releases_ = false;
