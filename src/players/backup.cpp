@@ -20,18 +20,19 @@ constexpr int kNoticeStyle = 0x81;
 constexpr int kNoticeSeconds = 3;
 constexpr std::string_view kHelpTitle = "BACKUP/RESTORE HELP";
 
-constexpr std::array<std::string_view, 12> kHelpLines = {
+// One line to a paragraph: the viewer wraps each to its own width.
+constexpr std::array<std::string_view, 7> kHelpParagraphs = {
     "BACKUP",
     "",
-    "Use this option if you want to Backup the game's Player file. The Backup file",
-    "will be stored in the game's directory/folder. Quillon HOME Software recommends",
-    "that you run Backup as often as you feel a need based on the condition of your",
+    "Use this option if you want to Backup the game's Player file. The Backup file "
+    "will be stored in the game's directory/folder. Quillon HOME Software recommends "
+    "that you run Backup as often as you feel a need based on the condition of your "
     "computer and it's components, the weather in your area, etc.",
     "",
     "RESTORE",
     "",
-    "Use this option when you have a visual indication that the Player file might",
-    "have been compromised or you are advised to restore the Player file by Quillon",
+    "Use this option when you have a visual indication that the Player file might "
+    "have been compromised or you are advised to restore the Player file by Quillon "
     "HOME Software support personnel.",
 };
 
@@ -75,7 +76,7 @@ void RestorePlayerFile(Io& io, const Settings& settings, std::string_view progra
 
 void ShowBackupHelp(Io& io, const Settings& settings) {
   std::string text;
-  for (std::string_view line : kHelpLines) text += std::string(line) + "\r\n";
+  for (std::string_view paragraph : kHelpParagraphs) text += std::string(paragraph) + "\r\n";
   std::string path = settings.PathOf(kBackupHelpFileName);
   // Without a writable program folder the help is shown all the same, straight from memory.
   if (!WriteFileBytes(path, text)) {

@@ -90,6 +90,41 @@ TEST_F(BackupTest, TheHelpIsShownAndItsScratchFileRemoved) {
   EXPECT_FALSE(folder.Exists("Temp.HLP"));
 }
 
+// The viewer's text rows as the player reads them, blanks at the ends taken off.
+std::vector<std::string> ViewerRows(const Screen& screen) {
+  std::vector<std::string> rows;
+  for (int row = 3; row <= 21; ++row) {
+    std::string text = screen.RowText(row).substr(1, 78);
+    std::size_t first = text.find_first_not_of(' ');
+    rows.push_back(first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1));
+  }
+  return rows;
+}
+
+TEST_F(BackupTest, TheHelpReadsWordForWordAndEachRowIsFilled) {
+  std::vector<std::string> rows;
+  board.terminal.Then([&](const Screen& screen) { rows = ViewerRows(screen); });
+  board.terminal.Key(kKeyEnter);
+  ShowBackupHelp(board.io, settings);
+  std::string all;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].empty()) continue;
+    all += (all.empty() ? "" : " ") + rows[i];
+    // A row is broken only where the next word would not have fitted the 76 columns.
+    if (i + 1 < rows.size() && !rows[i + 1].empty()) {
+      std::size_t nextWord = std::min(rows[i + 1].find(' '), rows[i + 1].size());
+      EXPECT_GT(rows[i].size() + 1 + nextWord, 76u) << rows[i];
+    }
+  }
+  EXPECT_EQ(all,
+            "BACKUP Use this option if you want to Backup the game's Player file. The Backup file will be "
+            "stored in the game's directory/folder. Quillon HOME Software recommends that you run Backup as "
+            "often as you feel a need based on the condition of your computer and it's components, the "
+            "weather in your area, etc. RESTORE Use this option when you have a visual indication that the "
+            "Player file might have been compromised or you are advised to restore the Player file by "
+            "Quillon HOME Software support personnel.");
+}
+
 TEST_F(BackupTest, TheHelpShowsEvenWhereItsScratchFileCannotBeWritten) {
   settings.programFolder = folder.PathOf("gone/");
   board.terminal.Then([](const Screen& screen) { EXPECT_NE(RowOf(screen, "RESTORE"), 0); });
