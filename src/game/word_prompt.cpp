@@ -65,6 +65,14 @@ PassOutcome CheckWord(GameContext& context, GameState& state, std::string word) 
   return AcceptWord(context.io.screen, word, state) ? PassOutcome::kComplete : PassOutcome::kNextPass;
 }
 
+// The game hands over with its final score shown and the prompt and message areas empty,
+// whatever the last word left there.
+void LeaveTheBoardAtRest(Screen& screen, const GameState& state) {
+  ShowGameScore(screen, state);
+  ClearSpan(screen, kPromptRow, 1, kPromptClearWidth, kBlack);
+  ClearSpan(screen, kMessageRow, kMessageColumn, kMessageWidth, kBlack);
+}
+
 void ShowScoresAndRedraw(GameContext& context, GameState& state) {
   context.hooks.ShowScores();
   RedrawGame(context.io.screen, state, context.settings.Competition(), context.hooks.PanelValues(),
@@ -91,13 +99,10 @@ PassOutcome WordPromptPass(GameContext& context, GameState& state) {
 }
 
 GameEnd WordPrompt(GameContext& context, GameState& state) {
-  for (;;) {
-    switch (WordPromptPass(context, state)) {
-      case PassOutcome::kComplete: return GameEnd::kComplete;
-      case PassOutcome::kQuit: return GameEnd::kQuit;
-      case PassOutcome::kNextPass: break;
-    }
-  }
+  PassOutcome outcome = PassOutcome::kNextPass;
+  while (outcome == PassOutcome::kNextPass) outcome = WordPromptPass(context, state);
+  LeaveTheBoardAtRest(context.io.screen, state);
+  return outcome == PassOutcome::kComplete ? GameEnd::kComplete : GameEnd::kQuit;
 }
 
 bool TestLetters(std::string_view word, GameState& state) {

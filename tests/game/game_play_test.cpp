@@ -59,6 +59,10 @@ TEST(Game, EndsRightAfterTheSixtiethWordWithoutAnotherPrompt) {
     EXPECT_EQ(game.state.foundWords[length][0], testing::TwelveWordsOfLength(length)[0]);
   }
   for (int column : {3, 13, 23, 33, 43}) EXPECT_TRUE(HasTextAt(game.screen(), 17, column, "Complete"));
+  // The score of the last word is shown, and neither the word nor its dictionary message stays.
+  EXPECT_TRUE(HasTextAt(game.screen(), 16, 72, std::to_string(total)));
+  EXPECT_EQ(RowOf(game.screen(), "Checking"), 0);
+  EXPECT_EQ(RowOf(game.screen(), "Form a WORD"), 0);
   EXPECT_EQ(GoldenDifference(game.screen(), "game_complete"), "");
 }
 
