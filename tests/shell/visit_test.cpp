@@ -131,6 +131,44 @@ TEST(Visit, AFullGameEarnsTheBonusOnTheTotalButNotOnTheGameScore) {
   EXPECT_NE(std::find(sleeps.begin(), sleeps.end(), 4000), sleeps.end());
 }
 
+TEST(Visit, KeysTypedAheadOfTheQuestionsAnswerNone) {
+  VisitHarness h;
+  h.LogInAsNewPlayer("Anna");
+  h.PlayWords({"ACE"});
+  // Typed fast after Q Enter, before the quit question showed: lost, and the game goes on.
+  h.terminal.Type("Q\r").TypeAhead("cat\r").Key(kKeyEscape);
+  h.PlayWords({"ACT"});
+  // Y answers the quit question; the Enter typed with it does not answer the next one.
+  h.terminal.Type("Q\r").Key('y').KeyAhead(kKeyEnter).Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, "WANT TO PLAY ANOTHER GAME?"), 0);
+  });
+  h.terminal.Key('n').Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+  EXPECT_EQ(h.Record(1).totalScore, Score({"ACE", "ACT"}));
+  EXPECT_EQ(h.Record(1).monthGames, 1);
+}
+
+TEST(Visit, AFullGameShowsItsFinalScoreAndEnterTypedOutOfHabitAnswersNothing) {
+  VisitHarness h;
+  h.LogInAsNewPlayer("Anna");
+  std::vector<std::string> words = testing::SixtyWords();
+  std::string last = words.back();
+  words.pop_back();
+  h.PlayWords(words);
+  // The last word ends the entry by itself; the Enter after it, and one pressed while the
+  // congratulations showed, come before the question does.
+  h.terminal.Type(last.size() == 7 ? last : last + "\r").TypeAhead("\r\r");
+  std::string score = std::to_string(Score(testing::SixtyWords()));
+  h.terminal.Then([&](const Screen& s) {
+    EXPECT_GT(RowOf(s, "WANT TO PLAY ANOTHER GAME?"), 0);
+    EXPECT_TRUE(HasTextAt(s, 16, 72, score));
+  });
+  h.terminal.Key('n').Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
 TEST(Visit, QuittingWithFourCompleteLengthsEarnsNoBonus) {
   VisitHarness h;
   h.LogInAsNewPlayer("Anna");
