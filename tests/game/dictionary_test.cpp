@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,9 @@ struct BrokenIndex {
   const char* what;
   std::string text;
 };
+
+// Failures name the case, not the bytes of the object.
+void PrintTo(const BrokenIndex& index, std::ostream* out) { *out << index.what; }
 
 class BrokenIndexTest : public DictionaryTest, public ::testing::WithParamInterface<BrokenIndex> {};
 
