@@ -111,14 +111,17 @@ a_whole_visit() {
   [ "${record:42:8}" = "$(date +%m-%d-%y)" ] || fail "last played '${record:42:8}', not today"
 }
 
-# write_player NAME TOTAL: a player file of one record, created this month, with one game
-# played today and the given total (a whole number below 2^31).
-write_player() {
+# player_record NAME TOTAL: one record, created this month, with one game played today and
+# the given total (a whole number below 2^31).
+player_record() {
   perl -e '
     my ($name, $total, $month, $date) = @ARGV;
     print $month, pack("A30", $name), pack("d<", $total), pack("s<", 1), $date, pack("s<", 1), "Y", "\0" x 80;
-  ' "$1" "$2" "$(date +%m)" "$(date +%m-%d-%y)" >"$e2e_dir/prog/LEXFRAY.USR"
+  ' "$1" "$2" "$(date +%m)" "$(date +%m-%d-%y)"
 }
+
+# write_player NAME TOTAL: a player file of that one record.
+write_player() { player_record "$@" >"$e2e_dir/prog/LEXFRAY.USR"; }
 
 in_the_competition() {
   install_program
@@ -183,4 +186,57 @@ the_instructions_from_the_help_menu() {
   wait_for_end
 }
 
-run_cases a_word_and_a_non_word a_whole_visit in_the_competition the_instructions_from_the_help_menu
+# y and Enter typed at once at the quit question: the y answers it, the Enter was typed
+# before the next question showed and answers nothing.
+quit_with_y_and_enter_at_once() {
+  install_program
+  start_game
+  log_in_new_player Anna
+  send_keys q Enter
+  wait_for "Are you sure you want to QUIT?"
+  send_keys y Enter
+  wait_for "WANT TO PLAY ANOTHER GAME?"
+  # Had the Enter answered Yes, a new game would take these keys instead of the question.
+  send_keys Tab Enter
+  wait_for "LEX FRAY'S          TOP         PLAYERS"
+  send_keys Enter
+  wait_for_end
+}
+
+# board_position TEXT: "ROW COLUMN" of the first place TEXT stands on the board.
+board_position() {
+  local row line
+  for ((row = 1; row <= 25; row++)); do
+    line=$(board_row "$row")
+    [[ $line == *"$1"* ]] || continue
+    line=${line%%"$1"*}
+    echo "$row $((${#line} + 1))"
+    return
+  done
+}
+
+a_click_on_the_scroll_mark_scrolls_the_login_list() {
+  install_program
+  local i
+  for ((i = 1; i <= 30; i++)); do player_record "$(printf 'PLAYER%02d' "$i")" 100; done >"$e2e_dir/prog/LEXFRAY.USR"
+  start_game
+  wait_at 21 50 "Exit Game"
+  send_keys Enter
+  wait_for "PLAYER NAME LOGIN"
+  wait_for "PLAYER12"
+  has_text "PLAYER13" && fail "more names than the list shows"
+  local mark
+  mark=$(board_position "▼")
+  [ -n "$mark" ] || fail "no mark of more names below"
+  send_click $mark
+  wait_for "PLAYER24"
+  has_text "PLAYER12" && fail "the list did not scroll by a page"
+  has_text "Form a WORD" && fail "the click on the mark chose a player"
+  local name
+  name=$(board_position "PLAYER20")
+  send_click $name
+  wait_at 25 22 "Player: PLAYER20"
+}
+
+run_cases a_word_and_a_non_word a_whole_visit in_the_competition the_instructions_from_the_help_menu \
+  quit_with_y_and_enter_at_once a_click_on_the_scroll_mark_scrolls_the_login_list
