@@ -81,7 +81,6 @@ void ViewDocument(Io& io, std::string_view title, std::string_view text) {
   viewer.Draw(io.screen);
   ShowAndDropTypedAhead(io);
   for (;;) {
-    viewer.Draw(io.screen);
     InputEvent event = WaitForInput(io);
     if (event.kind == InputEvent::Kind::kClick) {
       if (ButtonUnder(close, event.row, event.column) >= 0) break;
@@ -91,6 +90,7 @@ void ViewDocument(Io& io, std::string_view title, std::string_view text) {
     } else {
       Scroll(viewer, event.key);
     }
+    viewer.Draw(io.screen);
   }
   io.screen.Restore(saved);
 }

@@ -84,13 +84,13 @@ std::string AskLine(Io& io, std::string_view prompt, std::string_view title,
   editor.Draw(io.screen, fieldRow, fieldColumn);
   ShowAndDropTypedAhead(io);
   for (;;) {
-    editor.Draw(io.screen, fieldRow, fieldColumn);
     InputEvent event = WaitForInput(io);
     int hit = event.kind == InputEvent::Kind::kClick ? ButtonUnder(spans, event.row, event.column) : -1;
     int choice = hit >= 0 ? kButtons[static_cast<std::size_t>(hit)].result : 0;
     if (event.IsKey(kKeyEnter) || choice == 1) return editor.text();
     if (event.IsKey(kKeyEscape) || choice == 2) return {};
     if (event.kind == InputEvent::Kind::kKey) editor.Apply(event.key);
+    editor.Draw(io.screen, fieldRow, fieldColumn);
   }
 }
 

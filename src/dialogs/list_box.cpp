@@ -145,7 +145,6 @@ bool Navigate(ListView& view, int key) {
 // The chosen entry's index, or -1 when the box is cancelled.
 int RunList(Io& io, ListView& view) {
   for (;;) {
-    view.DrawEntries(io.screen);
     InputEvent event = WaitForInput(io);
     if (event.kind == InputEvent::Kind::kClick) {
       int hit = view.EntryAt(event.row, event.column);
@@ -158,6 +157,7 @@ int RunList(Io& io, ListView& view) {
     } else {
       Navigate(view, event.key);
     }
+    view.DrawEntries(io.screen);
   }
 }
 

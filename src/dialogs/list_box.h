@@ -13,10 +13,10 @@ enum ListResultForm : int { kListReturnsText = 0, kListReturnsPosition = 2 };
 
 // A modal menu of entries under a prompt. It scrolls when the list is longer than the box;
 // the arrow keys, PgUp, PgDn, Home and End move, a letter jumps to the next entry that
-// starts with it, Enter or a click on an entry's text chooses, a click on the mark of more
-// entries above or below scrolls by a page, Esc cancels. The result is the
-// chosen entry's text (kListReturnsText) or its position from "1" (kListReturnsPosition),
-// and the empty text when cancelled.
+// starts with it, a click on the mark of more entries above or below scrolls by a page,
+// Enter or a click on an entry's text chooses, Esc cancels. The result is the chosen
+// entry's text (kListReturnsText) or its position from "1" (kListReturnsPosition), and the
+// empty text when cancelled.
 std::string ConsoleListBox(Io& io, int style, std::string_view prompt, std::string_view title,
                            const std::vector<std::string>& entries, int resultForm);
 

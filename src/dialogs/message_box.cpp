@@ -92,11 +92,10 @@ int ConsoleMessageBox(Io& io, std::string_view text, int style, std::string_view
   Screen::Snapshot saved = io.screen.Save();
   io.screen.SetCursorVisible(false);
   Draw(io.screen, layout, title, icon);
-  DrawButtons(io.screen, layout.box, layout.buttonRow, buttons, focus);
+  std::vector<ButtonSpan> spans = DrawButtons(io.screen, layout.box, layout.buttonRow, buttons, focus);
   ShowAndDropTypedAhead(io);
   int result = 0;
   while (result == 0) {
-    std::vector<ButtonSpan> spans = DrawButtons(io.screen, layout.box, layout.buttonRow, buttons, focus);
     InputEvent event = WaitForInput(io);
     if (event.kind == InputEvent::Kind::kClick) {
       int hit = ButtonUnder(spans, event.row, event.column);
@@ -109,6 +108,7 @@ int ConsoleMessageBox(Io& io, std::string_view text, int style, std::string_view
     else if (hot >= 0) result = buttons[static_cast<std::size_t>(hot)].result;
     else if (event.key == kKeyTab || event.key == kKeyRight || event.key == kKeyDown) focus = (focus + 1) % count;
     else if (event.key == kKeyBackTab || event.key == kKeyLeft || event.key == kKeyUp) focus = (focus + count - 1) % count;
+    DrawButtons(io.screen, layout.box, layout.buttonRow, buttons, focus);
   }
   io.screen.Restore(saved);
   return result;
