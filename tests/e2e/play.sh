@@ -1,6 +1,7 @@
 #!/bin/bash
 # A visit with the real program and the real dictionary: log in, play words read off the
-# dealt rack, the refusals, game over and the final scores, in and out of the competition.
+# dealt rack, the refusals, game over and the final scores, in and out of the competition;
+# keys typed ahead of a question, and the mouse in a long login list.
 . "$(dirname "$0")/lib.sh"
 words=${LEXFRAY_WORDS:?the word list data/words.txt}
 
