@@ -90,9 +90,10 @@ TEST(ReadAction, AClickOnAHotAreaGivesItsWordAtOnceAndOtherClicksAreIgnored) {
 
 TEST(ReadAction, InputTypedAheadIsDroppedButNotTheKeysOfTheEntry) {
   BoardHarness h;
-  h.terminal.Type("ab\r");
+  h.terminal.TypeAhead("zz\r").Type("ab\r");
   EXPECT_EQ(ReadWord(h), "AB");
   EXPECT_EQ(h.terminal.discards(), 1);
+  EXPECT_EQ(h.terminal.dropped(), 3);
   EXPECT_EQ(h.terminal.waits(), 3);
 }
 
