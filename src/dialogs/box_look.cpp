@@ -35,13 +35,16 @@ char WrittenControl(std::string_view text, std::size_t i) {
 
 std::vector<std::string> Layout(std::string_view text, int width, bool writtenControls) {
   std::size_t room = static_cast<std::size_t>(std::max(width, 1));
-  std::string_view special = writtenControls ? std::string_view("\r\n\t\\") : std::string_view("\r\n\t");
+  auto ordinary = [writtenControls](char c) {
+    return c != '\r' && c != '\n' && c != '\t' && !(writtenControls && c == '\\');
+  };
   std::vector<std::string> lines;
   std::string line;
   std::size_t i = 0;
   while (i < text.size()) {
     // Ordinary characters go over in runs; a long document is mostly these.
-    std::size_t run = std::min(text.find_first_of(special, i), text.size());
+    std::size_t run = i;
+    while (run < text.size() && ordinary(text[run])) ++run;
     line.append(text.substr(i, run - i));
     if (run == text.size()) break;
     i = run;
