@@ -136,6 +136,22 @@ TEST(ShowDocument, AFileThatNeverEndsIsCutWithANote) {
   ShowDocument(h.io, folder.PathOf("LEXFRAY.HIS"), "CHANGE HISTORY");
 }
 
+TEST(ShowDocument, AFileOfExactlyTheLimitIsShownWholeAndOneByteMoreIsCut) {
+  constexpr std::size_t kMiB = 1 << 20;
+  for (std::size_t size : {kMiB, kMiB + 1}) {
+    BoardHarness h;
+    testing::TempFolder folder;
+    folder.Write("LEXFRAY.HIS", std::string(size - 1, 'x') + "E");
+    bool cut = size > kMiB;
+    h.terminal.Key(kKeyEnd).Then([cut](const Screen& s) {
+      EXPECT_EQ(RowOf(s, "only its first 1 MiB is shown") > 0, cut);
+      EXPECT_EQ(RowOf(s, "xxxE ") > 0, !cut);
+    });
+    h.terminal.Key(kKeyEnter);
+    ShowDocument(h.io, folder.PathOf("LEXFRAY.HIS"), "CHANGE HISTORY");
+  }
+}
+
 TEST(ShowDocument, APipeWithoutAWriterShowsEmptyAtOnce) {
   BoardHarness h;
   testing::TempFolder folder;
