@@ -1,0 +1,61 @@
+#include "league_rows.h"
+
+#include <cstdlib>
+
+#include "safe_text.h"
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+using E = CompetitionEntry;
+
+std::string Padded(const std::string& text, std::size_t width) {
+  std::string padded = PrintableText(text, width);
+  padded.resize(width, ' ');
+  return padded;
+}
+
+// The plays column is shown right-aligned, as the game writes it.
+std::string RightAligned(const std::string& text, std::size_t width) {
+  std::string shown = TrimmedPrintable(text, width);
+  std::size_t lead = shown.find_first_not_of(' ');
+  shown.erase(0, lead == std::string::npos ? shown.size() : lead);
+  return std::string(width - shown.size(), ' ') + shown;
+}
+
+}  // namespace
+
+std::optional<double> ParseScore(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  char* end = nullptr;
+  double value = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<CompetitionEntry> EntryFromLeagueRow(const LeagueRow& row) {
+  std::optional<double> score = ParseScore(row.score);
+  if (!score || !IsSaneScore(*score)) return std::nullopt;
+  if (TrimmedPrintable(row.site, E::kSiteWidth).empty() || TrimmedPrintable(row.player, E::kPlayerWidth).empty())
+    return std::nullopt;
+  CompetitionEntry entry;
+  entry.site = Padded(row.site, E::kSiteWidth);
+  entry.player = Padded(row.player, E::kPlayerWidth);
+  entry.score = *score;
+  entry.gameCode = Padded(row.gameCode, E::kGameCodeWidth);
+  entry.lastDate = Padded(row.lastDate, E::kDateWidth);
+  entry.status.assign(1, ' ');
+  entry.loc = Padded(row.loc, E::kLocWidth);
+  entry.plays = RightAligned(row.plays, E::kPlaysWidth);
+  entry.filler = std::string(E::kFillerWidth, ' ');
+  entry.reservedTail.fill(' ');
+  return entry;
+}
+
+std::optional<LeagueRow> RowFromColumns(const std::vector<std::string>& columns) {
+  if (columns.size() < 7) return std::nullopt;
+  return LeagueRow{columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], columns[6]};
+}
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,22 @@
+#include "safe_text.h"
+
+#include <cmath>
+
+namespace lexfray::leaguenet {
+
+std::string PrintableText(std::string_view text, std::size_t width) {
+  std::string shown(text.substr(0, width));
+  for (char& c : shown)
+    if (c < ' ' || c > '~') c = '?';
+  return shown;
+}
+
+std::string TrimmedPrintable(std::string_view text, std::size_t width) {
+  std::string shown = PrintableText(text, width);
+  shown.erase(shown.find_last_not_of(' ') + 1);
+  return shown;
+}
+
+bool IsSaneScore(double score) { return std::isfinite(score) && score >= 0 && score <= kMaxScore; }
+
+}  // namespace lexfray::leaguenet

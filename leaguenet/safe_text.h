@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace lexfray::leaguenet {
+
+// The highest score a player can reach in a month, with room to spare: anything above it
+// comes from a broken or hostile source.
+inline constexpr double kMaxScore = 1e12;
+
+// Printable ASCII cut to width, every other byte shown as '?': what text from the score
+// file or the league becomes before it is written anywhere, so that no site can put a
+// control byte into another site's file or terminal.
+std::string PrintableText(std::string_view text, std::size_t width);
+
+// PrintableText with the trailing blanks removed: the form in which texts go to the league.
+std::string TrimmedPrintable(std::string_view text, std::size_t width);
+
+// Finite, at least 0 and at most kMaxScore.
+bool IsSaneScore(double score);
+
+}  // namespace lexfray::leaguenet
