@@ -57,7 +57,7 @@ std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site)
     if (player.empty() || !IsSaneScore(entry.score) || MonthOf(entry.lastDate) != site.month) continue;
     if (!players.insert(player).second) continue;
     uploads.push_back({player, entry.score, PrintableText(entry.lastDate, E::kDateWidth),
-                       TrimmedPrintable(entry.plays, E::kPlaysWidth),
+                       BarePrintable(entry.plays, E::kPlaysWidth),
                        TrimmedPrintable(entry.gameCode, E::kGameCodeWidth)});
   }
   return uploads;

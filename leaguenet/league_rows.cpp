@@ -16,18 +16,11 @@ std::string Padded(const std::string& text, std::size_t width) {
   return padded;
 }
 
-// The plays column is shown right-aligned, as the game writes it.
-std::string RightAligned(const std::string& text, std::size_t width) {
-  std::string shown = TrimmedPrintable(text, width);
-  std::size_t lead = shown.find_first_not_of(' ');
-  shown.erase(0, lead == std::string::npos ? shown.size() : lead);
-  return std::string(width - shown.size(), ' ') + shown;
-}
-
 }  // namespace
 
 std::optional<double> ParseScore(const std::string& text) {
-  if (text.empty()) return std::nullopt;
+  // Plain decimal only, as the server writes a double; strtod alone would take hex too.
+  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string::npos) return std::nullopt;
   char* end = nullptr;
   double value = std::strtod(text.c_str(), &end);
   if (end != text.c_str() + text.size()) return std::nullopt;
@@ -47,7 +40,7 @@ std::optional<CompetitionEntry> EntryFromLeagueRow(const LeagueRow& row) {
   entry.lastDate = Padded(row.lastDate, E::kDateWidth);
   entry.status.assign(1, ' ');
   entry.loc = Padded(row.loc, E::kLocWidth);
-  entry.plays = RightAligned(row.plays, E::kPlaysWidth);
+  entry.plays = RightAlignedPrintable(row.plays, E::kPlaysWidth);
   entry.filler = std::string(E::kFillerWidth, ' ');
   entry.reservedTail.fill(' ');
   return entry;

@@ -87,7 +87,7 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
     std::snprintf(number, sizeof number, "%12.0f", *score);
     char place[16];
     std::snprintf(place, sizeof place, "%4d", ++rank);
-    out << place << "  " << Column(row.player, 25) << number << "  " << Column(row.plays, 5) << "  "
+    out << place << "  " << Column(row.player, 25) << number << "  " << RightAlignedPrintable(row.plays, 5) << "  "
         << Column(row.site, 35) << "  " << Column(row.loc, 3) << '\n';
   }
   return kDone;
@@ -98,8 +98,8 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   LeagueSettings settings;
   std::string where;
   std::string error;
-  if (!list.Say(LoadSettings(invocation, &settings, &where, &error), "settings", error.empty() ? where : error))
-    return list.Result();
+  bool loaded = LoadSettings(invocation, &settings, &where, &error);
+  if (!list.Say(loaded, "settings", loaded ? where : error)) return list.Result();
   std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
   SiteIdentity site;
   bool known = false;
@@ -115,8 +115,11 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   list.Say(FolderIsWritable(folder), "program folder", folder + (FolderIsWritable(folder) ? "" : " is not writable"));
   CheckScoreFile(list, folder, known ? &site : nullptr);
   std::string markerFolder = invocation.root + std::string(kCompetitionFolder);
-  list.Say(FolderIsWritable(markerFolder), "marker folder",
-           markerFolder + (FolderIsWritable(markerFolder) ? "" : " is not writable: the game cannot leave its marker"));
+  bool there = FolderExists(markerFolder);
+  list.Say(there && FolderIsWritable(markerFolder), "marker folder",
+           markerFolder + (!there                          ? " is missing: the game starts nothing (leaguenet enable)"
+                           : FolderIsWritable(markerFolder) ? ""
+                                                            : " is not writable: the game cannot leave its marker"));
   return list.Result();
 }
 

@@ -18,6 +18,12 @@ std::string PrintableText(std::string_view text, std::size_t width);
 // PrintableText with the trailing blanks removed: the form in which texts go to the league.
 std::string TrimmedPrintable(std::string_view text, std::size_t width);
 
+// PrintableText without blanks at either end: a number kept as text, like the plays.
+std::string BarePrintable(std::string_view text, std::size_t width);
+
+// BarePrintable right-aligned in width, as the game writes the plays.
+std::string RightAlignedPrintable(std::string_view text, std::size_t width);
+
 // Finite, at least 0 and at most kMaxScore.
 bool IsSaneScore(double score);
 

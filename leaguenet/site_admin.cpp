@@ -76,7 +76,8 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
   if (!organiser.RunScript("BEGIN", error)) return false;
   rows.clear();
   if (!organiser.Run("INSERT INTO league.sites (name, loc, role_name)"
-                     " VALUES ($1, $2, left($3, 40) || '_site_' || nextval('league.site_numbers')) RETURNING role_name",
+                     " VALUES ($1, $2, regexp_replace($3, '_sites$', '') || '_site_' || nextval('league.site_numbers'))"
+                     " RETURNING role_name",
                      {site.name, site.loc, group}, &rows, error))
     return false;
   std::string role = rows.at(0).at(0);

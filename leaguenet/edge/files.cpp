@@ -118,6 +118,11 @@ bool FolderIsWritable(const std::string& folder) {
   return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
+bool FolderExists(const std::string& folder) {
+  struct stat status {};
+  return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 std::string CurrentFolder() {
   char buffer[PATH_MAX];
   if (!::getcwd(buffer, sizeof buffer)) return "./";

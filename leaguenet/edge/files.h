@@ -24,6 +24,8 @@ bool RemoveFile(const std::string& path);
 // Whether this process, with its effective user and group, may create files in folder.
 bool FolderIsWritable(const std::string& folder);
 
+bool FolderExists(const std::string& folder);
+
 // The current folder with a trailing '/'.
 std::string CurrentFolder();
 
