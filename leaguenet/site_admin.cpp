@@ -31,8 +31,11 @@ std::string SiteConnection(const PgConnection& organiser, const std::string& rol
   add("dbname", organiser.Option("dbname"));
   add("user", role);
   add("password", password);
-  if (!host.empty() && host.front() != '/') add("sslmode", "verify-full");
-  add("sslrootcert", organiser.Option("sslrootcert"));
+  bool network = !host.empty() && host.front() != '/';
+  if (network) add("sslmode", "verify-full");
+  // Without a root certificate of its own the league has one from a public authority.
+  std::string roots = organiser.Option("sslrootcert");
+  add("sslrootcert", roots.empty() && network ? "/etc/ssl/certs/ca-certificates.crt" : roots);
   return text;
 }
 
