@@ -10,12 +10,14 @@ namespace {
 
 constexpr int kAdminSeconds = 60;
 
-std::unique_ptr<PgConnection> Organiser(const Invocation& invocation, std::ostream& err, std::string* error) {
+std::unique_ptr<PgConnection> Organiser(const Invocation& invocation, std::ostream& err,
+                                        std::string* error) {
   if (invocation.database.empty()) {
     err << "leaguenet: --db CONNINFO names the league's database\n";
     return nullptr;
   }
-  auto connection = PgConnection::Open(invocation.database, {}, Clock::now() + std::chrono::seconds(kAdminSeconds), error);
+  auto connection = PgConnection::Open(invocation.database, {},
+                                       Clock::now() + std::chrono::seconds(kAdminSeconds), error);
   if (!connection) err << "leaguenet: " << *error << '\n';
   return connection;
 }
@@ -32,7 +34,8 @@ int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream&
     return kFailed;
   }
   out << (alreadyThere ? "The league was set up already; nothing changed.\n"
-                       : "The league is set up. Register each site with: leaguenet add-site --db ... --site NAME --loc XYZ\n");
+                       : "The league is set up. Register each site with: leaguenet add-site --db "
+                         "... --site NAME --loc XYZ\n");
   return kDone;
 }
 

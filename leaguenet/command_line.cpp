@@ -6,7 +6,8 @@ namespace lexfray::leaguenet {
 
 const char* const kUsageText =
     "Usage: leaguenet [--config FILE]            exchange this site's scores with the league\n"
-    "       leaguenet check [--config FILE]      say whether everything the exchange needs is usable\n"
+    "       leaguenet check [--config FILE]      say whether everything the exchange needs is "
+    "usable\n"
     "       leaguenet standings [--config FILE]  print the month's league table\n"
     "       leaguenet init-league --db CONNINFO  set up a league in a PostgreSQL database\n"
     "       leaguenet add-site --db CONNINFO --site NAME --loc XYZ\n"
@@ -19,10 +20,15 @@ const char* const kUsageText =
 namespace {
 
 const std::map<std::string, Command>& Commands() {
-  static const std::map<std::string, Command> commands = {
-      {"init-league", Command::kInitLeague}, {"add-site", Command::kAddSite}, {"remove-site", Command::kRemoveSite},
-      {"standings", Command::kStandings},    {"check", Command::kCheck},      {"enable", Command::kEnable},
-      {"disable", Command::kDisable},        {"--help", Command::kHelp},      {"--version", Command::kVersion}};
+  static const std::map<std::string, Command> commands = {{"init-league", Command::kInitLeague},
+                                                          {"add-site", Command::kAddSite},
+                                                          {"remove-site", Command::kRemoveSite},
+                                                          {"standings", Command::kStandings},
+                                                          {"check", Command::kCheck},
+                                                          {"enable", Command::kEnable},
+                                                          {"disable", Command::kDisable},
+                                                          {"--help", Command::kHelp},
+                                                          {"--version", Command::kVersion}};
   return commands;
 }
 
@@ -41,7 +47,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
   line.invocation.invokedAs = arguments.empty() ? "" : arguments[0];
   std::size_t next = 1;
-  if (next < arguments.size() && Commands().count(arguments[next])) line.command = Commands().at(arguments[next++]);
+  if (next < arguments.size() && Commands().count(arguments[next]))
+    line.command = Commands().at(arguments[next++]);
   for (; next < arguments.size(); ++next) {
     std::string option = arguments[next];
     std::string value;
@@ -69,7 +76,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     *field = value;
   }
-  if (line.invocation.root.empty() || line.invocation.root.back() != '/') line.invocation.root += '/';
+  if (line.invocation.root.empty() || line.invocation.root.back() != '/')
+    line.invocation.root += '/';
   return line;
 }
 

@@ -7,8 +7,18 @@
 
 namespace lexfray::leaguenet {
 
-enum class Command { kExchange, kInitLeague, kAddSite, kRemoveSite, kStandings, kCheck, kEnable, kDisable,
-                     kHelp, kVersion };
+enum class Command {
+  kExchange,
+  kInitLeague,
+  kAddSite,
+  kRemoveSite,
+  kStandings,
+  kCheck,
+  kEnable,
+  kDisable,
+  kHelp,
+  kVersion
+};
 
 struct CommandLine {
   Command command = Command::kExchange;

@@ -27,7 +27,8 @@ struct Invocation {
 };
 
 // The settings file of the invocation read and checked; false with the reason in *error.
-bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where, std::string* error);
+bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
+                  std::string* error);
 
 int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& err);

@@ -31,8 +31,10 @@ int Fail(std::ostream& err, const std::string& line) {
   return kFailed;
 }
 
-bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where, std::string* error) {
-  for (const std::string& candidate : SettingsCandidates(invocation.configFile, invocation.invokedAs)) {
+bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
+                  std::string* error) {
+  for (const std::string& candidate :
+       SettingsCandidates(invocation.configFile, invocation.invokedAs)) {
     std::optional<std::string> text = ReadTextFile(candidate);
     if (!text) continue;
     SettingsReading reading = ParseSettings(*text);
@@ -44,9 +46,10 @@ bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::s
     *where = candidate;
     return true;
   }
-  *error = invocation.configFile.empty() ? "no settings: neither leaguenet.conf beside the command nor " +
-                                               std::string(kSystemSettings) + " can be read"
-                                         : "cannot read the settings " + invocation.configFile;
+  *error = invocation.configFile.empty()
+               ? "no settings: neither leaguenet.conf beside the command nor " +
+                     std::string(kSystemSettings) + " can be read"
+               : "cannot read the settings " + invocation.configFile;
   return false;
 }
 
@@ -60,12 +63,14 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   ArmHardTimeLimit(settings.timeoutSeconds + 2);
   RemoveMarker(invocation.invokedAs);
 
-  std::string path = WithSlash(settings.folder.empty() ? CurrentFolder() : settings.folder) + kScoreFileName;
+  std::string path =
+      WithSlash(settings.folder.empty() ? CurrentFolder() : settings.folder) + kScoreFileName;
   std::vector<std::uint8_t> bytes;
   if (ReadWholeFile(path, &bytes, &error) == ReadOutcome::kFailed) return Fail(err, error);
   ScoreFile file = ParseScoreFile(bytes);
 
-  std::unique_ptr<PgConnection> league = PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
+  std::unique_ptr<PgConnection> league =
+      PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
   if (!league) return Fail(err, error);
   ExchangeResult result;
   if (!ExchangeWithLeague(*league, file, settings.others, settings.timeoutSeconds, &result, &error))
@@ -75,8 +80,9 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   ScoreFile merged = MergedScoreFile(file, result.site, result.sent, result.others);
   if (!ReplaceFileAtomically(path, ScoreFileBytes(merged), &error)) return Fail(err, error);
   ArmHardTimeLimit(0);
-  std::string done = "exchanged as " + result.site.name + ": " + std::to_string(result.sent.size()) +
-                     " entries sent, " + std::to_string(merged.entries.size()) + " in " + path;
+  std::string done = "exchanged as " + result.site.name + ": " +
+                     std::to_string(result.sent.size()) + " entries sent, " +
+                     std::to_string(merged.entries.size()) + " in " + path;
   out << done << '\n';
   LogLine(false, done);
   return kDone;

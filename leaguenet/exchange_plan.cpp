@@ -41,8 +41,12 @@ bool IsOwnEntry(const CompetitionRecordBytes& entry, const SiteIdentity& site) {
 }
 
 int MonthOf(const std::string& lastDate) {
-  auto digit = [&lastDate](std::size_t i) { return std::isdigit(static_cast<unsigned char>(lastDate[i])) != 0; };
-  if (lastDate.size() != 5 || !digit(0) || !digit(1) || lastDate[2] != '-' || !digit(3) || !digit(4)) return 0;
+  auto digit = [&lastDate](std::size_t i) {
+    return std::isdigit(static_cast<unsigned char>(lastDate[i])) != 0;
+  };
+  if (lastDate.size() != 5 || !digit(0) || !digit(1) || lastDate[2] != '-' || !digit(3) ||
+      !digit(4))
+    return 0;
   int month = (lastDate[0] - '0') * 10 + (lastDate[1] - '0');
   return month >= 1 && month <= 12 ? month : 0;
 }
@@ -54,7 +58,8 @@ std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site)
     if (!IsOwnEntry(record, site)) continue;
     CompetitionEntry entry = DecodeCompetitionEntry(record);
     std::string player = TrimmedPrintable(entry.player, E::kPlayerWidth);
-    if (player.empty() || !IsSaneScore(entry.score) || MonthOf(entry.lastDate) != site.month) continue;
+    if (player.empty() || !IsSaneScore(entry.score) || MonthOf(entry.lastDate) != site.month)
+      continue;
     if (!players.insert(player).second) continue;
     uploads.push_back({player, entry.score, PrintableText(entry.lastDate, E::kDateWidth),
                        BarePrintable(entry.plays, E::kPlaysWidth),
@@ -63,8 +68,8 @@ std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site)
   return uploads;
 }
 
-ScoreFile MergedScoreFile(const ScoreFile& file, const SiteIdentity& site, const std::vector<Upload>& sent,
-                          const std::vector<LeagueRow>& others) {
+ScoreFile MergedScoreFile(const ScoreFile& file, const SiteIdentity& site,
+                          const std::vector<Upload>& sent, const std::vector<LeagueRow>& others) {
   ScoreFile merged;
   Leader leader;
   for (const Upload& upload : sent) Consider(leader, upload.player, site.name, upload.score);

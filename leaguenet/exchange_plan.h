@@ -37,8 +37,8 @@ std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site)
 // The score file after the exchange: the header names the month's leader of the whole
 // league, this site's entries keep their bytes but for the league's loc, and the entries
 // of other sites are exactly those the league sent that pass the checks, best first.
-ScoreFile MergedScoreFile(const ScoreFile& file, const SiteIdentity& site, const std::vector<Upload>& sent,
-                          const std::vector<LeagueRow>& others);
+ScoreFile MergedScoreFile(const ScoreFile& file, const SiteIdentity& site,
+                          const std::vector<Upload>& sent, const std::vector<LeagueRow>& others);
 
 // headerCode of a file that a completed exchange wrote.
 inline constexpr std::string_view kExchangedCode = "01";

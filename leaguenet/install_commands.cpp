@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kGameGroup = "games";
 
-fs::path Base(const Invocation& invocation) { return fs::path(invocation.root) / "QuillonHomeSoftware"; }
+fs::path Base(const Invocation& invocation) {
+  return fs::path(invocation.root) / "QuillonHomeSoftware";
+}
 
 bool RootOnly(std::ostream& err, const char* command) {
   if (RunsAsRoot()) return true;
@@ -32,7 +34,8 @@ int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err
   // The game, with its group, leaves the marker here; players write nothing.
   if (failure || !SetOwnerAndMode(Base(invocation).string(), "root", 0755, &error) ||
       !SetOwnerAndMode(folder.string(), kGameGroup, 0775, &error)) {
-    err << "leaguenet: cannot prepare " << folder.string() << ": " << (failure ? failure.message() : error) << '\n';
+    err << "leaguenet: cannot prepare " << folder.string() << ": "
+        << (failure ? failure.message() : error) << '\n';
     return kFailed;
   }
   fs::path program = folder / kProgramName;
@@ -57,8 +60,9 @@ int RunDisable(const Invocation& invocation, std::ostream& out, std::ostream& er
   // Settings an admin left here stay, and with them the folder.
   fs::remove(folder, failure);
   fs::remove(Base(invocation), failure);
-  out << (fs::exists(folder) ? "The exchange is off; " + folder.string() + " keeps files of its own.\n"
-                             : std::string("The exchange is off.\n"));
+  out << (fs::exists(folder)
+              ? "The exchange is off; " + folder.string() + " keeps files of its own.\n"
+              : std::string("The exchange is off.\n"));
   return kDone;
 }
 

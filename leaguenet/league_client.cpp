@@ -17,7 +17,8 @@ constexpr const char* kUpload =
     " FROM unnest($3::text[], $4::float8[], $5::text[], $6::text[], $7::text[])"
     "   AS u(player, score, last_date, plays, game_code)"
     " ON CONFLICT (month, site, player) DO UPDATE SET score = EXCLUDED.score,"
-    " last_date = EXCLUDED.last_date, plays = EXCLUDED.plays, game_code = EXCLUDED.game_code, updated = now()";
+    " last_date = EXCLUDED.last_date, plays = EXCLUDED.plays, game_code = EXCLUDED.game_code, "
+    "updated = now()";
 
 constexpr const char* kOthers =
     "SELECT e.site, s.loc, e.player, e.score, e.last_date, e.plays, e.game_code"
@@ -73,7 +74,8 @@ bool ReadRows(const Rows& rows, std::vector<LeagueRow>* into) {
 
 }  // namespace
 
-bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* monthStart, std::string* error) {
+bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* monthStart,
+                   std::string* error) {
   Rows rows;
   if (!league.Run(kIdentity, {}, &rows, error)) return false;
   if (rows.empty() || rows[0].size() < 4) {
@@ -90,7 +92,8 @@ bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* monthS
 bool ExchangeWithLeague(PgConnection& league, const ScoreFile& file, int others, int timeoutSeconds,
                         ExchangeResult* result, std::string* error) {
   // The server gives up too when this side would.
-  std::string begin = "BEGIN; SET LOCAL statement_timeout = " + std::to_string(timeoutSeconds * 1000);
+  std::string begin =
+      "BEGIN; SET LOCAL statement_timeout = " + std::to_string(timeoutSeconds * 1000);
   if (!league.RunScript(begin, error)) return false;
   std::string monthStart;
   if (!FetchIdentity(league, &result->site, &monthStart, error)) return false;
@@ -99,11 +102,13 @@ bool ExchangeWithLeague(PgConnection& league, const ScoreFile& file, int others,
   if (!sent.empty() &&
       !league.Run(kUpload,
                   {monthStart, result->site.name, ColumnOf(sent, &Upload::player), ScoreArray(sent),
-                   ColumnOf(sent, &Upload::lastDate), ColumnOf(sent, &Upload::plays), ColumnOf(sent, &Upload::gameCode)},
+                   ColumnOf(sent, &Upload::lastDate), ColumnOf(sent, &Upload::plays),
+                   ColumnOf(sent, &Upload::gameCode)},
                   nullptr, error))
     return false;
   Rows rows;
-  if (!league.Run(kOthers, {monthStart, result->site.name, std::to_string(others)}, &rows, error)) return false;
+  if (!league.Run(kOthers, {monthStart, result->site.name, std::to_string(others)}, &rows, error))
+    return false;
   if (!ReadRows(rows, &result->others)) {
     *error = "the league sent rows of an unknown form";
     return false;
@@ -111,8 +116,8 @@ bool ExchangeWithLeague(PgConnection& league, const ScoreFile& file, int others,
   return league.RunScript("COMMIT", error);
 }
 
-bool FetchStandings(PgConnection& league, const std::string& monthStart, int limit, std::vector<LeagueRow>* rows,
-                    std::string* error) {
+bool FetchStandings(PgConnection& league, const std::string& monthStart, int limit,
+                    std::vector<LeagueRow>* rows, std::string* error) {
   Rows received;
   if (!league.Run(kTable, {monthStart, std::to_string(limit)}, &received, error)) return false;
   if (!ReadRows(received, rows)) {

@@ -10,7 +10,8 @@ namespace lexfray::leaguenet {
 
 // The site the league has on record for the credentials, and the first day of the
 // league's month (YYYY-MM-DD); false with *error when the credentials are no site's.
-bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* monthStart, std::string* error);
+bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* monthStart,
+                   std::string* error);
 
 struct ExchangeResult {
   SiteIdentity site;
@@ -24,7 +25,7 @@ bool ExchangeWithLeague(PgConnection& league, const ScoreFile& file, int others,
                         ExchangeResult* result, std::string* error);
 
 // The month's table of the whole league, best first.
-bool FetchStandings(PgConnection& league, const std::string& monthStart, int limit, std::vector<LeagueRow>* rows,
-                    std::string* error);
+bool FetchStandings(PgConnection& league, const std::string& monthStart, int limit,
+                    std::vector<LeagueRow>* rows, std::string* error);
 
 }  // namespace lexfray::leaguenet

@@ -20,7 +20,8 @@ std::string Padded(const std::string& text, std::size_t width) {
 
 std::optional<double> ParseScore(const std::string& text) {
   // Plain decimal only, as the server writes a double; strtod alone would take hex too.
-  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string::npos) return std::nullopt;
+  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string::npos)
+    return std::nullopt;
   char* end = nullptr;
   double value = std::strtod(text.c_str(), &end);
   if (end != text.c_str() + text.size()) return std::nullopt;
@@ -30,7 +31,8 @@ std::optional<double> ParseScore(const std::string& text) {
 std::optional<CompetitionEntry> EntryFromLeagueRow(const LeagueRow& row) {
   std::optional<double> score = ParseScore(row.score);
   if (!score || !IsSaneScore(*score)) return std::nullopt;
-  if (TrimmedPrintable(row.site, E::kSiteWidth).empty() || TrimmedPrintable(row.player, E::kPlayerWidth).empty())
+  if (TrimmedPrintable(row.site, E::kSiteWidth).empty() ||
+      TrimmedPrintable(row.player, E::kPlayerWidth).empty())
     return std::nullopt;
   CompetitionEntry entry;
   entry.site = Padded(row.site, E::kSiteWidth);
@@ -48,7 +50,8 @@ std::optional<CompetitionEntry> EntryFromLeagueRow(const LeagueRow& row) {
 
 std::optional<LeagueRow> RowFromColumns(const std::vector<std::string>& columns) {
   if (columns.size() < 7) return std::nullopt;
-  return LeagueRow{columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], columns[6]};
+  return LeagueRow{columns[0], columns[1], columns[2], columns[3],
+                   columns[4], columns[5], columns[6]};
 }
 
 }  // namespace lexfray::leaguenet

@@ -10,7 +10,9 @@ namespace {
 std::string GroupRoleFor(const std::string& database) {
   std::string prefix;
   for (char c : database.substr(0, 40))
-    prefix += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '_';
+    prefix += std::isalnum(static_cast<unsigned char>(c))
+                  ? static_cast<char>(std::tolower(static_cast<unsigned char>(c)))
+                  : '_';
   return prefix + "_sites";
 }
 
@@ -46,23 +48,36 @@ std::string Script(PgConnection& organiser, const std::string& group) {
   std::string name = organiser.QuoteLiteral(group);
   std::string own = "site = (SELECT s.name FROM league.sites s WHERE s.role_name = current_user)";
   auto policy = [&](const char* policyName, const std::string& rest) {
-    return std::string("  IF NOT EXISTS (SELECT FROM pg_policies WHERE schemaname = 'league' AND tablename = 'entries'"
-                       " AND policyname = '") +
-           policyName + "') THEN\n    CREATE POLICY " + policyName + " ON league.entries " + rest + ";\n  END IF;\n";
+    return std::string(
+               "  IF NOT EXISTS (SELECT FROM pg_policies WHERE schemaname = 'league' AND tablename "
+               "= 'entries'"
+               " AND policyname = '") +
+           policyName + "') THEN\n    CREATE POLICY " + policyName + " ON league.entries " + rest +
+           ";\n  END IF;\n";
   };
   return "BEGIN;\n"
-         "DO $$BEGIN\n  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = " + name + ") THEN\n"
-         "    CREATE ROLE " + role + " NOLOGIN;\n  END IF;\nEND$$;\n" +
-         kTables +
-         "INSERT INTO league.about (site_group) VALUES (" + name + ") ON CONFLICT DO NOTHING;\n"
+         "DO $$BEGIN\n  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = " +
+         name +
+         ") THEN\n"
+         "    CREATE ROLE " +
+         role + " NOLOGIN;\n  END IF;\nEND$$;\n" + kTables +
+         "INSERT INTO league.about (site_group) VALUES (" + name +
+         ") ON CONFLICT DO NOTHING;\n"
          "REVOKE ALL ON SCHEMA league FROM PUBLIC;\n"
-         "GRANT USAGE ON SCHEMA league TO " + role + ";\n"
-         "GRANT SELECT ON league.sites TO " + role + ";\n"
-         "GRANT SELECT, INSERT, UPDATE, DELETE ON league.entries TO " + role + ";\n"
+         "GRANT USAGE ON SCHEMA league TO " +
+         role +
+         ";\n"
+         "GRANT SELECT ON league.sites TO " +
+         role +
+         ";\n"
+         "GRANT SELECT, INSERT, UPDATE, DELETE ON league.entries TO " +
+         role +
+         ";\n"
          "DO $$BEGIN\n" +
          policy("everyone_reads", "FOR SELECT TO " + role + " USING (true)") +
          policy("own_inserts", "FOR INSERT TO " + role + " WITH CHECK (" + own + ")") +
-         policy("own_updates", "FOR UPDATE TO " + role + " USING (" + own + ") WITH CHECK (" + own + ")") +
+         policy("own_updates",
+                "FOR UPDATE TO " + role + " USING (" + own + ") WITH CHECK (" + own + ")") +
          policy("own_deletes", "FOR DELETE TO " + role + " USING (" + own + ")") +
          "END$$;\nCOMMIT;\n";
 }
@@ -71,7 +86,8 @@ std::string Script(PgConnection& organiser, const std::string& group) {
 
 bool InitLeague(PgConnection& organiser, bool* alreadyThere, std::string* error) {
   Rows rows;
-  if (!organiser.Run("SELECT current_database(), to_regclass('league.entries') IS NOT NULL", {}, &rows, error))
+  if (!organiser.Run("SELECT current_database(), to_regclass('league.entries') IS NOT NULL", {},
+                     &rows, error))
     return false;
   *alreadyThere = rows.at(0).at(1) == "t";
   std::string group;
@@ -82,7 +98,8 @@ bool InitLeague(PgConnection& organiser, bool* alreadyThere, std::string* error)
 
 bool SiteGroup(PgConnection& organiser, std::string* group, std::string* error) {
   Rows rows;
-  if (!organiser.Run("SELECT to_regclass('league.about') IS NOT NULL", {}, &rows, error)) return false;
+  if (!organiser.Run("SELECT to_regclass('league.about') IS NOT NULL", {}, &rows, error))
+    return false;
   if (rows.at(0).at(0) != "t") {
     *error = "there is no league in this database; set one up with: leaguenet init-league --db ...";
     return false;

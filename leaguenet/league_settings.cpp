@@ -16,7 +16,8 @@ std::string_view Trimmed(std::string_view text) {
 bool ReadWhole(std::string_view text, int low, int high, int& to) {
   int value = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return false;
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    return false;
   to = value;
   return true;
 }
@@ -28,9 +29,11 @@ std::string Take(std::string_view key, std::string_view value, LeagueSettings& s
   } else if (key == "folder") {
     settings.folder = value;
   } else if (key == "others") {
-    if (!ReadWhole(value, 1, 100000, settings.others)) return "others must be a whole number from 1 to 100000";
+    if (!ReadWhole(value, 1, 100000, settings.others))
+      return "others must be a whole number from 1 to 100000";
   } else if (key == "timeout") {
-    if (!ReadWhole(value, 1, 600, settings.timeoutSeconds)) return "timeout must be from 1 to 600 seconds";
+    if (!ReadWhole(value, 1, 600, settings.timeoutSeconds))
+      return "timeout must be from 1 to 600 seconds";
   } else {
     return "unknown key '" + std::string(key) + "'";
   }
@@ -51,18 +54,22 @@ SettingsReading ParseSettings(std::string_view text) {
     std::size_t equals = line.find('=');
     std::string where = "line " + std::to_string(lineNumber) + ": ";
     if (equals == std::string_view::npos) return {std::nullopt, where + "expected key = value"};
-    std::string error = Take(Trimmed(line.substr(0, equals)), Trimmed(line.substr(equals + 1)), settings);
+    std::string error =
+        Take(Trimmed(line.substr(0, equals)), Trimmed(line.substr(equals + 1)), settings);
     if (!error.empty()) return {std::nullopt, where + error};
   }
-  if (settings.league.empty()) return {std::nullopt, "no league given (league = connection string)"};
+  if (settings.league.empty())
+    return {std::nullopt, "no league given (league = connection string)"};
   return {settings, {}};
 }
 
-std::vector<std::string> SettingsCandidates(const std::string& given, const std::string& invokedAs) {
+std::vector<std::string> SettingsCandidates(const std::string& given,
+                                            const std::string& invokedAs) {
   if (!given.empty()) return {given};
   std::vector<std::string> candidates;
   std::size_t slash = invokedAs.rfind('/');
-  if (slash != std::string::npos) candidates.push_back(invokedAs.substr(0, slash + 1) + std::string(kSettingsName));
+  if (slash != std::string::npos)
+    candidates.push_back(invokedAs.substr(0, slash + 1) + std::string(kSettingsName));
   candidates.emplace_back(kSystemSettings);
   return candidates;
 }

@@ -12,16 +12,28 @@ namespace {
 
 int Run(const CommandLine& line) {
   switch (line.command) {
-    case Command::kExchange: return RunExchange(line.invocation, std::cout, std::cerr);
-    case Command::kInitLeague: return RunInitLeague(line.invocation, std::cout, std::cerr);
-    case Command::kAddSite: return RunAddSite(line.invocation, std::cout, std::cerr);
-    case Command::kRemoveSite: return RunRemoveSite(line.invocation, std::cout, std::cerr);
-    case Command::kStandings: return RunStandings(line.invocation, std::cout, std::cerr);
-    case Command::kCheck: return RunCheck(line.invocation, std::cout, std::cerr);
-    case Command::kEnable: return RunEnable(line.invocation, std::cout, std::cerr);
-    case Command::kDisable: return RunDisable(line.invocation, std::cout, std::cerr);
-    case Command::kHelp: std::cout << kUsageText; return kDone;
-    case Command::kVersion: std::cout << "leaguenet " LEAGUENET_VERSION "\n"; return kDone;
+    case Command::kExchange:
+      return RunExchange(line.invocation, std::cout, std::cerr);
+    case Command::kInitLeague:
+      return RunInitLeague(line.invocation, std::cout, std::cerr);
+    case Command::kAddSite:
+      return RunAddSite(line.invocation, std::cout, std::cerr);
+    case Command::kRemoveSite:
+      return RunRemoveSite(line.invocation, std::cout, std::cerr);
+    case Command::kStandings:
+      return RunStandings(line.invocation, std::cout, std::cerr);
+    case Command::kCheck:
+      return RunCheck(line.invocation, std::cout, std::cerr);
+    case Command::kEnable:
+      return RunEnable(line.invocation, std::cout, std::cerr);
+    case Command::kDisable:
+      return RunDisable(line.invocation, std::cout, std::cerr);
+    case Command::kHelp:
+      std::cout << kUsageText;
+      return kDone;
+    case Command::kVersion:
+      std::cout << "leaguenet " LEAGUENET_VERSION "\n";
+      return kDone;
   }
   return kUsage;
 }

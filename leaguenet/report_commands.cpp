@@ -57,10 +57,12 @@ void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdenti
   }
   ScoreFile file = ParseScoreFile(bytes);
   std::size_t own = 0;
-  for (const CompetitionRecordBytes& entry : file.entries) own += site && IsOwnEntry(entry, *site) ? 1 : 0;
-  list.Say(bytes.size() % kCompetitionRecordSize == 0, "LEXFRAY.ISC",
-           std::to_string(file.entries.size()) + " entries, " + std::to_string(own) + " of this site" +
-               (bytes.size() % kCompetitionRecordSize == 0 ? "" : ", with a partial record at the end"));
+  for (const CompetitionRecordBytes& entry : file.entries)
+    own += site && IsOwnEntry(entry, *site) ? 1 : 0;
+  list.Say(
+      bytes.size() % kCompetitionRecordSize == 0, "LEXFRAY.ISC",
+      std::to_string(file.entries.size()) + " entries, " + std::to_string(own) + " of this site" +
+          (bytes.size() % kCompetitionRecordSize == 0 ? "" : ", with a partial record at the end"));
 }
 
 }  // namespace
@@ -75,10 +77,12 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
   SiteIdentity site;
   std::string month;
   std::vector<LeagueRow> rows;
-  if (!FetchIdentity(*league, &site, &month, &error) || !FetchStandings(*league, month, settings.others, &rows, &error))
+  if (!FetchIdentity(*league, &site, &month, &error) ||
+      !FetchStandings(*league, month, settings.others, &rows, &error))
     return Fail(err, error);
   out << "LeagueNET standings of " << month.substr(0, 7) << " (as " << site.name << ")\n";
-  out << "Rank  Player                        Score  Plays  Site                                 LOC\n";
+  out << "Rank  Player                        Score  Plays  Site                                 "
+         "LOC\n";
   int rank = 0;
   for (const LeagueRow& row : rows) {
     std::optional<double> score = ParseScore(row.score);
@@ -87,8 +91,9 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
     std::snprintf(number, sizeof number, "%12.0f", *score);
     char place[16];
     std::snprintf(place, sizeof place, "%4d", ++rank);
-    out << place << "  " << Column(row.player, 25) << number << "  " << RightAlignedPrintable(row.plays, 5) << "  "
-        << Column(row.site, 35) << "  " << Column(row.loc, 3) << '\n';
+    out << place << "  " << Column(row.player, 25) << number << "  "
+        << RightAlignedPrintable(row.plays, 5) << "  " << Column(row.site, 35) << "  "
+        << Column(row.loc, 3) << '\n';
   }
   return kDone;
 }
@@ -103,23 +108,30 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
   SiteIdentity site;
   bool known = false;
-  if (list.Say(league != nullptr, "connection", league ? "PostgreSQL " + league->ServerVersion() : error)) {
+  if (list.Say(league != nullptr, "connection",
+               league ? "PostgreSQL " + league->ServerVersion() : error)) {
     bool socket = league->Option("host").empty() || league->Option("host").front() == '/';
     list.Say(league->TlsInUse() || socket, "TLS",
-             league->TlsInUse() ? league->TlsVersion() : socket ? "not used on a local socket" : "not in use");
+             league->TlsInUse() ? league->TlsVersion()
+             : socket           ? "not used on a local socket"
+                                : "not in use");
     std::string month;
     known = FetchIdentity(*league, &site, &month, &error);
-    list.Say(known, "credentials", known ? "site " + site.name + " (" + site.loc + "), month " + month.substr(0, 7) : error);
+    list.Say(
+        known, "credentials",
+        known ? "site " + site.name + " (" + site.loc + "), month " + month.substr(0, 7) : error);
   }
   std::string folder = Folder(settings);
-  list.Say(FolderIsWritable(folder), "program folder", folder + (FolderIsWritable(folder) ? "" : " is not writable"));
+  list.Say(FolderIsWritable(folder), "program folder",
+           folder + (FolderIsWritable(folder) ? "" : " is not writable"));
   CheckScoreFile(list, folder, known ? &site : nullptr);
   std::string markerFolder = invocation.root + std::string(kCompetitionFolder);
   bool there = FolderExists(markerFolder);
   list.Say(there && FolderIsWritable(markerFolder), "marker folder",
-           markerFolder + (!there                          ? " is missing: the game starts nothing (leaguenet enable)"
-                           : FolderIsWritable(markerFolder) ? ""
-                                                            : " is not writable: the game cannot leave its marker"));
+           markerFolder + (!there ? " is missing: the game starts nothing (leaguenet enable)"
+                           : FolderIsWritable(markerFolder)
+                               ? ""
+                               : " is not writable: the game cannot leave its marker"));
   return list.Result();
 }
 

@@ -29,6 +29,8 @@ std::string RightAlignedPrintable(std::string_view text, std::size_t width) {
   return std::string(width - shown.size(), ' ') + shown;
 }
 
-bool IsSaneScore(double score) { return std::isfinite(score) && score >= 0 && score <= kMaxScore; }
+bool IsSaneScore(double score) {
+  return std::isfinite(score) && score >= 0 && score <= kMaxScore;
+}
 
 }  // namespace lexfray::leaguenet

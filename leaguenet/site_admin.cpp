@@ -13,7 +13,8 @@ namespace {
 
 // The connection string a site uses: where the organiser reached the league, with the
 // site's own role and TLS that checks the server.
-std::string SiteConnection(const PgConnection& organiser, const std::string& role, const std::string& password) {
+std::string SiteConnection(const PgConnection& organiser, const std::string& role,
+                           const std::string& password) {
   std::string text;
   auto add = [&text](const std::string& keyword, const std::string& value) {
     if (value.empty()) return;
@@ -45,7 +46,8 @@ bool CheckSite(NewSite* site, std::string* error) {
   std::string name = ComparableName(site->name);
   std::size_t lead = name.find_first_not_of(' ');
   name.erase(0, lead == std::string::npos ? name.size() : lead);
-  if (name.empty() || name.size() > CompetitionEntry::kSiteWidth || PrintableText(name, name.size()) != name) {
+  if (name.empty() || name.size() > CompetitionEntry::kSiteWidth ||
+      PrintableText(name, name.size()) != name) {
     *error = "a site name is 1 to 35 printable characters";
     return false;
   }
@@ -58,7 +60,8 @@ bool CheckSite(NewSite* site, std::string* error) {
 }
 
 std::string RandomPassword() {
-  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device source;
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
   std::string password;
@@ -71,27 +74,31 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
   std::string group;
   if (!SiteGroup(organiser, &group, error)) return false;
   Rows rows;
-  if (!organiser.Run("SELECT 1 FROM league.sites WHERE name = $1", {site.name}, &rows, error)) return false;
+  if (!organiser.Run("SELECT 1 FROM league.sites WHERE name = $1", {site.name}, &rows, error))
+    return false;
   if (!rows.empty()) {
-    *error = "site " + site.name + " is in the league already; remove-site first to give it new credentials";
+    *error = "site " + site.name +
+             " is in the league already; remove-site first to give it new credentials";
     return false;
   }
   if (!organiser.RunScript("BEGIN", error)) return false;
   rows.clear();
   if (!organiser.Run("INSERT INTO league.sites (name, loc, role_name)"
-                     " VALUES ($1, $2, regexp_replace($3, '_sites$', '') || '_site_' || nextval('league.site_numbers'))"
+                     " VALUES ($1, $2, regexp_replace($3, '_sites$', '') || '_site_' || "
+                     "nextval('league.site_numbers'))"
                      " RETURNING role_name",
                      {site.name, site.loc, group}, &rows, error))
     return false;
   std::string role = rows.at(0).at(0);
   std::string password = RandomPassword();
   std::string create = "CREATE ROLE " + organiser.QuoteIdentifier(role) + " LOGIN PASSWORD " +
-                       organiser.QuoteLiteral(organiser.EncryptedPassword(password, role)) + " IN ROLE " +
-                       organiser.QuoteIdentifier(group) + "; COMMIT";
+                       organiser.QuoteLiteral(organiser.EncryptedPassword(password, role)) +
+                       " IN ROLE " + organiser.QuoteIdentifier(group) + "; COMMIT";
   if (!organiser.RunScript(create, error)) return false;
-  *settingsText = "# LeagueNET exchange of site " + site.name + " (" + site.loc + ")\n" +
-                  "# Keep this file readable by the games group only: it holds the site's password.\n" +
-                  "league = " + SiteConnection(organiser, role, password) + "\n";
+  *settingsText =
+      "# LeagueNET exchange of site " + site.name + " (" + site.loc + ")\n" +
+      "# Keep this file readable by the games group only: it holds the site's password.\n" +
+      "league = " + SiteConnection(organiser, role, password) + "\n";
   return true;
 }
 
@@ -100,14 +107,15 @@ bool RemoveSite(PgConnection& organiser, const std::string& name, std::string* e
   if (!SiteGroup(organiser, &group, error)) return false;
   Rows rows;
   if (!organiser.RunScript("BEGIN", error) ||
-      !organiser.Run("DELETE FROM league.sites WHERE name = $1 RETURNING role_name", {ComparableName(name)}, &rows,
-                     error))
+      !organiser.Run("DELETE FROM league.sites WHERE name = $1 RETURNING role_name",
+                     {ComparableName(name)}, &rows, error))
     return false;
   if (rows.empty()) {
     *error = "there is no site " + ComparableName(name) + " in the league";
     return false;
   }
-  return organiser.RunScript("DROP ROLE IF EXISTS " + organiser.QuoteIdentifier(rows[0][0]) + "; COMMIT", error);
+  return organiser.RunScript(
+      "DROP ROLE IF EXISTS " + organiser.QuoteIdentifier(rows[0][0]) + "; COMMIT", error);
 }
 
 }  // namespace lexfray::leaguenet

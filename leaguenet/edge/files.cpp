@@ -49,7 +49,8 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 // The old file's owner and group when this process may give them; else at least its group,
 // so that a player's run keeps the file the game's.
 bool TakeOwnership(int fd, const struct stat& old) {
-  return ::fchown(fd, old.st_uid, old.st_gid) == 0 || ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+  return ::fchown(fd, old.st_uid, old.st_gid) == 0 ||
+         ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -59,7 +60,8 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-ReadOutcome ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error) {
+ReadOutcome ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes,
+                          std::string* error) {
   Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) {
     if (errno == ENOENT) return ReadOutcome::kMissing;
@@ -80,20 +82,23 @@ ReadOutcome ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* by
   }
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
+bool ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                           std::string* error) {
   // One fixed scratch name: a copy left by a killed run is simply overwritten by the next.
   std::string folder = FolderOf(path);
   std::string scratch = folder + ".leaguenet-" + path.substr(folder.size());
   struct stat old {};
   bool replacing = ::stat(path.c_str(), &old) == 0;
   mode_t mode = replacing ? (old.st_mode & 07777) : 0664;
-  Descriptor file(::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+  Descriptor file(
+      ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (file.get() < 0) {
     *error = Reason("cannot create", scratch);
     return false;
   }
   if (replacing) TakeOwnership(file.get(), old);
-  bool done = WriteAll(file.get(), bytes) && ::fchmod(file.get(), mode) == 0 && ::fsync(file.get()) == 0;
+  bool done =
+      WriteAll(file.get(), bytes) && ::fchmod(file.get(), mode) == 0 && ::fsync(file.get()) == 0;
   if (!done) *error = Reason("cannot write", scratch);
   if (!file.Close() && done) {
     *error = Reason("cannot write", scratch);
@@ -112,7 +117,9 @@ bool ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t
   return true;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+bool RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
 
 bool FolderIsWritable(const std::string& folder) {
   return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;

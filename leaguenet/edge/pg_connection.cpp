@@ -18,17 +18,20 @@ constexpr const char* kSystemRoots = "/etc/ssl/certs/ca-certificates.crt";
 using Options = std::vector<std::pair<std::string, std::string>>;
 
 bool Has(const Options& options, std::string_view keyword) {
-  return std::any_of(options.begin(), options.end(), [&](const auto& option) { return option.first == keyword; });
+  return std::any_of(options.begin(), options.end(),
+                     [&](const auto& option) { return option.first == keyword; });
 }
 
 // The options of the connection string, with the defaults that keep it safe: TLS that
 // checks the server's name and certificate unless the settings say otherwise, and, for a
 // run with another's group, the system's certificate authorities rather than the caller's.
-bool OptionsOf(const std::string& conninfo, const ConnectPolicy& policy, Options& options, std::string* error) {
+bool OptionsOf(const std::string& conninfo, const ConnectPolicy& policy, Options& options,
+               std::string* error) {
   char* parseError = nullptr;
   PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &parseError);
   if (!parsed) {
-    *error = "the league setting is no connection string: " + FirstLine(parseError ? parseError : "out of memory");
+    *error = "the league setting is no connection string: " +
+             FirstLine(parseError ? parseError : "out of memory");
     PQfreemem(parseError);
     return false;
   }
@@ -53,8 +56,9 @@ std::string FirstLine(std::string_view message) {
   return line.empty() ? "the league gave no reason" : line;
 }
 
-std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, const ConnectPolicy& policy,
-                                                 Deadline deadline, std::string* error) {
+std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo,
+                                                 const ConnectPolicy& policy, Deadline deadline,
+                                                 std::string* error) {
   Options options;
   if (!OptionsOf(conninfo, policy, options, error)) return nullptr;
   std::vector<const char*> keywords;
@@ -72,7 +76,8 @@ std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, co
     return nullptr;
   }
   std::unique_ptr<PgConnection> connection(new PgConnection(started, deadline));
-  PostgresPollingStatusType state = PQstatus(started) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
+  PostgresPollingStatusType state =
+      PQstatus(started) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
   while (state != PGRES_POLLING_OK) {
     if (state == PGRES_POLLING_FAILED) {
       *error = "cannot connect to the league: " + FirstLine(PQerrorMessage(started));
@@ -86,15 +91,19 @@ std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, co
   }
   PQsetnonblocking(started, 1);
   // "already exists, skipping" and the like are no news to the person at the terminal.
-  PQsetNoticeProcessor(started, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      started, [](void*, const char*) {}, nullptr);
   return connection;
 }
 
-PgConnection::~PgConnection() { PQfinish(connection_); }
+PgConnection::~PgConnection() {
+  PQfinish(connection_);
+}
 
 bool PgConnection::WaitFor(bool forWriting, std::string* error) {
   for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
     if (left <= 0) {
       *error = "no answer within the time limit";
       return false;
@@ -146,7 +155,8 @@ bool PgConnection::Send(bool sent, Rows* rows, std::string* error) {
       int columns = PQnfields(result);
       for (int r = 0; r < PQntuples(result); ++r) {
         std::vector<std::string>& row = rows->emplace_back();
-        for (int c = 0; c < columns; ++c) row.emplace_back(PQgetvalue(result, r, c), PQgetlength(result, r, c));
+        for (int c = 0; c < columns; ++c)
+          row.emplace_back(PQgetvalue(result, r, c), PQgetlength(result, r, c));
       }
     }
     PQclear(result);
@@ -155,12 +165,13 @@ bool PgConnection::Send(bool sent, Rows* rows, std::string* error) {
   return failure.empty();
 }
 
-bool PgConnection::Run(std::string_view sql, const std::vector<std::string>& params, Rows* rows, std::string* error) {
+bool PgConnection::Run(std::string_view sql, const std::vector<std::string>& params, Rows* rows,
+                       std::string* error) {
   std::string statement(sql);
   std::vector<const char*> values;
   for (const std::string& param : params) values.push_back(param.c_str());
-  bool sent = PQsendQueryParams(connection_, statement.c_str(), static_cast<int>(values.size()), nullptr,
-                                values.data(), nullptr, nullptr, 0) == 1;
+  bool sent = PQsendQueryParams(connection_, statement.c_str(), static_cast<int>(values.size()),
+                                nullptr, values.data(), nullptr, nullptr, 0) == 1;
   return Send(sent, rows, error);
 }
 
@@ -169,7 +180,9 @@ bool PgConnection::RunScript(std::string_view sql, std::string* error) {
   return Send(PQsendQuery(connection_, script.c_str()) == 1, nullptr, error);
 }
 
-bool PgConnection::TlsInUse() const { return PQsslInUse(connection_) == 1; }
+bool PgConnection::TlsInUse() const {
+  return PQsslInUse(connection_) == 1;
+}
 
 std::string PgConnection::TlsVersion() const {
   const char* version = PQsslAttribute(connection_, "protocol");
@@ -204,7 +217,8 @@ std::string PgConnection::QuoteLiteral(std::string_view text) const {
   return literal;
 }
 
-std::string PgConnection::EncryptedPassword(const std::string& password, const std::string& role) const {
+std::string PgConnection::EncryptedPassword(const std::string& password,
+                                            const std::string& role) const {
   char* encrypted = PQencryptPasswordConn(connection_, password.c_str(), role.c_str(), nullptr);
   std::string text = encrypted ? encrypted : "";
   PQfreemem(encrypted);

@@ -27,14 +27,16 @@ struct ConnectPolicy {
 class PgConnection {
  public:
   // Nothing on failure, with the reason in *error.
-  static std::unique_ptr<PgConnection> Open(const std::string& conninfo, const ConnectPolicy& policy,
-                                            Deadline deadline, std::string* error);
+  static std::unique_ptr<PgConnection> Open(const std::string& conninfo,
+                                            const ConnectPolicy& policy, Deadline deadline,
+                                            std::string* error);
   PgConnection(const PgConnection&) = delete;
   PgConnection& operator=(const PgConnection&) = delete;
   ~PgConnection();
 
   // One statement with text parameters ($1, $2 ...); its rows into *rows when given.
-  bool Run(std::string_view sql, const std::vector<std::string>& params, Rows* rows, std::string* error);
+  bool Run(std::string_view sql, const std::vector<std::string>& params, Rows* rows,
+           std::string* error);
   // Several statements without parameters, in one round trip.
   bool RunScript(std::string_view sql, std::string* error);
 
@@ -49,7 +51,8 @@ class PgConnection {
   std::string EncryptedPassword(const std::string& password, const std::string& role) const;
 
  private:
-  PgConnection(pg_conn* connection, Deadline deadline) : connection_(connection), deadline_(deadline) {}
+  PgConnection(pg_conn* connection, Deadline deadline)
+      : connection_(connection), deadline_(deadline) {}
   bool Send(bool sent, Rows* rows, std::string* error);
   bool WaitFor(bool forWriting, std::string* error);
 

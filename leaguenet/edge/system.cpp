@@ -18,7 +18,8 @@ namespace lexfray::leaguenet {
 
 namespace {
 
-constexpr char kTooLong[] = "leaguenet: the exchange took longer than its time limit and was stopped\n";
+constexpr char kTooLong[] =
+    "leaguenet: the exchange took longer than its time limit and was stopped\n";
 
 void StopOnAlarm(int) {
   ssize_t ignored = ::write(STDERR_FILENO, kTooLong, sizeof kTooLong - 1);
@@ -34,7 +35,9 @@ void LogLine(bool failure, std::string_view line) {
   ::closelog();
 }
 
-bool RunsWithOtherIdentity() { return ::getegid() != ::getgid() || ::geteuid() != ::getuid(); }
+bool RunsWithOtherIdentity() {
+  return ::getegid() != ::getgid() || ::geteuid() != ::getuid();
+}
 
 void DistrustConnectionVariables() {
   std::vector<std::string> names;
@@ -53,16 +56,20 @@ void ArmHardTimeLimit(int seconds) {
   ::alarm(static_cast<unsigned>(seconds));
 }
 
-bool RunsAsRoot() { return ::geteuid() == 0; }
+bool RunsAsRoot() {
+  return ::geteuid() == 0;
+}
 
-bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode, std::string* error) {
+bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,
+                     std::string* error) {
   std::string name(group);
   struct group* entry = ::getgrnam(name.c_str());
   if (!entry) {
     *error = "there is no group " + name;
     return false;
   }
-  if (::chown(path.c_str(), 0, entry->gr_gid) != 0 || ::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) {
+  if (::chown(path.c_str(), 0, entry->gr_gid) != 0 ||
+      ::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) {
     *error = path + ": " + std::strerror(errno);
     return false;
   }

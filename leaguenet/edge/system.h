@@ -23,7 +23,8 @@ void ArmHardTimeLimit(int seconds);
 bool RunsAsRoot();
 
 // Makes folder belong to root and the given group, with mode; false with *error.
-bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode, std::string* error);
+bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,
+                     std::string* error);
 
 // This program as installed (the target of /proc/self/exe).
 std::string ThisProgram();

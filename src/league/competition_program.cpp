@@ -32,8 +32,10 @@ void RunCompetitionProgram(Io& io, const Settings& settings, Terminal& terminal,
   WriteFileBytes(settings.driveRoot + std::string(kCompetitionMarker), "");
   // The exchange has no terminal: the board stays with a notice, and keys pressed while it
   // runs are dropped rather than taken as answers to whatever comes next.
-  Screen::Snapshot covered = SplashBoxShow(io, 0, 0, kWaitNotice, kWaitNoticeSecond, "", kIconInformation);
-  launcher.RunAndWait(settings.driveRoot + std::string(kCompetitionProgram), settings.programFolder);
+  Screen::Snapshot covered =
+      SplashBoxShow(io, 0, 0, kWaitNotice, kWaitNoticeSecond, "", kIconInformation);
+  std::string program = settings.driveRoot + std::string(kCompetitionProgram);
+  launcher.RunAndWait(program, settings.programFolder);
   terminal.DiscardTypedAhead();
   SplashBoxHide(io, covered);
   terminal.ReportButtonReleases();

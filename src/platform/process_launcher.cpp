@@ -42,7 +42,9 @@ class SpawnSetup {
   }
 
   // The child starts in folder; one that is not there keeps the child from starting.
-  void StartIn(const std::string& folder) { ::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str()); }
+  void StartIn(const std::string& folder) {
+    ::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str());
+  }
 
   // The child's process id, or nothing when it could not start.
   std::optional<pid_t> Start(const char* file, char* const argv[], bool searchPath,

@@ -10,7 +10,9 @@
 namespace lexfray::testing {
 namespace {
 
-std::string Today() { return ThisMonth() + "-05"; }
+std::string Today() {
+  return ThisMonth() + "-05";
+}
 
 // Every text field of an entry, for the check that nothing unprintable got in.
 bool PrintableRecord(const CompetitionRecordBytes& bytes) {
@@ -25,9 +27,11 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   TestLeague league;
   TestSite north(league, "North", "NTH");
   TestSite south(league, "SOUTH", "STH");
-  north.WriteScoreFile({GameEntry("North", "ANNA", 300, Today(), 4), GameEntry("North", "BOB", 150, Today(), 2),
+  north.WriteScoreFile({GameEntry("North", "ANNA", 300, Today(), 4),
+                        GameEntry("North", "BOB", 150, Today(), 2),
                         GameEntry("north", "CARL", 75, Today(), 1)});
-  south.WriteScoreFile({GameEntry("South", "DORA", 900, Today(), 9), GameEntry("South", "EVE", 50, Today(), 1),
+  south.WriteScoreFile({GameEntry("South", "DORA", 900, Today(), 9),
+                        GameEntry("South", "EVE", 50, Today(), 1),
                         GameEntry("South", "FRED", 20, Today(), 1)});
   leaguenet::ScoreFile northAsWritten = north.ScoreFile();
   std::filesystem::path marker = north.CompetitionFolder() + "GOLN";
@@ -84,7 +88,8 @@ TEST(Exchange, ASiteCanWriteOnlyItsOwnRowsAndAForgedEntryStaysHome) {
   TestSite south(league, "SOUTH", "STH");
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, Today(), 9)});
   ASSERT_EQ(south.Exchange().exitCode, 0);
-  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4), GameEntry("SOUTH", "MALLORY", 99999, Today(), 1),
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4),
+                        GameEntry("SOUTH", "MALLORY", 99999, Today(), 1),
                         GameEntry("SOUTH", "DORA", 1, Today(), 1)});
   CommandResult run = north.Exchange();
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -98,21 +103,27 @@ TEST(Exchange, ASiteCanWriteOnlyItsOwnRowsAndAForgedEntryStaysHome) {
 
   // The same through north's own credentials, in plain SQL.
   std::string error;
-  auto connection = leaguenet::PgConnection::Open(north.League(), {}, leaguenet::Clock::now() + std::chrono::seconds(10), &error);
+  auto connection = leaguenet::PgConnection::Open(
+      north.League(), {}, leaguenet::Clock::now() + std::chrono::seconds(10), &error);
   ASSERT_TRUE(connection) << error;
   leaguenet::Rows rows;
   std::string month = league.Sql("SELECT month FROM league.entries LIMIT 1")[0][0];
-  EXPECT_FALSE(connection->Run("INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
-                               " VALUES ($1, 'SOUTH', 'MALLORY', 5, '01-01', '1', 'X')",
-                               {month}, nullptr, &error));
+  EXPECT_FALSE(connection->Run(
+      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
+      " VALUES ($1, 'SOUTH', 'MALLORY', 5, '01-01', '1', 'X')",
+      {month}, nullptr, &error));
   EXPECT_NE(error.find("row-level security"), std::string::npos) << error;
-  EXPECT_TRUE(connection->Run("UPDATE league.entries SET score = 1 WHERE site = 'SOUTH' RETURNING 1", {}, &rows, &error));
+  EXPECT_TRUE(connection->Run(
+      "UPDATE league.entries SET score = 1 WHERE site = 'SOUTH' RETURNING 1", {}, &rows, &error));
   EXPECT_TRUE(rows.empty());
-  EXPECT_TRUE(connection->Run("DELETE FROM league.entries WHERE site = 'SOUTH' RETURNING 1", {}, &rows, &error));
+  EXPECT_TRUE(connection->Run("DELETE FROM league.entries WHERE site = 'SOUTH' RETURNING 1", {},
+                              &rows, &error));
   EXPECT_TRUE(rows.empty());
-  EXPECT_FALSE(connection->Run("UPDATE league.entries SET site = 'SOUTH' WHERE site = 'NORTH'", {}, nullptr, &error));
+  EXPECT_FALSE(connection->Run("UPDATE league.entries SET site = 'SOUTH' WHERE site = 'NORTH'", {},
+                               nullptr, &error));
   EXPECT_FALSE(connection->Run("UPDATE league.sites SET loc = 'XXX'", {}, nullptr, &error));
-  EXPECT_FALSE(connection->Run("INSERT INTO league.sites VALUES ('EVIL', 'EVL', 'x')", {}, nullptr, &error));
+  EXPECT_FALSE(
+      connection->Run("INSERT INTO league.sites VALUES ('EVIL', 'EVL', 'x')", {}, nullptr, &error));
   EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'DORA'")[0][0], "900");
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "2");
 }
@@ -121,11 +132,17 @@ TEST(Exchange, EntriesOfLastMonthAreNeitherSentNorShown) {
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
   TestSite south(league, "SOUTH", "STH");
-  std::string lastMonth = "date_trunc('month', now() AT TIME ZONE 'UTC')::date - interval '1 month'";
-  league.Sql("INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES"
-             " (" + lastMonth + ", 'SOUTH', 'DORA', 7000, '" + LastMonth() + "-20', '9', 'LEXFRAY0'),"
-             " (date_trunc('month', now() AT TIME ZONE 'UTC'), 'SOUTH', 'EVE', 100, '" + Today() + "', '1', 'LEXFRAY0')");
-  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4), GameEntry("NORTH", "OLD", 5000, LastMonth() + "-28", 30),
+  std::string lastMonth =
+      "date_trunc('month', now() AT TIME ZONE 'UTC')::date - interval '1 month'";
+  league.Sql(
+      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES"
+      " (" +
+      lastMonth + ", 'SOUTH', 'DORA', 7000, '" + LastMonth() +
+      "-20', '9', 'LEXFRAY0'),"
+      " (date_trunc('month', now() AT TIME ZONE 'UTC'), 'SOUTH', 'EVE', 100, '" +
+      Today() + "', '1', 'LEXFRAY0')");
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4),
+                        GameEntry("NORTH", "OLD", 5000, LastMonth() + "-28", 30),
                         GameEntry("SOUTH", "DORA", 7000, LastMonth() + "-20", 9)});
   CommandResult run = north.Exchange();
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -140,7 +157,8 @@ TEST(Exchange, EntriesOfLastMonthAreNeitherSentNorShown) {
   EXPECT_EQ(Trimmed(HeaderOf(file).beatName), "ANNA");
   EXPECT_EQ(HeaderOf(file).beatScore, 300);
 
-  CommandResult table = RunProgram(LeaguenetProgram(), {"leaguenet", "standings", "--config", south.SettingsPath()}, "/");
+  CommandResult table = RunProgram(
+      LeaguenetProgram(), {"leaguenet", "standings", "--config", south.SettingsPath()}, "/");
   ASSERT_EQ(table.exitCode, 0) << table.err;
   EXPECT_NE(table.out.find("ANNA"), std::string::npos) << table.out;
   EXPECT_EQ(table.out.find("DORA"), std::string::npos) << table.out;
@@ -151,21 +169,25 @@ TEST(Exchange, HostileLeagueRowsNeverReachTheFileRaw) {
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
   // An organiser's server without the checks, and rows that the checks would refuse.
-  for (const auto& constraint : league.Sql("SELECT conrelid::regclass, conname FROM pg_constraint"
-                                           " WHERE contype = 'c' AND connamespace = 'league'::regnamespace"))
+  for (const auto& constraint :
+       league.Sql("SELECT conrelid::regclass, conname FROM pg_constraint"
+                  " WHERE contype = 'c' AND connamespace = 'league'::regnamespace"))
     league.Sql("ALTER TABLE " + constraint[0] + " DROP CONSTRAINT " + constraint[1]);
   league.Sql("INSERT INTO league.sites VALUES ($1, $2, 'nobody1'), ($3, 'LNG', 'nobody2')",
              {"EVIL\x1b[2J\x07", "\x01\x1b\x7f", std::string(80, 'L')});
   std::string month = "date_trunc('month', now() AT TIME ZONE 'UTC')";
-  std::string insert = "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES (" +
-                       month + ", $1, $2, $3::float8, $4, $5, $6)";
+  std::string insert =
+      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES "
+      "(" +
+      month + ", $1, $2, $3::float8, $4, $5, $6)";
   std::string evil = "EVIL\x1b[2J\x07";
   std::string longSite(80, 'L');
   league.Sql(insert, {evil, "NAN", "NaN", Today(), "1", "X"});
   league.Sql(insert, {evil, "INF", "Infinity", Today(), "1", "X"});
   league.Sql(insert, {evil, "NEGATIVE", "-50", Today(), "1", "X"});
   league.Sql(insert, {evil, "HUGE", "1e300", Today(), "1", "X"});
-  league.Sql(insert, {evil, "\x1b]0;owned\x07" + std::string(60, 'P'), "500", "\x1b[1m", "\x08\x08\x08\x08\x08\x08", "\x7f\x7f"});
+  league.Sql(insert, {evil, "\x1b]0;owned\x07" + std::string(60, 'P'), "500", "\x1b[1m",
+                      "\x08\x08\x08\x08\x08\x08", "\x7f\x7f"});
   league.Sql(insert, {longSite, "LONG", "400", Today(), "123456789", "LEXFRAY0LEXFRAY0"});
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4)});
 
@@ -173,7 +195,8 @@ TEST(Exchange, HostileLeagueRowsNeverReachTheFileRaw) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   leaguenet::ScoreFile file = north.ScoreFile();
   ASSERT_EQ(file.entries.size(), 3u);  // NaN, infinite, negative and huge scores are dropped
-  for (std::size_t i = 1; i < file.entries.size(); ++i) EXPECT_TRUE(PrintableRecord(file.entries[i])) << i;
+  for (std::size_t i = 1; i < file.entries.size(); ++i)
+    EXPECT_TRUE(PrintableRecord(file.entries[i])) << i;
   CompetitionEntry owned = EntryAt(file, 1);
   EXPECT_EQ(owned.score, 500);
   EXPECT_EQ(owned.player, "?]0;owned?" + std::string(15, 'P'));

@@ -51,7 +51,8 @@ class SilentServer {
 
 struct FailingSite {
   FailingSite() : site(league, "NORTH", "NTH") {
-    site.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4), GameEntry("SOUTH", "DORA", 900, "01-01", 1)});
+    site.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4),
+                         GameEntry("SOUTH", "DORA", 900, "01-01", 1)});
     before = site.ScoreFileBytes();
   }
   // Runs the exchange with the league setting changed, and checks that it fails in time
@@ -81,16 +82,21 @@ struct FailingSite {
 TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
   FailingSite north;
   SilentServer nobody(false);
-  EXPECT_NE(north.FailsWith(north.Replaced("port", nobody.Port()), 5).find("Connection refused"), std::string::npos);
-  EXPECT_NE(north.FailsWith(north.Replaced("password", "wrong"), 5).find("password authentication failed"),
+  EXPECT_NE(north.FailsWith(north.Replaced("port", nobody.Port()), 5).find("Connection refused"),
             std::string::npos);
-  EXPECT_NE(north.FailsWith(north.Replaced("sslrootcert", TestCluster().wrongAuthority), 5).find("certificate"),
+  EXPECT_NE(north.FailsWith(north.Replaced("password", "wrong"), 5)
+                .find("password authentication failed"),
             std::string::npos);
-  EXPECT_NE(north.FailsWith(north.Replaced("dbname", "nosuchleague"), 5).find("nosuchleague"), std::string::npos);
+  EXPECT_NE(north.FailsWith(north.Replaced("sslrootcert", TestCluster().wrongAuthority), 5)
+                .find("certificate"),
+            std::string::npos);
+  EXPECT_NE(north.FailsWith(north.Replaced("dbname", "nosuchleague"), 5).find("nosuchleague"),
+            std::string::npos);
 
   SilentServer silent(true);
   auto start = std::chrono::steady_clock::now();
-  EXPECT_NE(north.FailsWith(north.Replaced("port", silent.Port()), 2).find("time limit"), std::string::npos);
+  EXPECT_NE(north.FailsWith(north.Replaced("port", silent.Port()), 2).find("time limit"),
+            std::string::npos);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
   // Not TLS when the settings ask for nothing: the exchange insists on a checked certificate.
@@ -103,7 +109,8 @@ TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
 TEST(ExchangeFailure, CredentialsOfNoSiteAreRefused) {
   FailingSite north;
   north.league.Sql("DELETE FROM league.sites WHERE name = 'NORTH'");
-  EXPECT_NE(north.FailsWith(north.site.League(), 5).find("not a site of the league"), std::string::npos);
+  EXPECT_NE(north.FailsWith(north.site.League(), 5).find("not a site of the league"),
+            std::string::npos);
 }
 
 TEST(ExchangeFailure, AKillAtAnyMomentLeavesTheOldFileOrTheNewWhole) {
@@ -114,7 +121,8 @@ TEST(ExchangeFailure, AKillAtAnyMomentLeavesTheOldFileOrTheNewWhole) {
   ASSERT_EQ(south.Exchange().exitCode, 0);
   std::vector<CompetitionEntry> entries;
   for (int i = 0; i < 40; ++i)
-    entries.push_back(GameEntry("NORTH", "PLAYER " + std::to_string(i), 10.0 * i, ThisMonth() + "-05", i));
+    entries.push_back(
+        GameEntry("NORTH", "PLAYER " + std::to_string(i), 10.0 * i, ThisMonth() + "-05", i));
   north.WriteScoreFile(entries);
   std::string old = north.ScoreFileBytes();
   ASSERT_EQ(north.Exchange().exitCode, 0);
@@ -135,7 +143,8 @@ TEST(ExchangeFailure, AKillAtAnyMomentLeavesTheOldFileOrTheNewWhole) {
     pid_t pid = 0;
     ASSERT_EQ(::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0);
     ::posix_spawn_file_actions_destroy(&actions);
-    std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 60000)(random)));
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(std::uniform_int_distribution<int>(0, 60000)(random)));
     ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);

@@ -18,14 +18,18 @@ namespace fs = std::filesystem;
 // Sets an environment variable for the life of the object.
 class ScopedVariable {
  public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    ::setenv(name, value.c_str(), 1);
+  }
   ~ScopedVariable() { ::unsetenv(name_); }
 
  private:
   const char* name_;
 };
 
-bool CanPlaySetgid() { return ::geteuid() == 0 && ::getgrnam("games") != nullptr; }
+bool CanPlaySetgid() {
+  return ::geteuid() == 0 && ::getgrnam("games") != nullptr;
+}
 
 // The exchange as a shared installation runs it: a copy of the program that holds the
 // games group, started by someone (root here) whose own group is another.
@@ -60,8 +64,10 @@ TEST(ExchangeWithTheGamesGroup, NoPlayersVariableSteersTheConnectionAndOnlyTheEx
 
   std::string program = north.CompetitionFolder() + "LeagueNet.exe";
   for (const std::vector<std::string>& argv :
-       {std::vector<std::string>{program, "check"}, {program, "--config", north.SettingsPath()},
-        {program, "add-site", "--db", league.OrganiserConnection(), "--site", "X", "--loc", "XXX"}}) {
+       {std::vector<std::string>{program, "check"},
+        {program, "--config", north.SettingsPath()},
+        {program, "add-site", "--db", league.OrganiserConnection(), "--site", "X", "--loc",
+         "XXX"}}) {
     CommandResult refused = RunProgram(program, argv, north.ProgramFolder());
     EXPECT_EQ(refused.exitCode, 2) << argv[1];
     EXPECT_EQ(refused.err, "leaguenet: with the game's group only the exchange itself runs\n");
@@ -71,7 +77,8 @@ TEST(ExchangeWithTheGamesGroup, NoPlayersVariableSteersTheConnectionAndOnlyTheEx
 TEST(EnableCommand, MakesTheCompetitionFolderForTheGamesGroupAndDisableTakesItAway) {
   if (!CanPlaySetgid()) GTEST_SKIP() << "needs root and a games group";
   TempFolder root;
-  CommandResult enabled = RunProgram(LeaguenetProgram(), {"leaguenet", "enable", "--root", root.path()}, "/");
+  CommandResult enabled =
+      RunProgram(LeaguenetProgram(), {"leaguenet", "enable", "--root", root.path()}, "/");
   ASSERT_EQ(enabled.exitCode, 0) << enabled.err;
   struct stat base {};
   struct stat folder {};
@@ -84,10 +91,13 @@ TEST(EnableCommand, MakesTheCompetitionFolderForTheGamesGroupAndDisableTakesItAw
   EXPECT_EQ(fs::read_symlink(root.PathOf("QuillonHomeSoftware/LeagueNet/LeagueNet.exe")),
             fs::canonical(LeaguenetProgram()));
   // Twice is no mistake.
-  EXPECT_EQ(RunProgram(LeaguenetProgram(), {"leaguenet", "enable", "--root", root.path()}, "/").exitCode, 0);
+  EXPECT_EQ(
+      RunProgram(LeaguenetProgram(), {"leaguenet", "enable", "--root", root.path()}, "/").exitCode,
+      0);
 
   std::ofstream(root.PathOf("QuillonHomeSoftware/LeagueNet/GOLN")).close();
-  CommandResult disabled = RunProgram(LeaguenetProgram(), {"leaguenet", "disable", "--root", root.path()}, "/");
+  CommandResult disabled =
+      RunProgram(LeaguenetProgram(), {"leaguenet", "disable", "--root", root.path()}, "/");
   EXPECT_EQ(disabled.exitCode, 0) << disabled.err;
   EXPECT_FALSE(fs::exists(root.PathOf("QuillonHomeSoftware")));
 }

@@ -40,7 +40,8 @@ bool AllPrintable(const std::string& text) {
 
 TEST(LeagueSettings, KeysValuesCommentsAndDefaults) {
   SettingsReading reading = ParseSettings(
-      "# a site\n\n  league = host=db.example dbname=league password=a=b  \r\nfolder=/var/games/lexfray/\n");
+      "# a site\n\n  league = host=db.example dbname=league password=a=b  "
+      "\r\nfolder=/var/games/lexfray/\n");
   ASSERT_TRUE(reading.settings) << reading.error;
   EXPECT_EQ(reading.settings->league, "host=db.example dbname=league password=a=b");
   EXPECT_EQ(reading.settings->folder, "/var/games/lexfray/");
@@ -56,18 +57,25 @@ TEST(LeagueSettings, KeysValuesCommentsAndDefaults) {
 TEST(LeagueSettings, EveryMistakeIsNamedWithItsLine) {
   EXPECT_EQ(ParseSettings("league = x\ncolour = red\n").error, "line 2: unknown key 'colour'");
   EXPECT_EQ(ParseSettings("league x\n").error, "line 1: expected key = value");
-  EXPECT_EQ(ParseSettings("league = x\n\ntimeout = 0\n").error, "line 3: timeout must be from 1 to 600 seconds");
-  EXPECT_EQ(ParseSettings("league = x\ntimeout = 20s\n").error, "line 2: timeout must be from 1 to 600 seconds");
-  EXPECT_EQ(ParseSettings("others = -1\nleague = x\n").error, "line 1: others must be a whole number from 1 to 100000");
-  EXPECT_EQ(ParseSettings("# nothing\nfolder = /x\n").error, "no league given (league = connection string)");
+  EXPECT_EQ(ParseSettings("league = x\n\ntimeout = 0\n").error,
+            "line 3: timeout must be from 1 to 600 seconds");
+  EXPECT_EQ(ParseSettings("league = x\ntimeout = 20s\n").error,
+            "line 2: timeout must be from 1 to 600 seconds");
+  EXPECT_EQ(ParseSettings("others = -1\nleague = x\n").error,
+            "line 1: others must be a whole number from 1 to 100000");
+  EXPECT_EQ(ParseSettings("# nothing\nfolder = /x\n").error,
+            "no league given (league = connection string)");
   EXPECT_FALSE(ParseSettings("").settings);
 }
 
 TEST(LeagueSettings, LookedForBesideTheCommandThenSystemWide) {
   EXPECT_EQ(SettingsCandidates("", "/QuillonHomeSoftware/LeagueNet/LeagueNet.exe"),
-            (std::vector<std::string>{"/QuillonHomeSoftware/LeagueNet/leaguenet.conf", "/etc/lexfray/leaguenet.conf"}));
-  EXPECT_EQ(SettingsCandidates("", "leaguenet"), (std::vector<std::string>{"/etc/lexfray/leaguenet.conf"}));
-  EXPECT_EQ(SettingsCandidates("/tmp/my.conf", "/x/LeagueNet.exe"), (std::vector<std::string>{"/tmp/my.conf"}));
+            (std::vector<std::string>{"/QuillonHomeSoftware/LeagueNet/leaguenet.conf",
+                                      "/etc/lexfray/leaguenet.conf"}));
+  EXPECT_EQ(SettingsCandidates("", "leaguenet"),
+            (std::vector<std::string>{"/etc/lexfray/leaguenet.conf"}));
+  EXPECT_EQ(SettingsCandidates("/tmp/my.conf", "/x/LeagueNet.exe"),
+            (std::vector<std::string>{"/tmp/my.conf"}));
 }
 
 TEST(SafeText, OnlyPrintableAsciiCutToItsField) {
@@ -86,8 +94,13 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
   EXPECT_FALSE(EntryFromLeagueRow(Row("   ", "EVE", "5")));
   EXPECT_FALSE(EntryFromLeagueRow(Row("SOUTH", "", "5")));
 
-  LeagueRow row = {std::string(60, 'S') + "\x1b", "\x07\x08\x09\x0a", "EVE\x1b[31m" + std::string(40, 'E'),
-                   "1234.5", "\x01\x02-03\x04", "123456789", "\x1b]0;pwned\x07"};
+  LeagueRow row = {std::string(60, 'S') + "\x1b",
+                   "\x07\x08\x09\x0a",
+                   "EVE\x1b[31m" + std::string(40, 'E'),
+                   "1234.5",
+                   "\x01\x02-03\x04",
+                   "123456789",
+                   "\x1b]0;pwned\x07"};
   std::optional<CompetitionEntry> entry = EntryFromLeagueRow(row);
   ASSERT_TRUE(entry);
   CompetitionRecordBytes bytes = EncodeCompetitionEntry(*entry);
@@ -109,10 +122,14 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
 TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
   SiteIdentity north{"NORTH", "NTH", 3};
   ScoreFile file;
-  file.entries = {Entry("North", "ANNA", 300, "03-15"),        Entry("SOUTH", "MALLORY", 9999, "03-15"),
-                  Entry("NORTH  ", "OLD", 500, "02-28"),        Entry("NORTH", "ANNA", 1, "03-16"),
-                  Entry("NORTH", "BAD", std::nan(""), "03-01"), Entry("NORTH", "NEG", -3, "03-01"),
-                  Entry("NORTH", "WEIRD", 5, "3-1  "),          Entry("NORTH", "B\"O\\B", 42, "03-02"),
+  file.entries = {Entry("North", "ANNA", 300, "03-15"),
+                  Entry("SOUTH", "MALLORY", 9999, "03-15"),
+                  Entry("NORTH  ", "OLD", 500, "02-28"),
+                  Entry("NORTH", "ANNA", 1, "03-16"),
+                  Entry("NORTH", "BAD", std::nan(""), "03-01"),
+                  Entry("NORTH", "NEG", -3, "03-01"),
+                  Entry("NORTH", "WEIRD", 5, "3-1  "),
+                  Entry("NORTH", "B\"O\\B", 42, "03-02"),
                   Entry("NORTHERN", "X", 1, "03-02")};
   std::vector<Upload> uploads = UploadsFrom(file, north);
   ASSERT_EQ(uploads.size(), 2u);
@@ -147,7 +164,8 @@ TEST(ExchangePlan, TheNewFileKeepsOwnBytesTakesTheLeaguesOthersAndNamesTheLeader
   CompetitionRecordBytes anna = file.entries[1];
   fields::PutText(anna, entry_layout::kLoc, 3, "NTH");
   EXPECT_EQ(merged.entries[0], anna);  // every other byte as the game wrote it
-  EXPECT_EQ(DecodeCompetitionEntry(merged.entries[1]).player, "OLD" + std::string(22, ' '));  // kept, not sent
+  EXPECT_EQ(DecodeCompetitionEntry(merged.entries[1]).player,
+            "OLD" + std::string(22, ' '));  // kept, not sent
   EXPECT_EQ(DecodeCompetitionEntry(merged.entries[2]).player.substr(0, 4), "DORA");
   EXPECT_EQ(DecodeCompetitionEntry(merged.entries[3]).loc, "STH");
 
@@ -181,17 +199,21 @@ TEST(CommandLineReading, CommandsOptionsAndMistakes) {
   EXPECT_EQ(line.invocation.invokedAs, "/x/LeagueNet.exe");
   EXPECT_EQ(line.invocation.root, "/");
 
-  line = ParseCommandLine({"leaguenet", "add-site", "--db=host=a dbname=b", "--site", "North", "--loc", "NTH"});
+  line = ParseCommandLine(
+      {"leaguenet", "add-site", "--db=host=a dbname=b", "--site", "North", "--loc", "NTH"});
   EXPECT_EQ(line.command, Command::kAddSite);
   EXPECT_EQ(line.invocation.database, "host=a dbname=b");
   EXPECT_EQ(line.invocation.site, "North");
   EXPECT_EQ(line.invocation.loc, "NTH");
 
-  EXPECT_EQ(ParseCommandLine({"leaguenet", "enable", "--root", "/tmp/r"}).invocation.root, "/tmp/r/");
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "enable", "--root", "/tmp/r"}).invocation.root,
+            "/tmp/r/");
   EXPECT_EQ(ParseCommandLine({"leaguenet", "check", "--help"}).command, Command::kHelp);
   EXPECT_EQ(ParseCommandLine({"leaguenet", "--version"}).command, Command::kVersion);
-  EXPECT_EQ(ParseCommandLine({"leaguenet", "frobnicate"}).error, "unknown command or option 'frobnicate'");
-  EXPECT_EQ(ParseCommandLine({"leaguenet", "standings", "--config"}).error, "--config needs a value");
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "frobnicate"}).error,
+            "unknown command or option 'frobnicate'");
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "standings", "--config"}).error,
+            "--config needs a value");
 }
 
 }  // namespace

@@ -35,22 +35,25 @@ std::map<std::string, std::string> ReadEnvFile(const std::string& path) {
 
 std::unique_ptr<leaguenet::PgConnection> Connect(const std::string& conninfo) {
   std::string error;
-  auto connection = leaguenet::PgConnection::Open(conninfo, {}, leaguenet::Clock::now() + std::chrono::seconds(30), &error);
+  auto connection = leaguenet::PgConnection::Open(
+      conninfo, {}, leaguenet::Clock::now() + std::chrono::seconds(30), &error);
   if (!connection) ADD_FAILURE() << "cannot connect as the organiser: " << error;
   return connection;
 }
 
 std::string SuperuserConnection(const std::string& database) {
   const Cluster& cluster = TestCluster();
-  return "host=127.0.0.1 port=" + cluster.port + " dbname=" + database + " user=postgres sslmode=verify-full sslrootcert=" +
-         cluster.authority;
+  return "host=127.0.0.1 port=" + cluster.port + " dbname=" + database +
+         " user=postgres sslmode=verify-full sslrootcert=" + cluster.authority;
 }
 
-leaguenet::Rows RunSql(const std::string& conninfo, const std::string& sql, const std::vector<std::string>& params) {
+leaguenet::Rows RunSql(const std::string& conninfo, const std::string& sql,
+                       const std::vector<std::string>& params) {
   leaguenet::Rows rows;
   auto connection = Connect(conninfo);
   std::string error;
-  if (connection && !connection->Run(sql, params, &rows, &error)) ADD_FAILURE() << sql << ": " << error;
+  if (connection && !connection->Run(sql, params, &rows, &error))
+    ADD_FAILURE() << sql << ": " << error;
   return rows;
 }
 
@@ -78,16 +81,20 @@ void DrainInto(int fd, std::string& into, bool& open) {
 const Cluster& TestCluster() {
   static const Cluster cluster = [] {
     auto values = ReadEnvFile(std::string(LEAGUENET_TEST_STATE) + "/cluster.env");
-    return Cluster{values["LEAGUENET_PG_DIR"], values["LEAGUENET_PG_PORT"], values["LEAGUENET_PG_CA"],
-                   values["LEAGUENET_PG_WRONG_CA"]};
+    return Cluster{values["LEAGUENET_PG_DIR"], values["LEAGUENET_PG_PORT"],
+                   values["LEAGUENET_PG_CA"], values["LEAGUENET_PG_WRONG_CA"]};
   }();
-  if (cluster.port.empty()) ADD_FAILURE() << "no test cluster: run the leaguenet_cluster_start test first";
+  if (cluster.port.empty())
+    ADD_FAILURE() << "no test cluster: run the leaguenet_cluster_start test first";
   return cluster;
 }
 
-std::string LeaguenetProgram() { return LEAGUENET_PROGRAM; }
+std::string LeaguenetProgram() {
+  return LEAGUENET_PROGRAM;
+}
 
-CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv, const std::string& folder) {
+CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
+                         const std::string& folder) {
   int out[2];
   int err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
@@ -121,7 +128,8 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   int status = 0;
   if (spawned == 0 && ::waitpid(pid, &status, 0) == pid)
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  result.took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
   return result;
 }
 
@@ -141,12 +149,16 @@ TestLeague::~TestLeague() {
   std::string error;
   connection->RunScript("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)", &error);
   leaguenet::Rows roles;
-  connection->Run("SELECT rolname FROM pg_roles WHERE starts_with(rolname, $1) ORDER BY rolname DESC",
-                  {database_ + "_"}, &roles, &error);
-  for (const auto& role : roles) connection->RunScript("DROP ROLE IF EXISTS " + connection->QuoteIdentifier(role[0]), &error);
+  connection->Run(
+      "SELECT rolname FROM pg_roles WHERE starts_with(rolname, $1) ORDER BY rolname DESC",
+      {database_ + "_"}, &roles, &error);
+  for (const auto& role : roles)
+    connection->RunScript("DROP ROLE IF EXISTS " + connection->QuoteIdentifier(role[0]), &error);
 }
 
-std::string TestLeague::OrganiserConnection() const { return SuperuserConnection(database_); }
+std::string TestLeague::OrganiserConnection() const {
+  return SuperuserConnection(database_);
+}
 
 CommandResult TestLeague::Admin(const std::vector<std::string>& arguments) const {
   std::vector<std::string> argv = {"leaguenet"};
@@ -154,12 +166,14 @@ CommandResult TestLeague::Admin(const std::vector<std::string>& arguments) const
   return RunProgram(LeaguenetProgram(), argv, "/");
 }
 
-leaguenet::Rows TestLeague::Sql(const std::string& sql, const std::vector<std::string>& params) const {
+leaguenet::Rows TestLeague::Sql(const std::string& sql,
+                                const std::vector<std::string>& params) const {
   return RunSql(OrganiserConnection(), sql, params);
 }
 
 std::string TestLeague::AddSite(const std::string& name, const std::string& loc) const {
-  CommandResult added = Admin({"add-site", "--db", OrganiserConnection(), "--site", name, "--loc", loc});
+  CommandResult added =
+      Admin({"add-site", "--db", OrganiserConnection(), "--site", name, "--loc", loc});
   EXPECT_EQ(added.exitCode, 0) << added.err;
   return added.out;
 }
@@ -202,7 +216,8 @@ void TestSite::WriteScoreFile(const std::vector<CompetitionEntry>& entries) cons
   header.programVersion = " 1.6";
   std::ofstream out(ScoreFilePath(), std::ios::binary | std::ios::trunc);
   auto put = [&out](const CompetitionRecordBytes& bytes) {
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
   };
   put(EncodeCompetitionHeader(header));
   for (const CompetitionEntry& entry : entries) put(EncodeCompetitionEntry(entry));
@@ -215,7 +230,8 @@ std::string TestSite::ScoreFileBytes() const {
 
 leaguenet::ScoreFile TestSite::ScoreFile() const {
   std::string bytes = ScoreFileBytes();
-  return leaguenet::ParseScoreFile(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  return leaguenet::ParseScoreFile(
+      std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 CommandResult TestSite::Exchange() const {
@@ -223,15 +239,23 @@ CommandResult TestSite::Exchange() const {
   return RunProgram(program, {program}, ProgramFolder());
 }
 
-std::string Trimmed(const std::string& text) { return text.substr(0, text.find_last_not_of(' ') + 1); }
+std::string Trimmed(const std::string& text) {
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
 
 CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index) {
   return DecodeCompetitionEntry(file.entries.at(index));
 }
 
-CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file) { return DecodeCompetitionHeader(file.header.value()); }
+CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file) {
+  return DecodeCompetitionHeader(file.header.value());
+}
 
-std::string ThisMonth() { return Month(0); }
-std::string LastMonth() { return Month(1); }
+std::string ThisMonth() {
+  return Month(0);
+}
+std::string LastMonth() {
+  return Month(1);
+}
 
 }  // namespace lexfray::testing

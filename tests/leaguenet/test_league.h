@@ -32,7 +32,8 @@ struct CommandResult {
 std::string LeaguenetProgram();
 
 // Runs program with argv (argv[0] included) in folder, standard input on /dev/null.
-CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv, const std::string& folder);
+CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
+                         const std::string& folder);
 
 // A league of its own in a new database of the shared cluster, set up with init-league;
 // the database and its roles go with the object.
@@ -68,7 +69,9 @@ class TestSite {
   TestSite(const TestLeague& league, const std::string& name, const std::string& loc);
 
   std::string ProgramFolder() const { return folder_.PathOf("prog/"); }
-  std::string CompetitionFolder() const { return folder_.PathOf("root/QuillonHomeSoftware/LeagueNet/"); }
+  std::string CompetitionFolder() const {
+    return folder_.PathOf("root/QuillonHomeSoftware/LeagueNet/");
+  }
   std::string SettingsPath() const { return CompetitionFolder() + "leaguenet.conf"; }
   std::string ScoreFilePath() const { return ProgramFolder() + "LEXFRAY.ISC"; }
   // Replaces the league line of the settings.
