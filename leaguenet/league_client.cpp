@@ -1,6 +1,7 @@
 #include "league_client.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace lexfray::leaguenet {
 
