@@ -46,6 +46,15 @@ bool OptionsOf(const std::string& conninfo, const ConnectPolicy& policy, Options
   return true;
 }
 
+void AppendRows(const PGresult* result, Rows* rows) {
+  int columns = PQnfields(result);
+  for (int r = 0; r < PQntuples(result); ++r) {
+    std::vector<std::string>& row = rows->emplace_back();
+    for (int c = 0; c < columns; ++c)
+      row.emplace_back(PQgetvalue(result, r, c), PQgetlength(result, r, c));
+  }
+}
+
 }  // namespace
 
 std::string FirstLine(std::string_view message) {
@@ -122,43 +131,49 @@ bool PgConnection::WaitFor(bool forWriting, std::string* error) {
   }
 }
 
-bool PgConnection::Send(bool sent, Rows* rows, std::string* error) {
-  if (!sent) {
-    *error = FirstLine(PQerrorMessage(connection_));
-    return false;
-  }
+bool PgConnection::Flush(std::string* error) {
   for (int pending = PQflush(connection_); pending != 0; pending = PQflush(connection_)) {
-    if (pending < 0 || !WaitFor(true, error)) {
-      if (pending < 0) *error = FirstLine(PQerrorMessage(connection_));
+    if (pending < 0) {
+      *error = FirstLine(PQerrorMessage(connection_));
       return false;
     }
+    if (!WaitFor(true, error)) return false;
     if (!PQconsumeInput(connection_)) {
       *error = FirstLine(PQerrorMessage(connection_));
       return false;
     }
   }
+  return true;
+}
+
+bool PgConnection::AwaitResult(std::string* error) {
+  while (PQisBusy(connection_)) {
+    if (!WaitFor(false, error)) return false;
+    if (!PQconsumeInput(connection_)) {
+      *error = FirstLine(PQerrorMessage(connection_));
+      return false;
+    }
+  }
+  return true;
+}
+
+bool PgConnection::Send(bool sent, Rows* rows, std::string* error) {
+  if (!sent) {
+    *error = FirstLine(PQerrorMessage(connection_));
+    return false;
+  }
+  if (!Flush(error)) return false;
+  // Every result of the statements is read, so the connection is ready for the next; the
+  // first failure is the one reported.
   std::string failure;
   for (;;) {
-    while (PQisBusy(connection_)) {
-      if (!WaitFor(false, error)) return false;
-      if (!PQconsumeInput(connection_)) {
-        *error = FirstLine(PQerrorMessage(connection_));
-        return false;
-      }
-    }
+    if (!AwaitResult(error)) return false;
     PGresult* result = PQgetResult(connection_);
     if (!result) break;
     ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-      if (failure.empty()) failure = FirstLine(PQresultErrorMessage(result));
-    } else if (rows && status == PGRES_TUPLES_OK) {
-      int columns = PQnfields(result);
-      for (int r = 0; r < PQntuples(result); ++r) {
-        std::vector<std::string>& row = rows->emplace_back();
-        for (int c = 0; c < columns; ++c)
-          row.emplace_back(PQgetvalue(result, r, c), PQgetlength(result, r, c));
-      }
-    }
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && failure.empty())
+      failure = FirstLine(PQresultErrorMessage(result));
+    if (rows && status == PGRES_TUPLES_OK) AppendRows(result, rows);
     PQclear(result);
   }
   if (!failure.empty()) *error = failure;

@@ -54,6 +54,8 @@ class PgConnection {
   PgConnection(pg_conn* connection, Deadline deadline)
       : connection_(connection), deadline_(deadline) {}
   bool Send(bool sent, Rows* rows, std::string* error);
+  bool Flush(std::string* error);
+  bool AwaitResult(std::string* error);
   bool WaitFor(bool forWriting, std::string* error);
 
   pg_conn* connection_;
