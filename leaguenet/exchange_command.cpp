@@ -4,6 +4,7 @@
 #include "edge/files.h"
 #include "edge/system.h"
 #include "league_client.h"
+#include "safe_text.h"
 
 namespace lexfray::leaguenet {
 
@@ -26,8 +27,10 @@ void RemoveMarker(const std::string& invokedAs) {
 }  // namespace
 
 int Fail(std::ostream& err, const std::string& line) {
-  err << "leaguenet: " << line << '\n';
-  LogLine(true, line);
+  // The reason may quote the server, which is no reason to let it drive a terminal.
+  std::string shown = PrintableText(line, line.size());
+  err << "leaguenet: " << shown << '\n';
+  LogLine(true, shown);
   return kFailed;
 }
 
@@ -80,7 +83,7 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   ScoreFile merged = MergedScoreFile(file, result.site, result.sent, result.others);
   if (!ReplaceFileAtomically(path, ScoreFileBytes(merged), &error)) return Fail(err, error);
   ArmHardTimeLimit(0);
-  std::string done = "exchanged as " + result.site.name + ": " +
+  std::string done = "exchanged as " + TrimmedPrintable(result.site.name, 35) + ": " +
                      std::to_string(result.sent.size()) + " entries sent, " +
                      std::to_string(merged.entries.size()) + " in " + path;
   out << done << '\n';
