@@ -18,6 +18,10 @@ install(DIRECTORY ${LEXFRAY_PROGRAM_DIR}/
 
 install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/launcher.sh DESTINATION games RENAME lexfray)
 install(FILES ${CMAKE_SOURCE_DIR}/doc/lexfray.6 DESTINATION share/man/man6)
+# The LeagueNET exchange beside the game; nothing goes under /QuillonHomeSoftware until the
+# admin runs `leaguenet enable`.
+install(TARGETS leaguenet RUNTIME DESTINATION games)
+install(FILES ${CMAKE_SOURCE_DIR}/doc/leaguenet.6 DESTINATION share/man/man6)
 install(FILES ${LEXFRAY_DATA_DIR}/ENDUSERLICENSE.TXT DESTINATION share/doc/lexfray RENAME copyright)
 
 set(CPACK_PACKAGE_NAME lexfray)

@@ -32,4 +32,15 @@ for room in $floors; do
     fi
   done
 done
+
+# The exchange program shares the score-file records, and nothing else of the game.
+for file in "$src"/../leaguenet/*.* "$src"/../leaguenet/edge/*.*; do
+  [ -f "$file" ] || continue
+  for used in $(sed -n 's/^#include "\([a-z_]*\/[a-z_.]*\)".*/\1/p' "$file" | sort -u); do
+    case $used in league/competition_records.h | platform/record_fields.h | edge/*) ;;
+      *) echo "$file includes $used"; status=1 ;;
+    esac
+  done
+done
+
 exit $status

@@ -2,7 +2,9 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 # As root it runs apt-get itself; otherwise it prints the one line to run and stops.
 set -eu
-packages="cmake g++ make pkg-config libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev tmux"
+# libpq-dev builds the LeagueNET exchange; postgresql and openssl run its tests against a
+# throwaway league server with TLS.
+packages="cmake g++ make pkg-config libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev tmux libpq-dev postgresql openssl"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

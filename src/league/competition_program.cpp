@@ -5,6 +5,7 @@
 
 #include "config/constants.h"
 #include "dialogs/message_box.h"
+#include "dialogs/notice_box.h"
 #include "platform/files.h"
 
 namespace lexfray {
@@ -17,6 +18,8 @@ constexpr std::string_view kQuestion =
 constexpr std::string_view kQuestionTitle = "LeagueNET PROCESSING";
 constexpr int kQuestionStyle = kStyleYesNo | kStyleQuestion | kStyleSecondDefault;
 static_assert(kQuestionStyle == 0x124);
+constexpr std::string_view kWaitNotice = "Processing LeagueNET scores...";
+constexpr std::string_view kWaitNoticeSecond = "Please wait.";
 
 }  // namespace
 
@@ -27,9 +30,14 @@ void RunCompetitionProgram(Io& io, const Settings& settings, Terminal& terminal,
 
   // The exchange program looks for this empty file; a folder that is not there leaves none.
   WriteFileBytes(settings.driveRoot + std::string(kCompetitionMarker), "");
-  terminal.Suspend();
-  launcher.RunAndWait(settings.driveRoot + std::string(kCompetitionProgram));
-  terminal.Resume();
+  // The exchange has no terminal: the board stays with a notice, and keys pressed while it
+  // runs are dropped rather than taken as answers to whatever comes next.
+  Screen::Snapshot covered =
+      SplashBoxShow(io, 0, 0, kWaitNotice, kWaitNoticeSecond, "", kIconInformation);
+  std::string program = settings.driveRoot + std::string(kCompetitionProgram);
+  launcher.RunAndWait(program, settings.programFolder);
+  terminal.DiscardTypedAhead();
+  SplashBoxHide(io, covered);
   terminal.ReportButtonReleases();
 }
 

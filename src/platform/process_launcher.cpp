@@ -41,11 +41,17 @@ class SpawnSetup {
     ::posix_spawnattr_destroy(&attributes_);
   }
 
+  // The child starts in folder; one that is not there keeps the child from starting.
+  void StartIn(const std::string& folder) {
+    ::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str());
+  }
+
   // The child's process id, or nothing when it could not start.
-  std::optional<pid_t> Start(const char* file, char* const argv[], bool searchPath) {
+  std::optional<pid_t> Start(const char* file, char* const argv[], bool searchPath,
+                             char* const envp[] = environ) {
     pid_t pid = 0;
-    int result = searchPath ? ::posix_spawnp(&pid, file, &actions_, &attributes_, argv, environ)
-                            : ::posix_spawn(&pid, file, &actions_, &attributes_, argv, environ);
+    int result = searchPath ? ::posix_spawnp(&pid, file, &actions_, &attributes_, argv, envp)
+                            : ::posix_spawn(&pid, file, &actions_, &attributes_, argv, envp);
     if (result != 0) return std::nullopt;
     return pid;
   }
@@ -57,10 +63,16 @@ class SpawnSetup {
 
 }  // namespace
 
-void ProcessLauncher::RunAndWait(const std::string& path) {
+void ProcessLauncher::RunAndWait(const std::string& path, const std::string& folder) {
   std::string program = path;
   char* argv[] = {program.data(), nullptr};
-  std::optional<pid_t> pid = SpawnSetup().Start(program.c_str(), argv, false);
+  // Fixed, so that the player's variables cannot steer a program that holds the game's group.
+  std::string searchPath = "PATH=/usr/local/bin:/usr/bin:/bin";
+  std::string locale = "LC_ALL=C";
+  char* envp[] = {searchPath.data(), locale.data(), nullptr};
+  SpawnSetup setup;
+  if (!folder.empty()) setup.StartIn(folder);
+  std::optional<pid_t> pid = setup.Start(program.c_str(), argv, false, envp);
   if (!pid) return;
   int status = 0;
   while (::waitpid(*pid, &status, 0) < 0 && errno == EINTR) {

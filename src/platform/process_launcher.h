@@ -8,7 +8,9 @@ namespace lexfray {
 // /dev/null, so that nothing they print lands on the board.
 class ProcessLauncher final : public Launcher {
  public:
-  void RunAndWait(const std::string& path) override;
+  // The program runs with the game's group on behalf of whoever plays: nothing of the
+  // player's environment (PG*, LD_*, HOME) reaches it.
+  void RunAndWait(const std::string& path, const std::string& folder) override;
   // xdg-open in a session of its own, so that it outlives the game; a machine without
   // xdg-open opens nothing.
   void OpenInBrowser(const std::string& url) override;

@@ -17,9 +17,10 @@ class InstanceLock {
 class Launcher {
  public:
   virtual ~Launcher() = default;
-  // Runs the program at path with no arguments and no terminal of its own, and waits for
-  // its end without time limit. A program that cannot start returns at once.
-  virtual void RunAndWait(const std::string& path) = 0;
+  // Runs the program at path with no arguments and no terminal of its own, in folder as
+  // its current folder and with a small fixed environment, and waits for its end without
+  // time limit. A program that cannot start returns at once.
+  virtual void RunAndWait(const std::string& path, const std::string& folder) = 0;
   // Asks the desktop to open url in a browser, without waiting; a failure is not reported.
   virtual void OpenInBrowser(const std::string& url) = 0;
 };

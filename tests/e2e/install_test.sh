@@ -43,6 +43,9 @@ for file in "$build"/lexfray/*; do
 done
 [ -x "$prefix/games/lexfray" ] || fail "there is no games/lexfray command"
 [ -f "$prefix/share/man/man6/lexfray.6" ] || fail "there is no manual page"
+[ -x "$prefix/games/leaguenet" ] || fail "there is no games/leaguenet exchange program"
+[ -f "$prefix/share/man/man6/leaguenet.6" ] || fail "there is no manual page of leaguenet"
+"$prefix/games/leaguenet" --version | grep -q '^leaguenet ' || fail "leaguenet --version says nothing"
 
 # Without a terminal the command says why on standard error and ends with status 1.
 status=0

@@ -58,10 +58,12 @@ TEST(RunCompetitionProgram, YesDropsAnEmptyMarkerAndWaitsForTheProgram) {
   CompetitionState state;
   ASSERT_FALSE(ExportIntoScoreFile(site.settings, state, buffer));
 
-  // The exchange program sets the score to beat and brings another site's entries.
+  // The exchange program sets the score to beat and brings another site's entries; the
+  // terminal stays the game's, showing a notice, while it runs.
   site.launcher.onRun = [&site](const std::string&) {
-    EXPECT_EQ(site.board.terminal.suspends(), 1);
-    EXPECT_EQ(site.board.terminal.resumes(), 0);
+    EXPECT_EQ(site.board.terminal.suspends(), 0);
+    EXPECT_NE(RowOf(site.board.terminal.shown(), "Processing LeagueNET scores"), 0);
+    EXPECT_EQ(site.board.terminal.discards(), 0);
     EXPECT_EQ(std::filesystem::file_size(site.Marker()), 0u);
     CompetitionHeader header = testing::ScoreHeader(site.folder);
     header.beatName = Padded("OLGA", 25);
@@ -75,7 +77,9 @@ TEST(RunCompetitionProgram, YesDropsAnEmptyMarkerAndWaitsForTheProgram) {
   site.Run();
   ASSERT_EQ(site.launcher.runs.size(), 1u);
   EXPECT_EQ(site.launcher.runs[0], site.folder.PathOf("root/QuillonHomeSoftware/LeagueNet/LeagueNet.exe"));
-  EXPECT_EQ(site.board.terminal.resumes(), 1);
+  EXPECT_EQ(site.launcher.folders[0], site.settings.programFolder);
+  EXPECT_EQ(site.board.terminal.discards(), 1);  // keys typed meanwhile answer nothing
+  EXPECT_EQ(RowOf(site.board.io.screen, "Processing LeagueNET scores"), 0);
   EXPECT_TRUE(site.board.terminal.releasesReported());
 
   ExportScores(site.board.io, site.settings, state, buffer);
@@ -99,7 +103,7 @@ TEST(RunCompetitionProgram, AMissingFolderPassesQuietly) {
   site.Run();
   EXPECT_FALSE(std::filesystem::exists(site.Marker()));
   EXPECT_EQ(site.launcher.runs.size(), 1u);
-  EXPECT_EQ(site.board.terminal.resumes(), 1);
+  EXPECT_EQ(site.board.terminal.suspends(), 0);
   EXPECT_EQ(site.board.terminal.waits(), 1);
 }
 

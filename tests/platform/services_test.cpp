@@ -142,7 +142,7 @@ TEST(ProcessLauncher, RunsWithoutAShellOnDevNullAndWaitsForTheEnd) {
               "echo noise; echo noise >&2\n"
               "streams=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
               "echo \"$streams\" > " + folder.PathOf("streams") + "\nsleep 0.2\necho done > " + folder.PathOf("done") + "\n");
-  ProcessLauncher().RunAndWait(folder.PathOf("job"));
+  ProcessLauncher().RunAndWait(folder.PathOf("job"), "");
   EXPECT_EQ(folder.Read("done"), "done\n");
   EXPECT_EQ(folder.Read("streams"), "/dev/null\n/dev/null\n/dev/null\n");
 }
@@ -150,13 +150,27 @@ TEST(ProcessLauncher, RunsWithoutAShellOnDevNullAndWaitsForTheEnd) {
 TEST(ProcessLauncher, TheProgramGetsNoArgumentsAndASpaceInItsPathIsNoSplit) {
   TempFolder folder;
   WriteScript(folder, "my job", "echo $# > " + folder.PathOf("count") + "\n");
-  ProcessLauncher().RunAndWait(folder.PathOf("my job"));
+  ProcessLauncher().RunAndWait(folder.PathOf("my job"), "");
   EXPECT_EQ(folder.Read("count"), "0\n");
+}
+
+TEST(ProcessLauncher, TheProgramStartsInTheFolderGivenWithAFixedEnvironment) {
+  TempFolder folder;
+  TempFolder work;
+  WriteScript(folder, "job", "{ pwd; env | sort; } > " + folder.PathOf("seen") + "\n");
+  ScopedVariable host("PGHOST", "evil.example");
+  ScopedVariable preload("LD_PRELOAD", "/tmp/evil.so");
+  ProcessLauncher().RunAndWait(folder.PathOf("job"), work.path());
+  std::string seen = folder.Read("seen");
+  EXPECT_EQ(seen.substr(0, seen.find('\n')), std::filesystem::canonical(work.path()).string());
+  EXPECT_EQ(seen.find("PGHOST"), std::string::npos);
+  EXPECT_EQ(seen.find("LD_PRELOAD"), std::string::npos);
+  EXPECT_NE(seen.find("PATH=/usr/local/bin:/usr/bin:/bin"), std::string::npos);
 }
 
 TEST(ProcessLauncher, AProgramThatCannotStartReturnsAtOnce) {
   auto start = std::chrono::steady_clock::now();
-  ProcessLauncher().RunAndWait("/no/such/program");
+  ProcessLauncher().RunAndWait("/no/such/program", "/");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 

@@ -58,13 +58,15 @@ class FakeLock : public InstanceLock {
 
 class FakeLauncher : public Launcher {
  public:
-  void RunAndWait(const std::string& path) override {
+  void RunAndWait(const std::string& path, const std::string& folder) override {
     runs.push_back(path);
+    folders.push_back(folder);
     if (onRun) onRun(path);
   }
   void OpenInBrowser(const std::string& url) override { opened.push_back(url); }
   std::function<void(const std::string&)> onRun;
   std::vector<std::string> runs;
+  std::vector<std::string> folders;
   std::vector<std::string> opened;
 };
 

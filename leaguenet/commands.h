@@ -1,0 +1,45 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include "league_settings.h"
+
+namespace lexfray::leaguenet {
+
+// Where the game starts the exchange, below the root.
+inline constexpr std::string_view kCompetitionFolder = "QuillonHomeSoftware/LeagueNet/";
+inline constexpr std::string_view kProgramName = "LeagueNet.exe";
+
+// Exit codes of every command.
+enum ExitCode { kDone = 0, kFailed = 1, kUsage = 2 };
+
+// What every command is given from the command line.
+struct Invocation {
+  std::string invokedAs;   // argv[0]: the exchange looks for its settings and marker there
+  std::string configFile;  // --config
+  std::string database;    // --db
+  std::string site;        // --site
+  std::string loc;         // --loc
+  std::string root = "/";  // --root: below it stands the competition folder
+  bool distrust = false;   // runs with a group that is not the caller's
+};
+
+// The settings file of the invocation read and checked; false with the reason in *error.
+bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
+                  std::string* error);
+
+int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunDisable(const Invocation& invocation, std::ostream& out, std::ostream& err);
+
+// Writes "leaguenet: line" on err and into the system log; returns kFailed.
+int Fail(std::ostream& err, const std::string& line);
+
+}  // namespace lexfray::leaguenet

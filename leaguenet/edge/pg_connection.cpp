@@ -1,0 +1,243 @@
+#include "edge/pg_connection.h"
+
+#include <libpq-fe.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+// Where Debian keeps the public certificate authorities, for a league reached over TLS
+// whose settings name no root certificate of their own.
+constexpr const char* kSystemRoots = "/etc/ssl/certs/ca-certificates.crt";
+
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+bool Has(const Options& options, std::string_view keyword) {
+  return std::any_of(options.begin(), options.end(),
+                     [&](const auto& option) { return option.first == keyword; });
+}
+
+// The options of the connection string, with the defaults that keep it safe: TLS that
+// checks the server's name and certificate unless the settings say otherwise, and, for a
+// run with another's group, the system's certificate authorities rather than the caller's.
+bool OptionsOf(const std::string& conninfo, const ConnectPolicy& policy, Options& options,
+               std::string* error) {
+  char* parseError = nullptr;
+  PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &parseError);
+  if (!parsed) {
+    *error = "the league setting is no connection string: " +
+             FirstLine(parseError ? parseError : "out of memory");
+    PQfreemem(parseError);
+    return false;
+  }
+  for (PQconninfoOption* option = parsed; option->keyword; ++option)
+    if (option->val) options.emplace_back(option->keyword, option->val);
+  PQconninfoFree(parsed);
+  bool service = Has(options, "service");
+  if (!service && !Has(options, "sslmode")) options.emplace_back("sslmode", "verify-full");
+  if (!service && policy.distrustEnvironment && !Has(options, "sslrootcert"))
+    options.emplace_back("sslrootcert", kSystemRoots);
+  if (!Has(options, "application_name")) options.emplace_back("application_name", "leaguenet");
+  return true;
+}
+
+void AppendRows(const PGresult* result, Rows* rows) {
+  int columns = PQnfields(result);
+  for (int r = 0; r < PQntuples(result); ++r) {
+    std::vector<std::string>& row = rows->emplace_back();
+    for (int c = 0; c < columns; ++c)
+      row.emplace_back(PQgetvalue(result, r, c), PQgetlength(result, r, c));
+  }
+}
+
+}  // namespace
+
+std::string FirstLine(std::string_view message) {
+  for (std::string_view lead : {"ERROR:  ", "FATAL:  "})
+    if (message.substr(0, lead.size()) == lead) message.remove_prefix(lead.size());
+  std::string line(message.substr(0, message.find('\n')));
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+  return line.empty() ? "the league gave no reason" : line;
+}
+
+std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo,
+                                                 const ConnectPolicy& policy, Deadline deadline,
+                                                 std::string* error) {
+  Options options;
+  if (!OptionsOf(conninfo, policy, options, error)) return nullptr;
+  std::vector<const char*> keywords;
+  std::vector<const char*> values;
+  for (const auto& [keyword, value] : options) {
+    keywords.push_back(keyword.c_str());
+    values.push_back(value.c_str());
+  }
+  keywords.push_back(nullptr);
+  values.push_back(nullptr);
+
+  PGconn* started = PQconnectStartParams(keywords.data(), values.data(), 0);
+  if (!started) {
+    *error = "out of memory";
+    return nullptr;
+  }
+  std::unique_ptr<PgConnection> connection(new PgConnection(started, deadline));
+  PostgresPollingStatusType state =
+      PQstatus(started) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
+  while (state != PGRES_POLLING_OK) {
+    if (state == PGRES_POLLING_FAILED) {
+      *error = "cannot connect to the league: " + FirstLine(PQerrorMessage(started));
+      return nullptr;
+    }
+    if (!connection->WaitFor(state == PGRES_POLLING_WRITING, error)) {
+      *error = "cannot connect to the league: " + *error;
+      return nullptr;
+    }
+    state = PQconnectPoll(started);
+  }
+  PQsetnonblocking(started, 1);
+  // "already exists, skipping" and the like are no news to the person at the terminal.
+  PQsetNoticeProcessor(
+      started, [](void*, const char*) {}, nullptr);
+  return connection;
+}
+
+PgConnection::~PgConnection() {
+  PQfinish(connection_);
+}
+
+bool PgConnection::WaitFor(bool forWriting, std::string* error) {
+  for (;;) {
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+    if (left <= 0) {
+      *error = "no answer within the time limit";
+      return false;
+    }
+    pollfd socket{PQsocket(connection_), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
+    if (socket.fd < 0) {
+      *error = "the connection is gone";
+      return false;
+    }
+    int ready = ::poll(&socket, 1, static_cast<int>(std::min<long long>(left, 1000 * 1000)));
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) {
+      *error = "cannot wait for the league";
+      return false;
+    }
+  }
+}
+
+bool PgConnection::Flush(std::string* error) {
+  for (int pending = PQflush(connection_); pending != 0; pending = PQflush(connection_)) {
+    if (pending < 0) {
+      *error = FirstLine(PQerrorMessage(connection_));
+      return false;
+    }
+    if (!WaitFor(true, error)) return false;
+    if (!PQconsumeInput(connection_)) {
+      *error = FirstLine(PQerrorMessage(connection_));
+      return false;
+    }
+  }
+  return true;
+}
+
+bool PgConnection::AwaitResult(std::string* error) {
+  while (PQisBusy(connection_)) {
+    if (!WaitFor(false, error)) return false;
+    if (!PQconsumeInput(connection_)) {
+      *error = FirstLine(PQerrorMessage(connection_));
+      return false;
+    }
+  }
+  return true;
+}
+
+bool PgConnection::Send(bool sent, Rows* rows, std::string* error) {
+  if (!sent) {
+    *error = FirstLine(PQerrorMessage(connection_));
+    return false;
+  }
+  if (!Flush(error)) return false;
+  // Every result of the statements is read, so the connection is ready for the next; the
+  // first failure is the one reported.
+  std::string failure;
+  for (;;) {
+    if (!AwaitResult(error)) return false;
+    PGresult* result = PQgetResult(connection_);
+    if (!result) break;
+    ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && failure.empty())
+      failure = FirstLine(PQresultErrorMessage(result));
+    if (rows && status == PGRES_TUPLES_OK) AppendRows(result, rows);
+    PQclear(result);
+  }
+  if (!failure.empty()) *error = failure;
+  return failure.empty();
+}
+
+bool PgConnection::Run(std::string_view sql, const std::vector<std::string>& params, Rows* rows,
+                       std::string* error) {
+  std::string statement(sql);
+  std::vector<const char*> values;
+  for (const std::string& param : params) values.push_back(param.c_str());
+  bool sent = PQsendQueryParams(connection_, statement.c_str(), static_cast<int>(values.size()),
+                                nullptr, values.data(), nullptr, nullptr, 0) == 1;
+  return Send(sent, rows, error);
+}
+
+bool PgConnection::RunScript(std::string_view sql, std::string* error) {
+  std::string script(sql);
+  return Send(PQsendQuery(connection_, script.c_str()) == 1, nullptr, error);
+}
+
+bool PgConnection::TlsInUse() const {
+  return PQsslInUse(connection_) == 1;
+}
+
+std::string PgConnection::TlsVersion() const {
+  const char* version = PQsslAttribute(connection_, "protocol");
+  return version ? version : "";
+}
+
+std::string PgConnection::ServerVersion() const {
+  const char* version = PQparameterStatus(connection_, "server_version");
+  return version ? version : "";
+}
+
+std::string PgConnection::Option(std::string_view keyword) const {
+  std::string value;
+  PQconninfoOption* used = PQconninfo(connection_);
+  for (PQconninfoOption* option = used; option && option->keyword; ++option)
+    if (keyword == option->keyword && option->val) value = option->val;
+  PQconninfoFree(used);
+  return value;
+}
+
+std::string PgConnection::QuoteIdentifier(std::string_view name) const {
+  char* quoted = PQescapeIdentifier(connection_, name.data(), name.size());
+  std::string text = quoted ? quoted : "";
+  PQfreemem(quoted);
+  return text;
+}
+
+std::string PgConnection::QuoteLiteral(std::string_view text) const {
+  char* quoted = PQescapeLiteral(connection_, text.data(), text.size());
+  std::string literal = quoted ? quoted : "";
+  PQfreemem(quoted);
+  return literal;
+}
+
+std::string PgConnection::EncryptedPassword(const std::string& password,
+                                            const std::string& role) const {
+  char* encrypted = PQencryptPasswordConn(connection_, password.c_str(), role.c_str(), nullptr);
+  std::string text = encrypted ? encrypted : "";
+  PQfreemem(encrypted);
+  return text;
+}
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct pg_conn;
+
+namespace lexfray::leaguenet {
+
+using Clock = std::chrono::steady_clock;
+using Deadline = Clock::time_point;
+
+using Rows = std::vector<std::vector<std::string>>;  // a NULL column reads as empty text
+
+// How a connection string is taken.
+struct ConnectPolicy {
+  // Run with a group that is not the caller's: PG* variables, the caller's service file
+  // and root certificate must not redirect the connection or weaken its TLS.
+  bool distrustEnvironment = false;
+};
+
+// One libpq connection in which every wait, the connection included, ends by a deadline
+// whatever the network does.
+class PgConnection {
+ public:
+  // Nothing on failure, with the reason in *error.
+  static std::unique_ptr<PgConnection> Open(const std::string& conninfo,
+                                            const ConnectPolicy& policy, Deadline deadline,
+                                            std::string* error);
+  PgConnection(const PgConnection&) = delete;
+  PgConnection& operator=(const PgConnection&) = delete;
+  ~PgConnection();
+
+  // One statement with text parameters ($1, $2 ...); its rows into *rows when given.
+  bool Run(std::string_view sql, const std::vector<std::string>& params, Rows* rows,
+           std::string* error);
+  // Several statements without parameters, in one round trip.
+  bool RunScript(std::string_view sql, std::string* error);
+
+  bool TlsInUse() const;
+  std::string TlsVersion() const;
+  std::string ServerVersion() const;
+  // The value of a connection option as used (host, port, dbname, sslrootcert ...).
+  std::string Option(std::string_view keyword) const;
+  std::string QuoteIdentifier(std::string_view name) const;
+  std::string QuoteLiteral(std::string_view text) const;
+  // The password as the server keeps it (SCRAM), so the clear text never reaches its log.
+  std::string EncryptedPassword(const std::string& password, const std::string& role) const;
+
+ private:
+  PgConnection(pg_conn* connection, Deadline deadline)
+      : connection_(connection), deadline_(deadline) {}
+  bool Send(bool sent, Rows* rows, std::string* error);
+  bool Flush(std::string* error);
+  bool AwaitResult(std::string* error);
+  bool WaitFor(bool forWriting, std::string* error);
+
+  pg_conn* connection_;
+  Deadline deadline_;
+};
+
+// The first line of a libpq or server message, without its "ERROR:  " or "FATAL:  " lead.
+std::string FirstLine(std::string_view message);
+
+}  // namespace lexfray::leaguenet

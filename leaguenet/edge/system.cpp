@@ -1,0 +1,85 @@
+#include "edge/system.h"
+
+#include <grp.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+extern char** environ;
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+constexpr char kTooLong[] =
+    "leaguenet: the exchange took longer than its time limit and was stopped\n";
+
+void StopOnAlarm(int) {
+  ssize_t ignored = ::write(STDERR_FILENO, kTooLong, sizeof kTooLong - 1);
+  static_cast<void>(ignored);
+  ::_exit(3);
+}
+
+}  // namespace
+
+void LogLine(bool failure, std::string_view line) {
+  ::openlog("leaguenet", LOG_PID, LOG_USER);
+  ::syslog(failure ? LOG_ERR : LOG_INFO, "%.*s", static_cast<int>(line.size()), line.data());
+  ::closelog();
+}
+
+bool RunsWithOtherIdentity() {
+  return ::getegid() != ::getgid() || ::geteuid() != ::getuid();
+}
+
+void DistrustConnectionVariables() {
+  std::vector<std::string> names;
+  for (char** variable = environ; *variable; ++variable) {
+    std::string_view entry = *variable;
+    if (entry.substr(0, 2) == "PG") names.emplace_back(entry.substr(0, entry.find('=')));
+  }
+  for (const std::string& name : names) ::unsetenv(name.c_str());
+  ::setenv("PGSERVICEFILE", "/etc/postgresql-common/pg_service.conf", 1);
+}
+
+void ArmHardTimeLimit(int seconds) {
+  struct sigaction action {};
+  action.sa_handler = StopOnAlarm;
+  ::sigaction(SIGALRM, &action, nullptr);
+  ::alarm(static_cast<unsigned>(seconds));
+}
+
+bool RunsAsRoot() {
+  return ::geteuid() == 0;
+}
+
+bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,
+                     std::string* error) {
+  std::string name(group);
+  struct group* entry = ::getgrnam(name.c_str());
+  if (!entry) {
+    *error = "there is no group " + name;
+    return false;
+  }
+  if (::chown(path.c_str(), 0, entry->gr_gid) != 0 ||
+      ::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+std::string ThisProgram() {
+  char buffer[PATH_MAX];
+  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lexfray::leaguenet {
+
+// One line to the system log (the journal collects it).
+void LogLine(bool failure, std::string_view line);
+
+// True when the process holds a group or user that is not its caller's, as when the game
+// starts it with the game's group: then nothing of the caller's environment is trusted.
+bool RunsWithOtherIdentity();
+
+// Drops every PG* variable, and makes libpq read the system's service file instead of the
+// caller's own.
+void DistrustConnectionVariables();
+
+// After seconds, whatever the process is doing (a name lookup that hangs included), it
+// says so on standard error and ends with exit code 3. Zero seconds disarms it.
+void ArmHardTimeLimit(int seconds);
+
+bool RunsAsRoot();
+
+// Makes folder belong to root and the given group, with mode; false with *error.
+bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,
+                     std::string* error);
+
+// This program as installed (the target of /proc/self/exe).
+std::string ThisProgram();
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexfray::leaguenet {
+
+// leaguenet.conf: one `key = value` a line; blank lines and lines starting with '#' are
+// left out.
+struct LeagueSettings {
+  std::string league;       // a libpq connection string, or service=NAME
+  std::string folder;       // the program folder; empty for the current folder
+  int others = 2000;        // at most this many entries of other sites come back
+  int timeoutSeconds = 20;  // the whole exchange, connection included
+};
+
+struct SettingsReading {
+  std::optional<LeagueSettings> settings;
+  std::string error;  // why there are none, naming the line
+};
+
+SettingsReading ParseSettings(std::string_view text);
+
+// Where the settings are looked for, in order: given with --config alone; else beside the
+// command as it was invoked, then the system-wide file.
+std::vector<std::string> SettingsCandidates(const std::string& given, const std::string& invokedAs);
+
+inline constexpr std::string_view kSystemSettings = "/etc/lexfray/leaguenet.conf";
+inline constexpr std::string_view kSettingsName = "leaguenet.conf";
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,138 @@
+#include <cstdio>
+#include <ostream>
+
+#include "commands.h"
+#include "edge/files.h"
+#include "league_client.h"
+#include "safe_text.h"
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+std::string Column(const std::string& text, std::size_t width) {
+  std::string shown = TrimmedPrintable(text, width);
+  shown.resize(width, ' ');
+  return shown;
+}
+
+std::string Folder(const LeagueSettings& settings) {
+  std::string folder = settings.folder.empty() ? CurrentFolder() : settings.folder;
+  return folder.back() == '/' ? folder : folder + '/';
+}
+
+std::unique_ptr<PgConnection> Connect(const Invocation& invocation, const LeagueSettings& settings,
+                                      std::string* error) {
+  Deadline deadline = Clock::now() + std::chrono::seconds(settings.timeoutSeconds);
+  return PgConnection::Open(settings.league, {invocation.distrust}, deadline, error);
+}
+
+// One line of the check: what was looked at and what was found.
+class CheckList {
+ public:
+  explicit CheckList(std::ostream& out) : out_(out) {}
+  bool Say(bool good, const std::string& what, const std::string& finding) {
+    out_ << (good ? "ok    " : "FAIL  ") << what << ": " << finding << '\n';
+    failed_ = failed_ || !good;
+    return good;
+  }
+  int Result() const { return failed_ ? kFailed : kDone; }
+
+ private:
+  std::ostream& out_;
+  bool failed_ = false;
+};
+
+void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdentity* site) {
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  ReadOutcome outcome = ReadWholeFile(folder + "LEXFRAY.ISC", &bytes, &error);
+  if (outcome == ReadOutcome::kFailed) {
+    list.Say(false, "LEXFRAY.ISC", error);
+    return;
+  }
+  if (outcome == ReadOutcome::kMissing) {
+    list.Say(true, "LEXFRAY.ISC", "not there yet; the game makes it at its first export");
+    return;
+  }
+  ScoreFile file = ParseScoreFile(bytes);
+  std::size_t own = 0;
+  for (const CompetitionRecordBytes& entry : file.entries)
+    own += site && IsOwnEntry(entry, *site) ? 1 : 0;
+  list.Say(
+      bytes.size() % kCompetitionRecordSize == 0, "LEXFRAY.ISC",
+      std::to_string(file.entries.size()) + " entries, " + std::to_string(own) + " of this site" +
+          (bytes.size() % kCompetitionRecordSize == 0 ? "" : ", with a partial record at the end"));
+}
+
+}  // namespace
+
+int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  LeagueSettings settings;
+  std::string where;
+  std::string error;
+  if (!LoadSettings(invocation, &settings, &where, &error)) return Fail(err, error);
+  std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
+  if (!league) return Fail(err, error);
+  SiteIdentity site;
+  std::string month;
+  std::vector<LeagueRow> rows;
+  if (!FetchIdentity(*league, &site, &month, &error) ||
+      !FetchStandings(*league, month, settings.others, &rows, &error))
+    return Fail(err, error);
+  out << "LeagueNET standings of " << month.substr(0, 7) << " (as " << site.name << ")\n";
+  out << "Rank  Player                        Score  Plays  Site                                 "
+         "LOC\n";
+  int rank = 0;
+  for (const LeagueRow& row : rows) {
+    std::optional<double> score = ParseScore(row.score);
+    if (!score || !IsSaneScore(*score)) continue;
+    char number[32];
+    std::snprintf(number, sizeof number, "%12.0f", *score);
+    char place[16];
+    std::snprintf(place, sizeof place, "%4d", ++rank);
+    out << place << "  " << Column(row.player, 25) << number << "  "
+        << RightAlignedPrintable(row.plays, 5) << "  " << Column(row.site, 35) << "  "
+        << Column(row.loc, 3) << '\n';
+  }
+  return kDone;
+}
+
+int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
+  CheckList list(out);
+  LeagueSettings settings;
+  std::string where;
+  std::string error;
+  bool loaded = LoadSettings(invocation, &settings, &where, &error);
+  if (!list.Say(loaded, "settings", loaded ? where : error)) return list.Result();
+  std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
+  SiteIdentity site;
+  bool known = false;
+  if (list.Say(league != nullptr, "connection",
+               league ? "PostgreSQL " + league->ServerVersion() : error)) {
+    bool socket = league->Option("host").empty() || league->Option("host").front() == '/';
+    list.Say(league->TlsInUse() || socket, "TLS",
+             league->TlsInUse() ? league->TlsVersion()
+             : socket           ? "not used on a local socket"
+                                : "not in use");
+    std::string month;
+    known = FetchIdentity(*league, &site, &month, &error);
+    list.Say(
+        known, "credentials",
+        known ? "site " + site.name + " (" + site.loc + "), month " + month.substr(0, 7) : error);
+  }
+  std::string folder = Folder(settings);
+  list.Say(FolderIsWritable(folder), "program folder",
+           folder + (FolderIsWritable(folder) ? "" : " is not writable"));
+  CheckScoreFile(list, folder, known ? &site : nullptr);
+  std::string markerFolder = invocation.root + std::string(kCompetitionFolder);
+  bool there = FolderExists(markerFolder);
+  list.Say(there && FolderIsWritable(markerFolder), "marker folder",
+           markerFolder + (!there ? " is missing: the game starts nothing (leaguenet enable)"
+                           : FolderIsWritable(markerFolder)
+                               ? ""
+                               : " is not writable: the game cannot leave its marker"));
+  return list.Result();
+}
+
+}  // namespace lexfray::leaguenet

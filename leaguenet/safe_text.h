@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace lexfray::leaguenet {
+
+// The highest score a player can reach in a month, with room to spare: anything above it
+// comes from a broken or hostile source.
+inline constexpr double kMaxScore = 1e12;
+
+// Printable ASCII cut to width, every other byte shown as '?': what text from the score
+// file or the league becomes before it is written anywhere, so that no site can put a
+// control byte into another site's file or terminal.
+std::string PrintableText(std::string_view text, std::size_t width);
+
+// PrintableText with the trailing blanks removed: the form in which texts go to the league.
+std::string TrimmedPrintable(std::string_view text, std::size_t width);
+
+// PrintableText without blanks at either end: a number kept as text, like the plays.
+std::string BarePrintable(std::string_view text, std::size_t width);
+
+// BarePrintable right-aligned in width, as the game writes the plays.
+std::string RightAlignedPrintable(std::string_view text, std::size_t width);
+
+// Finite, at least 0 and at most kMaxScore.
+bool IsSaneScore(double score);
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "edge/pg_connection.h"
+
+namespace lexfray::leaguenet {
+
+struct NewSite {
+  std::string name;  // as given; kept in upper case without trailing blanks
+  std::string loc;   // three printable characters
+};
+
+// The site's name and loc as the league keeps them, or the reason they cannot be.
+bool CheckSite(NewSite* site, std::string* error);
+
+// Registers the site with a login role of its own and a random password, and gives back
+// the site's leaguenet.conf.
+bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, std::string* error);
+
+// Removes the site, its entries and its role.
+bool RemoveSite(PgConnection& organiser, const std::string& name, std::string* error);
+
+// A password of 32 letters and digits from the system's random source.
+std::string RandomPassword();
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "test_league.h"
+
+namespace lexfray::testing {
+namespace {
+
+// What init-league makes, as text: any change shows as a difference.
+std::string LeagueShape(const TestLeague& league) {
+  return league.Sql(
+      "SELECT concat_ws(' | ',"
+      " (SELECT string_agg(relname || ':' || coalesce(relacl::text, ''), ',' ORDER BY relname) "
+      "FROM pg_class"
+      "   WHERE relnamespace = 'league'::regnamespace),"
+      " (SELECT string_agg(conname, ',' ORDER BY conname) FROM pg_constraint WHERE connamespace = "
+      "'league'::regnamespace),"
+      " (SELECT string_agg(policyname || ':' || cmd || ':' || roles::text, ',' ORDER BY "
+      "policyname) FROM pg_policies"
+      "   WHERE schemaname = 'league'),"
+      " (SELECT string_agg(site_group, ',') FROM league.about))")[0][0];
+}
+
+TEST(LeagueAdmin, InitLeagueTwiceChangesNothingAndSaysSo) {
+  TestLeague league;  // set up once already
+  std::string shape = LeagueShape(league);
+  EXPECT_NE(shape.find("own_inserts"), std::string::npos) << shape;
+  CommandResult again = league.Admin({"init-league", "--db", league.OrganiserConnection()});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(again.out, "The league was set up already; nothing changed.\n");
+  EXPECT_EQ(LeagueShape(league), shape);
+}
+
+TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
+  TestLeague league;
+  std::string settings = league.AddSite("  North  ", "NTH");
+  EXPECT_NE(settings.find("# LeagueNET exchange of site NORTH (NTH)"), std::string::npos)
+      << settings;
+  EXPECT_NE(settings.find("sslmode='verify-full'"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("password='"), std::string::npos);
+
+  CommandResult twice = league.Admin(
+      {"add-site", "--db", league.OrganiserConnection(), "--site", "north", "--loc", "XXX"});
+  EXPECT_EQ(twice.exitCode, 1);
+  EXPECT_EQ(twice.err,
+            "leaguenet: cannot add the site: site NORTH is in the league already; remove-site "
+            "first to give it new "
+            "credentials\n");
+  CommandResult badLoc = league.Admin(
+      {"add-site", "--db", league.OrganiserConnection(), "--site", "EAST", "--loc", "EASTERN"});
+  EXPECT_EQ(badLoc.err, "leaguenet: cannot add the site: a loc is three printable characters\n");
+  CommandResult badName = league.Admin(
+      {"add-site", "--db", league.OrganiserConnection(), "--site", "E\x1b", "--loc", "EST"});
+  EXPECT_EQ(badName.err,
+            "leaguenet: cannot add the site: a site name is 1 to 35 printable characters\n");
+  EXPECT_EQ(league.Admin({"add-site", "--site", "EAST", "--loc", "EST"}).exitCode, 2);
+
+  TestSite south(league, "SOUTH", "STH");
+  south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
+  ASSERT_EQ(south.Exchange().exitCode, 0);
+  CommandResult removed =
+      league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "south"});
+  EXPECT_EQ(removed.exitCode, 0) << removed.err;
+  EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "0");
+  EXPECT_EQ(
+      league.Sql("SELECT count(*) FROM pg_roles WHERE rolname ~ ('^' || $1 || '_site_[0-9]+$')",
+                 {league.Database()})[0][0],
+      "1");
+  CommandResult gone = south.Exchange();
+  EXPECT_EQ(gone.exitCode, 1);
+  EXPECT_NE(gone.err.find("password authentication failed"), std::string::npos) << gone.err;
+  CommandResult unknown =
+      league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "south"});
+  EXPECT_EQ(unknown.err,
+            "leaguenet: cannot remove the site: there is no site SOUTH in the league\n");
+}
+
+TEST(LeagueAdmin, CommandsOnADatabaseWithoutALeagueSaySo) {
+  TestLeague league;
+  league.Sql("DROP SCHEMA league CASCADE");
+  CommandResult added = league.Admin(
+      {"add-site", "--db", league.OrganiserConnection(), "--site", "EAST", "--loc", "EST"});
+  EXPECT_EQ(added.exitCode, 1);
+  EXPECT_NE(added.err.find("there is no league in this database"), std::string::npos) << added.err;
+}
+
+TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
+  std::ofstream(north.SettingsPath(), std::ios::app)
+      << "folder = " << north.ProgramFolder() << "\n";
+  CommandResult good =
+      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  EXPECT_NE(good.out.find("ok    connection: PostgreSQL"), std::string::npos) << good.out;
+  EXPECT_NE(good.out.find("ok    TLS: TLSv1.3"), std::string::npos) << good.out;
+  EXPECT_NE(good.out.find("ok    credentials: site NORTH (NTH)"), std::string::npos) << good.out;
+  EXPECT_NE(good.out.find("ok    LEXFRAY.ISC: 1 entries, 1 of this site"), std::string::npos)
+      << good.out;
+
+  std::ofstream(north.SettingsPath()) << "league = " << north.League() << "\ntimeout = soon\n";
+  CommandResult broken =
+      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  EXPECT_EQ(broken.exitCode, 1);
+  EXPECT_EQ(broken.out, "FAIL  settings: " + north.SettingsPath() +
+                            ": line 2: timeout must be from 1 to 600 seconds\n");
+
+  CommandResult missing =
+      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", "/no/such.conf"}, "/");
+  EXPECT_EQ(missing.out, "FAIL  settings: cannot read the settings /no/such.conf\n");
+
+  north.SetLeague(north.League() + " port=1");
+  CommandResult unreachable =
+      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  EXPECT_EQ(unreachable.exitCode, 1);
+  EXPECT_NE(unreachable.out.find("FAIL  connection: cannot connect to the league"),
+            std::string::npos)
+      << unreachable.out;
+  EXPECT_NE(unreachable.out.find("program folder: "), std::string::npos) << unreachable.out;
+}
+
+TEST(LeagueStandings, TheMonthsTableBestFirst) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  TestSite south(league, "SOUTH", "STH");
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
+  south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
+  ASSERT_EQ(north.Exchange().exitCode, 0);
+  ASSERT_EQ(south.Exchange().exitCode, 0);
+  CommandResult table = RunProgram(
+      LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  EXPECT_TRUE(std::regex_search(
+      table.out, std::regex("\n   1  DORA +900 +9  SOUTH +STH\n   2  ANNA +300 +4  NORTH +NTH\n")))
+      << table.out;
+}
+
+}  // namespace
+}  // namespace lexfray::testing

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/record_fields.h"
+#include "test_league.h"
+
+namespace lexfray::testing {
+namespace {
+
+std::string Today() {
+  return ThisMonth() + "-05";
+}
+
+// Every text field of an entry, for the check that nothing unprintable got in.
+bool PrintableRecord(const CompetitionRecordBytes& bytes) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    bool binary = i >= entry_layout::kScore && i < entry_layout::kGameCode;
+    if (!binary && (bytes[i] < ' ' || bytes[i] > '~')) return false;
+  }
+  return true;
+}
+
+TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
+  TestLeague league;
+  TestSite north(league, "North", "NTH");
+  TestSite south(league, "SOUTH", "STH");
+  north.WriteScoreFile({GameEntry("North", "ANNA", 300, Today(), 4),
+                        GameEntry("North", "BOB", 150, Today(), 2),
+                        GameEntry("north", "CARL", 75, Today(), 1)});
+  south.WriteScoreFile({GameEntry("South", "DORA", 900, Today(), 9),
+                        GameEntry("South", "EVE", 50, Today(), 1),
+                        GameEntry("South", "FRED", 20, Today(), 1)});
+  leaguenet::ScoreFile northAsWritten = north.ScoreFile();
+  std::filesystem::path marker = north.CompetitionFolder() + "GOLN";
+  std::ofstream(marker).close();
+
+  for (const TestSite* site : {&north, &south, &north}) {
+    CommandResult run = site->Exchange();
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(marker));
+
+  leaguenet::ScoreFile file = north.ScoreFile();
+  ASSERT_EQ(file.entries.size(), 6u);
+  for (std::size_t i = 0; i < 3; ++i) {  // the game's bytes, but for the league's loc
+    CompetitionRecordBytes expected = northAsWritten.entries[i];
+    fields::PutText(expected, entry_layout::kLoc, 3, "NTH");
+    EXPECT_EQ(file.entries[i], expected) << i;
+  }
+  std::vector<std::string> others;
+  for (std::size_t i = 3; i < 6; ++i) {
+    CompetitionEntry entry = EntryAt(file, i);
+    others.push_back(Trimmed(entry.player));
+    EXPECT_EQ(Trimmed(entry.site), "SOUTH");
+    EXPECT_EQ(entry.loc, "STH");
+    EXPECT_EQ(entry.lastDate, Today());
+  }
+  EXPECT_EQ(others, (std::vector<std::string>{"DORA", "EVE", "FRED"}));
+  EXPECT_EQ(EntryAt(file, 3).score, 900);
+  EXPECT_EQ(EntryAt(file, 3).plays, "    9");
+  CompetitionHeader header = HeaderOf(file);
+  EXPECT_EQ(Trimmed(header.beatName), "DORA");
+  EXPECT_EQ(Trimmed(header.beatSite), "SOUTH");
+  EXPECT_EQ(header.beatScore, 900);
+  EXPECT_EQ(header.headerCode, "01");
+  EXPECT_EQ(header.programVersion, " 1.6 ");
+
+  leaguenet::ScoreFile southFile = south.ScoreFile();
+  ASSERT_EQ(southFile.entries.size(), 6u);
+  EXPECT_EQ(Trimmed(EntryAt(southFile, 3).player), "ANNA");
+  EXPECT_EQ(EntryAt(southFile, 3).loc, "NTH");
+  EXPECT_EQ(Trimmed(HeaderOf(southFile).beatName), "DORA");
+
+  // A second exchange adds nothing and changes nothing.
+  std::string before = north.ScoreFileBytes();
+  ASSERT_EQ(north.Exchange().exitCode, 0);
+  EXPECT_EQ(north.ScoreFileBytes(), before);
+  EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "6");
+}
+
+TEST(Exchange, ASiteCanWriteOnlyItsOwnRowsAndAForgedEntryStaysHome) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  TestSite south(league, "SOUTH", "STH");
+  south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, Today(), 9)});
+  ASSERT_EQ(south.Exchange().exitCode, 0);
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4),
+                        GameEntry("SOUTH", "MALLORY", 99999, Today(), 1),
+                        GameEntry("SOUTH", "DORA", 1, Today(), 1)});
+  CommandResult run = north.Exchange();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  EXPECT_TRUE(league.Sql("SELECT 1 FROM league.entries WHERE player = 'MALLORY'").empty());
+  EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'DORA'")[0][0], "900");
+  leaguenet::ScoreFile file = north.ScoreFile();
+  ASSERT_EQ(file.entries.size(), 2u);
+  EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "DORA");
+  EXPECT_EQ(EntryAt(file, 1).score, 900);
+
+  // The same through north's own credentials, in plain SQL.
+  std::string error;
+  auto connection = leaguenet::PgConnection::Open(
+      north.League(), {}, leaguenet::Clock::now() + std::chrono::seconds(10), &error);
+  ASSERT_TRUE(connection) << error;
+  leaguenet::Rows rows;
+  std::string month = league.Sql("SELECT month FROM league.entries LIMIT 1")[0][0];
+  EXPECT_FALSE(connection->Run(
+      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
+      " VALUES ($1, 'SOUTH', 'MALLORY', 5, '01-01', '1', 'X')",
+      {month}, nullptr, &error));
+  EXPECT_NE(error.find("row-level security"), std::string::npos) << error;
+  EXPECT_TRUE(connection->Run(
+      "UPDATE league.entries SET score = 1 WHERE site = 'SOUTH' RETURNING 1", {}, &rows, &error));
+  EXPECT_TRUE(rows.empty());
+  EXPECT_TRUE(connection->Run("DELETE FROM league.entries WHERE site = 'SOUTH' RETURNING 1", {},
+                              &rows, &error));
+  EXPECT_TRUE(rows.empty());
+  EXPECT_FALSE(connection->Run("UPDATE league.entries SET site = 'SOUTH' WHERE site = 'NORTH'", {},
+                               nullptr, &error));
+  EXPECT_FALSE(connection->Run("UPDATE league.sites SET loc = 'XXX'", {}, nullptr, &error));
+  EXPECT_FALSE(
+      connection->Run("INSERT INTO league.sites VALUES ('EVIL', 'EVL', 'x')", {}, nullptr, &error));
+  EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'DORA'")[0][0], "900");
+  EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "2");
+}
+
+TEST(Exchange, EntriesOfLastMonthAreNeitherSentNorShown) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  TestSite south(league, "SOUTH", "STH");
+  std::string lastMonth =
+      "date_trunc('month', now() AT TIME ZONE 'UTC')::date - interval '1 month'";
+  league.Sql(
+      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES"
+      " (" +
+      lastMonth + ", 'SOUTH', 'DORA', 7000, '" + LastMonth() +
+      "-20', '9', 'LEXFRAY0'),"
+      " (date_trunc('month', now() AT TIME ZONE 'UTC'), 'SOUTH', 'EVE', 100, '" +
+      Today() + "', '1', 'LEXFRAY0')");
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4),
+                        GameEntry("NORTH", "OLD", 5000, LastMonth() + "-28", 30),
+                        GameEntry("SOUTH", "DORA", 7000, LastMonth() + "-20", 9)});
+  CommandResult run = north.Exchange();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  EXPECT_EQ(league.Sql("SELECT string_agg(player, ',' ORDER BY player) FROM league.entries"
+                       " WHERE month = date_trunc('month', now() AT TIME ZONE 'UTC')")[0][0],
+            "ANNA,EVE");
+  leaguenet::ScoreFile file = north.ScoreFile();
+  ASSERT_EQ(file.entries.size(), 3u);
+  EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "OLD");  // this site's own, kept as it was
+  EXPECT_EQ(Trimmed(EntryAt(file, 2).player), "EVE");
+  EXPECT_EQ(Trimmed(HeaderOf(file).beatName), "ANNA");
+  EXPECT_EQ(HeaderOf(file).beatScore, 300);
+
+  CommandResult table = RunProgram(
+      LeaguenetProgram(), {"leaguenet", "standings", "--config", south.SettingsPath()}, "/");
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  EXPECT_NE(table.out.find("ANNA"), std::string::npos) << table.out;
+  EXPECT_EQ(table.out.find("DORA"), std::string::npos) << table.out;
+  EXPECT_EQ(table.out.find("OLD"), std::string::npos) << table.out;
+}
+
+TEST(Exchange, HostileLeagueRowsNeverReachTheFileRaw) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  // An organiser's server without the checks, and rows that the checks would refuse.
+  for (const auto& constraint :
+       league.Sql("SELECT conrelid::regclass, conname FROM pg_constraint"
+                  " WHERE contype = 'c' AND connamespace = 'league'::regnamespace"))
+    league.Sql("ALTER TABLE " + constraint[0] + " DROP CONSTRAINT " + constraint[1]);
+  league.Sql("INSERT INTO league.sites VALUES ($1, $2, 'nobody1'), ($3, 'LNG', 'nobody2')",
+             {"EVIL\x1b[2J\x07", "\x01\x1b\x7f", std::string(80, 'L')});
+  std::string month = "date_trunc('month', now() AT TIME ZONE 'UTC')";
+  std::string insert =
+      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES "
+      "(" +
+      month + ", $1, $2, $3::float8, $4, $5, $6)";
+  std::string evil = "EVIL\x1b[2J\x07";
+  std::string longSite(80, 'L');
+  league.Sql(insert, {evil, "NAN", "NaN", Today(), "1", "X"});
+  league.Sql(insert, {evil, "INF", "Infinity", Today(), "1", "X"});
+  league.Sql(insert, {evil, "NEGATIVE", "-50", Today(), "1", "X"});
+  league.Sql(insert, {evil, "HUGE", "1e300", Today(), "1", "X"});
+  league.Sql(insert, {evil, "\x1b]0;owned\x07" + std::string(60, 'P'), "500", "\x1b[1m",
+                      "\x08\x08\x08\x08\x08\x08", "\x7f\x7f"});
+  league.Sql(insert, {longSite, "LONG", "400", Today(), "123456789", "LEXFRAY0LEXFRAY0"});
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4)});
+
+  CommandResult run = north.Exchange();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  leaguenet::ScoreFile file = north.ScoreFile();
+  ASSERT_EQ(file.entries.size(), 3u);  // NaN, infinite, negative and huge scores are dropped
+  for (std::size_t i = 1; i < file.entries.size(); ++i)
+    EXPECT_TRUE(PrintableRecord(file.entries[i])) << i;
+  CompetitionEntry owned = EntryAt(file, 1);
+  EXPECT_EQ(owned.score, 500);
+  EXPECT_EQ(owned.player, "?]0;owned?" + std::string(15, 'P'));
+  EXPECT_EQ(owned.site, "EVIL?[2J?" + std::string(26, ' '));
+  EXPECT_EQ(owned.loc, "???");
+  EXPECT_EQ(EntryAt(file, 2).site, std::string(35, 'L'));
+  EXPECT_EQ(EntryAt(file, 2).plays, "12345");
+  CompetitionHeader header = HeaderOf(file);
+  EXPECT_EQ(header.beatScore, 500);
+  EXPECT_EQ(header.beatName, owned.player);
+  EXPECT_EQ(header.beatSite, owned.site);
+}
+
+}  // namespace
+}  // namespace lexfray::testing

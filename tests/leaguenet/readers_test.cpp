@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "command_line.h"
+#include "exchange_plan.h"
+#include "league_settings.h"
+#include "platform/record_fields.h"
+#include "safe_text.h"
+
+namespace lexfray::leaguenet {
+namespace {
+
+CompetitionRecordBytes Entry(const std::string& site, const std::string& player, double score,
+                             const std::string& lastDate, const std::string& loc = "   ") {
+  CompetitionEntry entry;
+  entry.site = site;
+  entry.player = player;
+  entry.score = score;
+  entry.gameCode = "LEXFRAY0";
+  entry.lastDate = lastDate;
+  entry.status = " ";
+  entry.loc = loc;
+  entry.plays = "    7";
+  entry.filler = std::string(41, ' ');
+  entry.reservedTail.fill(0xAB);  // bytes the exchange must carry through unread
+  return EncodeCompetitionEntry(entry);
+}
+
+LeagueRow Row(const std::string& site, const std::string& player, const std::string& score) {
+  return {site, "STH", player, score, "12-01", "3", "LEXFRAY0"};
+}
+
+bool AllPrintable(const std::string& text) {
+  for (char c : text)
+    if (c < ' ' || c > '~') return false;
+  return true;
+}
+
+TEST(LeagueSettings, KeysValuesCommentsAndDefaults) {
+  SettingsReading reading = ParseSettings(
+      "# a site\n\n  league = host=db.example dbname=league password=a=b  "
+      "\r\nfolder=/var/games/lexfray/\n");
+  ASSERT_TRUE(reading.settings) << reading.error;
+  EXPECT_EQ(reading.settings->league, "host=db.example dbname=league password=a=b");
+  EXPECT_EQ(reading.settings->folder, "/var/games/lexfray/");
+  EXPECT_EQ(reading.settings->others, 2000);
+  EXPECT_EQ(reading.settings->timeoutSeconds, 20);
+
+  reading = ParseSettings("league = service=north\nothers = 50\ntimeout = 5\n");
+  ASSERT_TRUE(reading.settings);
+  EXPECT_EQ(reading.settings->others, 50);
+  EXPECT_EQ(reading.settings->timeoutSeconds, 5);
+}
+
+TEST(LeagueSettings, EveryMistakeIsNamedWithItsLine) {
+  EXPECT_EQ(ParseSettings("league = x\ncolour = red\n").error, "line 2: unknown key 'colour'");
+  EXPECT_EQ(ParseSettings("league x\n").error, "line 1: expected key = value");
+  EXPECT_EQ(ParseSettings("league = x\n\ntimeout = 0\n").error,
+            "line 3: timeout must be from 1 to 600 seconds");
+  EXPECT_EQ(ParseSettings("league = x\ntimeout = 20s\n").error,
+            "line 2: timeout must be from 1 to 600 seconds");
+  EXPECT_EQ(ParseSettings("others = -1\nleague = x\n").error,
+            "line 1: others must be a whole number from 1 to 100000");
+  EXPECT_EQ(ParseSettings("# nothing\nfolder = /x\n").error,
+            "no league given (league = connection string)");
+  EXPECT_FALSE(ParseSettings("").settings);
+}
+
+TEST(LeagueSettings, LookedForBesideTheCommandThenSystemWide) {
+  EXPECT_EQ(SettingsCandidates("", "/QuillonHomeSoftware/LeagueNet/LeagueNet.exe"),
+            (std::vector<std::string>{"/QuillonHomeSoftware/LeagueNet/leaguenet.conf",
+                                      "/etc/lexfray/leaguenet.conf"}));
+  EXPECT_EQ(SettingsCandidates("", "leaguenet"),
+            (std::vector<std::string>{"/etc/lexfray/leaguenet.conf"}));
+  EXPECT_EQ(SettingsCandidates("/tmp/my.conf", "/x/LeagueNet.exe"),
+            (std::vector<std::string>{"/tmp/my.conf"}));
+}
+
+TEST(SafeText, OnlyPrintableAsciiCutToItsField) {
+  EXPECT_EQ(PrintableText("A\x1b[2J\x07\x7f\xff Z", 10), "A?[2J??? Z");
+  EXPECT_EQ(PrintableText("ABCDEF", 3), "ABC");
+  EXPECT_EQ(TrimmedPrintable("ANNA \t  ", 25), "ANNA ?");
+  EXPECT_EQ(TrimmedPrintable("ANNA     ", 25), "ANNA");
+  for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -1.0, 1e13, -0.5})
+    EXPECT_FALSE(IsSaneScore(bad)) << bad;
+  for (double good : {0.0, 1234.0, 1e12}) EXPECT_TRUE(IsSaneScore(good)) << good;
+}
+
+TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
+  for (const char* score : {"NaN", "Infinity", "-Infinity", "-5", "1e300", "", "12abc", "0x10"})
+    EXPECT_FALSE(EntryFromLeagueRow(Row("SOUTH", "EVE", score))) << score;
+  EXPECT_FALSE(EntryFromLeagueRow(Row("   ", "EVE", "5")));
+  EXPECT_FALSE(EntryFromLeagueRow(Row("SOUTH", "", "5")));
+
+  LeagueRow row = {std::string(60, 'S') + "\x1b",
+                   "\x07\x08\x09\x0a",
+                   "EVE\x1b[31m" + std::string(40, 'E'),
+                   "1234.5",
+                   "\x01\x02-03\x04",
+                   "123456789",
+                   "\x1b]0;pwned\x07"};
+  std::optional<CompetitionEntry> entry = EntryFromLeagueRow(row);
+  ASSERT_TRUE(entry);
+  CompetitionRecordBytes bytes = EncodeCompetitionEntry(*entry);
+  std::string text(bytes.begin(), bytes.begin() + entry_layout::kScore);
+  text += std::string(bytes.begin() + entry_layout::kGameCode, bytes.end());
+  EXPECT_TRUE(AllPrintable(text));
+  EXPECT_EQ(entry->site, std::string(35, 'S'));
+  EXPECT_EQ(entry->player, "EVE?[31m" + std::string(17, 'E'));
+  EXPECT_EQ(entry->loc, "???");
+  EXPECT_EQ(entry->plays, "12345");
+  EXPECT_EQ(entry->score, 1234.5);
+
+  std::optional<CompetitionEntry> plain = EntryFromLeagueRow(Row("SOUTH", "EVE", "900"));
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->plays, "    3");
+  EXPECT_EQ(plain->site, "SOUTH" + std::string(30, ' '));
+}
+
+TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
+  SiteIdentity north{"NORTH", "NTH", 3};
+  ScoreFile file;
+  file.entries = {Entry("North", "ANNA", 300, "03-15"),
+                  Entry("SOUTH", "MALLORY", 9999, "03-15"),
+                  Entry("NORTH  ", "OLD", 500, "02-28"),
+                  Entry("NORTH", "ANNA", 1, "03-16"),
+                  Entry("NORTH", "BAD", std::nan(""), "03-01"),
+                  Entry("NORTH", "NEG", -3, "03-01"),
+                  Entry("NORTH", "WEIRD", 5, "3-1  "),
+                  Entry("NORTH", "B\"O\\B", 42, "03-02"),
+                  Entry("NORTHERN", "X", 1, "03-02")};
+  std::vector<Upload> uploads = UploadsFrom(file, north);
+  ASSERT_EQ(uploads.size(), 2u);
+  EXPECT_EQ(uploads[0].player, "ANNA");
+  EXPECT_EQ(uploads[0].score, 300);
+  EXPECT_EQ(uploads[0].lastDate, "03-15");
+  EXPECT_EQ(uploads[0].plays, "7");
+  EXPECT_EQ(uploads[0].gameCode, "LEXFRAY0");
+  EXPECT_EQ(uploads[1].player, "B\"O\\B");
+  EXPECT_EQ(MonthOf("12-31"), 12);
+  EXPECT_EQ(MonthOf("13-01"), 0);
+  EXPECT_EQ(MonthOf("00-01"), 0);
+}
+
+TEST(ExchangePlan, TheNewFileKeepsOwnBytesTakesTheLeaguesOthersAndNamesTheLeader) {
+  SiteIdentity north{"NORTH", "NTH", 3};
+  CompetitionHeader header;
+  header.headerCode = "00";
+  header.beatName = "No Score-To-Beat As Yet";
+  header.programVersion = " 1.6";
+  header.reservedTail.fill(0x5A);
+  ScoreFile file;
+  file.header = EncodeCompetitionHeader(header);
+  file.entries = {Entry("SOUTH", "STALE", 5, "03-01", "STH"), Entry("North", "ANNA", 300, "03-15"),
+                  Entry("NORTH", "OLD", 50000, "02-15")};
+  std::vector<Upload> sent = UploadsFrom(file, north);
+  std::vector<LeagueRow> others = {Row("SOUTH", "DORA", "900"), Row("EAST", "NAN", "NaN"),
+                                   Row("NORTH", "IMPOSTOR", "5"), Row("SOUTH", "EVE", "50")};
+
+  ScoreFile merged = MergedScoreFile(file, north, sent, others);
+  ASSERT_EQ(merged.entries.size(), 4u);
+  CompetitionRecordBytes anna = file.entries[1];
+  fields::PutText(anna, entry_layout::kLoc, 3, "NTH");
+  EXPECT_EQ(merged.entries[0], anna);  // every other byte as the game wrote it
+  EXPECT_EQ(DecodeCompetitionEntry(merged.entries[1]).player,
+            "OLD" + std::string(22, ' '));  // kept, not sent
+  EXPECT_EQ(DecodeCompetitionEntry(merged.entries[2]).player.substr(0, 4), "DORA");
+  EXPECT_EQ(DecodeCompetitionEntry(merged.entries[3]).loc, "STH");
+
+  CompetitionHeader after = DecodeCompetitionHeader(*merged.header);
+  EXPECT_EQ(after.headerCode, "01");
+  EXPECT_EQ(after.beatName, "DORA" + std::string(21, ' '));
+  EXPECT_EQ(after.beatSite, "SOUTH" + std::string(30, ' '));
+  EXPECT_EQ(after.beatScore, 900);
+  EXPECT_EQ(after.programVersion, " 1.6 ");
+  EXPECT_EQ(after.reservedTail, header.reservedTail);
+
+  ScoreFile alone = MergedScoreFile(ScoreFile{}, north, {}, {});
+  CompetitionHeader empty = DecodeCompetitionHeader(*alone.header);
+  EXPECT_EQ(empty.beatName, "No Score-To-Beat As Yet  ");
+  EXPECT_EQ(empty.beatScore, 0);
+  EXPECT_TRUE(alone.entries.empty());
+}
+
+TEST(ScoreFileReading, APartialRecordAtTheEndIsLeftOut) {
+  std::vector<std::uint8_t> bytes(251 * 3 + 100, 'x');
+  ScoreFile file = ParseScoreFile(bytes);
+  EXPECT_TRUE(file.header);
+  EXPECT_EQ(file.entries.size(), 2u);
+  EXPECT_EQ(ScoreFileBytes(file).size(), 251u * 3);
+  EXPECT_FALSE(ParseScoreFile(std::vector<std::uint8_t>(250)).header);
+}
+
+TEST(CommandLineReading, CommandsOptionsAndMistakes) {
+  CommandLine line = ParseCommandLine({"/x/LeagueNet.exe"});
+  EXPECT_EQ(line.command, Command::kExchange);
+  EXPECT_EQ(line.invocation.invokedAs, "/x/LeagueNet.exe");
+  EXPECT_EQ(line.invocation.root, "/");
+
+  line = ParseCommandLine(
+      {"leaguenet", "add-site", "--db=host=a dbname=b", "--site", "North", "--loc", "NTH"});
+  EXPECT_EQ(line.command, Command::kAddSite);
+  EXPECT_EQ(line.invocation.database, "host=a dbname=b");
+  EXPECT_EQ(line.invocation.site, "North");
+  EXPECT_EQ(line.invocation.loc, "NTH");
+
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "enable", "--root", "/tmp/r"}).invocation.root,
+            "/tmp/r/");
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "check", "--help"}).command, Command::kHelp);
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "--version"}).command, Command::kVersion);
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "frobnicate"}).error,
+            "unknown command or option 'frobnicate'");
+  EXPECT_EQ(ParseCommandLine({"leaguenet", "standings", "--config"}).error,
+            "--config needs a value");
+}
+
+}  // namespace
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,261 @@
+#include "test_league.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+
+#include "edge/files.h"
+#include "platform/record_fields.h"
+
+extern char** environ;
+
+namespace lexfray::testing {
+
+namespace {
+
+std::map<std::string, std::string> ReadEnvFile(const std::string& path) {
+  std::map<std::string, std::string> values;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    std::size_t equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values;
+}
+
+std::unique_ptr<leaguenet::PgConnection> Connect(const std::string& conninfo) {
+  std::string error;
+  auto connection = leaguenet::PgConnection::Open(
+      conninfo, {}, leaguenet::Clock::now() + std::chrono::seconds(30), &error);
+  if (!connection) ADD_FAILURE() << "cannot connect as the organiser: " << error;
+  return connection;
+}
+
+std::string SuperuserConnection(const std::string& database) {
+  const Cluster& cluster = TestCluster();
+  return "host=127.0.0.1 port=" + cluster.port + " dbname=" + database +
+         " user=postgres sslmode=verify-full sslrootcert=" + cluster.authority;
+}
+
+leaguenet::Rows RunSql(const std::string& conninfo, const std::string& sql,
+                       const std::vector<std::string>& params) {
+  leaguenet::Rows rows;
+  auto connection = Connect(conninfo);
+  std::string error;
+  if (connection && !connection->Run(sql, params, &rows, &error))
+    ADD_FAILURE() << sql << ": " << error;
+  return rows;
+}
+
+std::string Month(int back) {
+  std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  int month = (utc.tm_mon - back + 12) % 12 + 1;
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", month);
+  return text;
+}
+
+void DrainInto(int fd, std::string& into, bool& open) {
+  char buffer[4096];
+  ssize_t got = ::read(fd, buffer, sizeof buffer);
+  if (got > 0)
+    into.append(buffer, static_cast<std::size_t>(got));
+  else if (got == 0 || errno != EINTR)
+    open = false;
+}
+
+}  // namespace
+
+const Cluster& TestCluster() {
+  static const Cluster cluster = [] {
+    auto values = ReadEnvFile(std::string(LEAGUENET_TEST_STATE) + "/cluster.env");
+    return Cluster{values["LEAGUENET_PG_DIR"], values["LEAGUENET_PG_PORT"],
+                   values["LEAGUENET_PG_CA"], values["LEAGUENET_PG_WRONG_CA"]};
+  }();
+  if (cluster.port.empty())
+    ADD_FAILURE() << "no test cluster: run the leaguenet_cluster_start test first";
+  return cluster;
+}
+
+std::string LeaguenetProgram() {
+  return LEAGUENET_PROGRAM;
+}
+
+CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
+                         const std::string& folder) {
+  int out[2];
+  int err[2];
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  ::posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  if (!folder.empty()) ::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  std::vector<char*> args;
+  std::vector<std::string> copies = argv;
+  for (std::string& arg : copies) args.push_back(arg.data());
+  args.push_back(nullptr);
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  ::close(err[1]);
+  CommandResult result;
+  bool outOpen = spawned == 0;
+  bool errOpen = spawned == 0;
+  while (outOpen || errOpen) {
+    pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) continue;
+    if (fds[0].revents) DrainInto(out[0], result.out, outOpen);
+    if (fds[1].revents) DrainInto(err[0], result.err, errOpen);
+  }
+  ::close(out[0]);
+  ::close(err[0]);
+  int status = 0;
+  if (spawned == 0 && ::waitpid(pid, &status, 0) == pid)
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  return result;
+}
+
+TestLeague::TestLeague() {
+  std::random_device random;
+  char name[32];
+  std::snprintf(name, sizeof name, "lg_%08x", random());
+  database_ = name;
+  RunSql(SuperuserConnection("postgres"), "CREATE DATABASE " + database_, {});
+  CommandResult init = Admin({"init-league", "--db", OrganiserConnection()});
+  EXPECT_EQ(init.exitCode, 0) << init.err;
+}
+
+TestLeague::~TestLeague() {
+  auto connection = Connect(SuperuserConnection("postgres"));
+  if (!connection) return;
+  std::string error;
+  connection->RunScript("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)", &error);
+  leaguenet::Rows roles;
+  connection->Run(
+      "SELECT rolname FROM pg_roles WHERE starts_with(rolname, $1) ORDER BY rolname DESC",
+      {database_ + "_"}, &roles, &error);
+  for (const auto& role : roles)
+    connection->RunScript("DROP ROLE IF EXISTS " + connection->QuoteIdentifier(role[0]), &error);
+}
+
+std::string TestLeague::OrganiserConnection() const {
+  return SuperuserConnection(database_);
+}
+
+CommandResult TestLeague::Admin(const std::vector<std::string>& arguments) const {
+  std::vector<std::string> argv = {"leaguenet"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunProgram(LeaguenetProgram(), argv, "/");
+}
+
+leaguenet::Rows TestLeague::Sql(const std::string& sql,
+                                const std::vector<std::string>& params) const {
+  return RunSql(OrganiserConnection(), sql, params);
+}
+
+std::string TestLeague::AddSite(const std::string& name, const std::string& loc) const {
+  CommandResult added =
+      Admin({"add-site", "--db", OrganiserConnection(), "--site", name, "--loc", loc});
+  EXPECT_EQ(added.exitCode, 0) << added.err;
+  return added.out;
+}
+
+CompetitionEntry GameEntry(const std::string& site, const std::string& player, double score,
+                           const std::string& lastDate, int plays) {
+  CompetitionEntry entry;
+  entry.site = site;
+  entry.player = player;
+  entry.score = score;
+  entry.gameCode = "LEXFRAY0";
+  entry.lastDate = lastDate;
+  entry.status = " ";
+  entry.loc = "   ";
+  std::string count = std::to_string(plays);
+  entry.plays = std::string(5 - count.size(), ' ') + count;
+  entry.filler = std::string(41, ' ');
+  return entry;
+}
+
+TestSite::TestSite(const TestLeague& league, const std::string& name, const std::string& loc) {
+  std::filesystem::create_directories(ProgramFolder());
+  std::filesystem::create_directories(CompetitionFolder());
+  std::filesystem::create_symlink(LeaguenetProgram(), CompetitionFolder() + "LeagueNet.exe");
+  std::string text = league.AddSite(name, loc);
+  std::size_t at = text.find("league = ");
+  if (at != std::string::npos) league_ = text.substr(at + 9, text.find('\n', at) - at - 9);
+  SetLeague(league_);
+}
+
+void TestSite::SetLeague(const std::string& conninfo, const std::string& moreLines) const {
+  std::ofstream(SettingsPath()) << "# test site\nleague = " << conninfo << "\n" << moreLines;
+}
+
+void TestSite::WriteScoreFile(const std::vector<CompetitionEntry>& entries) const {
+  CompetitionHeader header;
+  header.headerCode = "00";
+  header.beatName = "No Score-To-Beat As Yet";
+  header.beatSite = "";
+  header.programVersion = " 1.6";
+  std::ofstream out(ScoreFilePath(), std::ios::binary | std::ios::trunc);
+  auto put = [&out](const CompetitionRecordBytes& bytes) {
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  };
+  put(EncodeCompetitionHeader(header));
+  for (const CompetitionEntry& entry : entries) put(EncodeCompetitionEntry(entry));
+}
+
+std::string TestSite::ScoreFileBytes() const {
+  std::ifstream in(ScoreFilePath(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+leaguenet::ScoreFile TestSite::ScoreFile() const {
+  std::string bytes = ScoreFileBytes();
+  return leaguenet::ParseScoreFile(
+      std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+CommandResult TestSite::Exchange() const {
+  std::string program = CompetitionFolder() + "LeagueNet.exe";
+  return RunProgram(program, {program}, ProgramFolder());
+}
+
+std::string Trimmed(const std::string& text) {
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index) {
+  return DecodeCompetitionEntry(file.entries.at(index));
+}
+
+CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file) {
+  return DecodeCompetitionHeader(file.header.value());
+}
+
+std::string ThisMonth() {
+  return Month(0);
+}
+std::string LastMonth() {
+  return Month(1);
+}
+
+}  // namespace lexfray::testing

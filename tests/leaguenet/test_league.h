@@ -1,0 +1,102 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "edge/pg_connection.h"
+#include "league/competition_records.h"
+#include "score_file.h"
+#include "support/temp_folder.h"
+
+namespace lexfray::testing {
+
+// The shared throwaway cluster that pg_cluster.sh started for this test run.
+struct Cluster {
+  std::string folder;
+  std::string port;
+  std::string authority;       // the certificate authority of the server's certificate
+  std::string wrongAuthority;  // one that did not sign it
+};
+const Cluster& TestCluster();
+
+struct CommandResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+  std::chrono::milliseconds took{0};
+};
+
+// The leaguenet program as built.
+std::string LeaguenetProgram();
+
+// Runs program with argv (argv[0] included) in folder, standard input on /dev/null.
+CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
+                         const std::string& folder);
+
+// A league of its own in a new database of the shared cluster, set up with init-league;
+// the database and its roles go with the object.
+class TestLeague {
+ public:
+  TestLeague();
+  TestLeague(const TestLeague&) = delete;
+  TestLeague& operator=(const TestLeague&) = delete;
+  ~TestLeague();
+
+  const std::string& Database() const { return database_; }
+  // As the organiser: the superuser over TLS.
+  std::string OrganiserConnection() const;
+  CommandResult Admin(const std::vector<std::string>& arguments) const;
+  // Runs sql as the organiser; fails the test on an error.
+  leaguenet::Rows Sql(const std::string& sql, const std::vector<std::string>& params = {}) const;
+  // The text that add-site printed.
+  std::string AddSite(const std::string& name, const std::string& loc) const;
+
+ private:
+  std::string database_;
+};
+
+// An entry as the game writes it.
+CompetitionEntry GameEntry(const std::string& site, const std::string& player, double score,
+                           const std::string& lastDate, int plays);
+
+// A site's program folder with the exchange installed as the game starts it:
+// root/QuillonHomeSoftware/LeagueNet/LeagueNet.exe, a link to the program, with the site's
+// leaguenet.conf beside it.
+class TestSite {
+ public:
+  TestSite(const TestLeague& league, const std::string& name, const std::string& loc);
+
+  std::string ProgramFolder() const { return folder_.PathOf("prog/"); }
+  std::string CompetitionFolder() const {
+    return folder_.PathOf("root/QuillonHomeSoftware/LeagueNet/");
+  }
+  std::string SettingsPath() const { return CompetitionFolder() + "leaguenet.conf"; }
+  std::string ScoreFilePath() const { return ProgramFolder() + "LEXFRAY.ISC"; }
+  // Replaces the league line of the settings.
+  void SetLeague(const std::string& conninfo, const std::string& moreLines = "") const;
+  const std::string& League() const { return league_; }
+
+  // A score file as the game's export leaves it: a new header and these entries.
+  void WriteScoreFile(const std::vector<CompetitionEntry>& entries) const;
+  std::string ScoreFileBytes() const;
+  leaguenet::ScoreFile ScoreFile() const;
+
+  // The exchange as the game runs it: no arguments, in the program folder.
+  CommandResult Exchange() const;
+
+ private:
+  TempFolder folder_;
+  std::string league_;
+};
+
+// The entry's text fields without their padding, for comparisons.
+std::string Trimmed(const std::string& text);
+CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index);
+CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file);
+// MM of the current month in UTC, and of the month before.
+std::string ThisMonth();
+std::string LastMonth();
+
+}  // namespace lexfray::testing
