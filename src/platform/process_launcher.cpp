@@ -41,6 +41,14 @@ class SpawnSetup {
     ::posix_spawnattr_destroy(&attributes_);
   }
 
+  // The child runs with the player's own group: exec makes the saved group the effective
+  // one, so a setgid game's group is gone from all three.
+  void DropGameGroup() {
+    short flags = 0;
+    ::posix_spawnattr_getflags(&attributes_, &flags);
+    ::posix_spawnattr_setflags(&attributes_, static_cast<short>(flags | POSIX_SPAWN_RESETIDS));
+  }
+
   // The child's process id, or nothing when it could not start.
   std::optional<pid_t> Start(const char* file, char* const argv[], bool searchPath) {
     pid_t pid = 0;
@@ -71,7 +79,9 @@ void ProcessLauncher::OpenInBrowser(const std::string& url) {
   std::string opener = "xdg-open";
   std::string address = url;
   char* argv[] = {opener.data(), address.data(), nullptr};
-  SpawnSetup().Start(opener.c_str(), argv, true);
+  SpawnSetup setup;
+  setup.DropGameGroup();
+  setup.Start(opener.c_str(), argv, true);
 }
 
 }  // namespace lexfray

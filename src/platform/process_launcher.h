@@ -9,8 +9,8 @@ namespace lexfray {
 class ProcessLauncher final : public Launcher {
  public:
   void RunAndWait(const std::string& path) override;
-  // xdg-open in a session of its own, so that it outlives the game; a machine without
-  // xdg-open opens nothing.
+  // xdg-open in a session of its own, so that it outlives the game, and without the games
+  // group of a shared installation; a machine without xdg-open opens nothing.
   void OpenInBrowser(const std::string& url) override;
 };
 
