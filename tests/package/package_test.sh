@@ -109,10 +109,11 @@ score_of() {
   echo "$sum"
 }
 
+# start_installed_game [NAME]: /usr/games/lexfray as the player, in tmux session NAME.
 start_installed_game() {
   printf '#!/bin/sh\ncd /\nPATH=%s/bin:$PATH exec /usr/games/lexfray\n' "$e2e_dir" >"$e2e_dir/run.sh"
   chmod 755 "$e2e_dir/run.sh"
-  start_program game "$e2e_dir/run.sh"
+  start_program "${1:-game}" "$e2e_dir/run.sh"
 }
 
 a_player_plays() {
@@ -133,6 +134,16 @@ a_player_plays() {
   send_keys -l "$word"
   send_keys Enter
   wait_at 16 72 "$(printf '%5d' "$(score_of "$word")")"
+
+  # A second copy meanwhile is refused with the name of the player at the game.
+  start_installed_game second
+  wait_for "DUPLICATE PROGRAM"
+  send_keys Enter
+  wait_for "$player is playing the game now."
+  send_keys Enter
+  wait_for_end second
+  e2e_target=game
+
   send_keys q Enter
   wait_for "Are you sure you want to QUIT?"
   send_keys y
@@ -146,6 +157,10 @@ a_player_plays() {
   saved=$(perl -e 'open my $f, "<", $ARGV[0] or die; read $f, my $r, 133;
     printf "%s %d", substr($r, 2, 3), unpack("d<", substr($r, 32, 8))' /var/games/lexfray/LEXFRAY.USR)
   [ "$saved" = "PAT $(score_of "$word")" ] || fail "the player file holds '$saved'"
+  # Made by this player's game, it stays writable for the next player's: group games, rw.
+  local mode
+  mode=$(stat -c '%G %A' /var/games/lexfray/LEXFRAY.USR)
+  [ "${mode:0:6}${mode:10:2}" = "games rw" ] || fail "the player file is $mode"
 }
 
 only_the_game_writes() {
