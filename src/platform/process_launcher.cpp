@@ -41,8 +41,9 @@ class SpawnSetup {
     ::posix_spawnattr_destroy(&attributes_);
   }
 
-  // The child runs with the player's own group: exec makes the saved group the effective
-  // one, so a setgid game's group is gone from all three.
+  // The child runs with the player's own group: its effective group is set back to the real
+  // one before exec, and exec copies it into the saved one, so a setgid game's group is gone
+  // from all three.
   void DropGameGroup() {
     short flags = 0;
     ::posix_spawnattr_getflags(&attributes_, &flags);
