@@ -1,10 +1,15 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, when they are missing.
+# Installs the Debian packages that are missing: `play` those that build and run the game,
+# `test` (the default) those too and what the tests need, the package build included.
 # As root it runs apt-get itself; otherwise it prints the one line to run and stops.
 set -eu
 # libpq-dev builds the LeagueNET exchange; postgresql and openssl run its tests against a
 # throwaway league server with TLS.
-packages="cmake g++ make pkg-config libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev tmux libpq-dev postgresql openssl"
+packages="cmake g++ make pkg-config libncurses-dev libpq-dev"
+if [ "${1:-test}" = test ]; then
+  packages="$packages libgtest-dev libgmock-dev libbenchmark-dev tmux postgresql openssl"
+  packages="$packages dpkg-dev debhelper fakeroot file lintian"
+fi
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -76,6 +76,32 @@ void ReadAtMost(int fd, std::size_t limit, FilePrefix& out) {
   }
 }
 
+bool IsLink(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Room for size bytes before the first byte is written. A file system without it still
+// takes the copy, only without that promise.
+bool TakeRoom(int fd, off_t size) {
+  if (size == 0) return true;
+  int result = ::posix_fallocate(fd, 0, size);
+  if (result == EOPNOTSUPP || result == EINVAL) return true;
+  errno = result;
+  return result == 0;
+}
+
+// A link stays a link: its target, which must exist already, takes the copy where it is.
+// The room is taken first, so that a full disk leaves the target as it was.
+bool CopyIntoLinkTarget(const std::string& to, std::string_view bytes, std::string* error) {
+  Descriptor fd(::open(to.c_str(), O_WRONLY | O_CLOEXEC));
+  off_t size = static_cast<off_t>(bytes.size());
+  bool written = fd.ok() && TakeRoom(fd.get(), size) && WriteAllTo(fd.get(), bytes) &&
+                 ::ftruncate(fd.get(), size) == 0 && ::fsync(fd.get()) == 0 && fd.Close();
+  if (!written) SetReason(error, "cannot write", to);
+  return written;
+}
+
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -104,8 +130,22 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
   return prefix;
 }
 
+int OpenOrCreate(const std::string& path, int flags) {
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd >= 0 || errno != ENOENT) return fd;
+  return ::open(path.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
+}
+
+std::string ReadOrCreateFile(const std::string& path) {
+  Descriptor fd(OpenOrCreate(path, O_RDWR));
+  if (!fd.ok()) return ReadFileBytes(path).value_or(std::string());
+  std::string bytes;
+  ReadAllFrom(fd.get(), bytes);
+  return bytes;
+}
+
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error) {
-  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0664));
+  Descriptor fd(OpenOrCreate(path, O_WRONLY | O_TRUNC));
   if (!fd.ok() || !WriteAllTo(fd.get(), bytes) || !fd.Close()) {
     SetReason(error, "cannot write", path);
     return false;
@@ -129,6 +169,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
     SetReason(error, "cannot write", to);
     return false;
   }
+  if (IsLink(to)) return CopyIntoLinkTarget(to, *bytes, error);
   std::string temporary = FolderOf(to) + ".lexfray-copy-XXXXXX";
   Descriptor fd(::mkstemp(temporary.data()));
   if (!fd.ok()) {

@@ -23,11 +23,17 @@ struct FilePrefix {
 // reads as empty.
 FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit);
 
+// Opens path with the open(2) flags given, creating it when it is missing, but only as a new
+// file of its own folder: a link whose target is missing fails rather than create a file
+// elsewhere. A descriptor, or -1 with errno set.
+int OpenOrCreate(const std::string& path, int flags);
+
 // Creates or truncates the file and writes bytes into it.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 // Copies from over to through a temporary file in to's folder and a rename, so that to is
-// either its old self or a whole copy, never half of one.
+// either its old self or a whole copy, never half of one. When to is a link, the copy goes
+// into the link's existing target instead, and the link stays.
 bool CopyFileReplacing(const std::string& from, const std::string& to,
                        std::string* error = nullptr);
 

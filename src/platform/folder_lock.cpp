@@ -1,12 +1,65 @@
 #include "platform/folder_lock.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace lexfray {
+
+namespace {
+
+// The process holding a lock on the file with this device and inode, from a line of
+// /proc/locks such as "1: FLOCK  ADVISORY  WRITE 4242 08:01:1234 0 EOF"; 0 when none does.
+// Waiters ("1: -> FLOCK ...") hold nothing.
+pid_t HolderOf(const struct stat& file) {
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  while (std::getline(locks, line)) {
+    std::istringstream fields(line);
+    std::string number, kind, mode, access, where;
+    long pid = 0;
+    if (!(fields >> number >> kind) || kind == "->") continue;
+    if (!(fields >> mode >> access >> pid >> where)) continue;
+    unsigned deviceMajor = 0, deviceMinor = 0;
+    unsigned long long inode = 0;
+    if (std::sscanf(where.c_str(), "%x:%x:%llu", &deviceMajor, &deviceMinor, &inode) != 3) continue;
+    if (inode == file.st_ino && deviceMajor == major(file.st_dev) &&
+        deviceMinor == minor(file.st_dev) && pid > 0)
+      return static_cast<pid_t>(pid);
+  }
+  return 0;
+}
+
+// The login name of the real user of a process, from its status in /proc, which every
+// user may read, also for a setgid program.
+std::string UserOf(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string key;
+  long uid = -1;
+  while (status >> key) {
+    if (key == "Uid:") {
+      status >> uid;
+      break;
+    }
+    status.ignore(4096, '\n');
+  }
+  if (uid < 0) return {};
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  ::getpwuid_r(static_cast<uid_t>(uid), &entry, buffer, sizeof buffer, &found);
+  return found ? found->pw_name : std::to_string(uid);
+}
+
+}  // namespace
 
 FolderLock::~FolderLock() {
   if (fd_ >= 0) ::close(fd_);
@@ -25,6 +78,13 @@ bool FolderLock::Acquire(const std::string& folder) {
   bool heldElsewhere = errno == EWOULDBLOCK;
   ::close(fd);
   return !heldElsewhere;
+}
+
+std::string FolderLock::Holder(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.empty() ? "." : folder.c_str(), &info) != 0) return {};
+  pid_t pid = HolderOf(info);
+  return pid > 0 ? UserOf(pid) : std::string();
 }
 
 }  // namespace lexfray

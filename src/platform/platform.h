@@ -17,7 +17,7 @@ struct Platform {
   RandomSource& random;
   InstanceLock& lock;
   Launcher& launcher;
-  std::string programFolder;  // the executable's folder, ending in '/'
+  std::string programFolder;  // where the game's files are, ending in '/'
   std::string driveRoot;      // where the competition program's folder lives: "/"
 };
 

@@ -46,6 +46,15 @@ class SpawnSetup {
     ::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str());
   }
 
+  // The child runs with the player's own group: its effective group is set back to the real
+  // one before exec, and exec copies it into the saved one, so a setgid game's group is gone
+  // from all three.
+  void DropGameGroup() {
+    short flags = 0;
+    ::posix_spawnattr_getflags(&attributes_, &flags);
+    ::posix_spawnattr_setflags(&attributes_, static_cast<short>(flags | POSIX_SPAWN_RESETIDS));
+  }
+
   // The child's process id, or nothing when it could not start.
   std::optional<pid_t> Start(const char* file, char* const argv[], bool searchPath,
                              char* const envp[] = environ) {
@@ -83,7 +92,9 @@ void ProcessLauncher::OpenInBrowser(const std::string& url) {
   std::string opener = "xdg-open";
   std::string address = url;
   char* argv[] = {opener.data(), address.data(), nullptr};
-  SpawnSetup().Start(opener.c_str(), argv, true);
+  SpawnSetup setup;
+  setup.DropGameGroup();
+  setup.Start(opener.c_str(), argv, true);
 }
 
 }  // namespace lexfray

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/files.h"
+
 namespace lexfray {
 
 namespace {
@@ -46,7 +48,7 @@ std::optional<RecordFile> RecordFile::Open(const std::string& path, std::size_t 
                                            std::string* error) {
   struct stat info {};
   bool readOnly = ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0;
-  int fd = readOnly ? -1 : ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0664);
+  int fd = readOnly ? -1 : OpenOrCreate(path, O_RDWR);
   if (fd < 0 && (readOnly || errno == EACCES || errno == EROFS || errno == EPERM))
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {

@@ -11,6 +11,9 @@ class InstanceLock {
   // True when this process now holds the lock of the installation in folder; it is held
   // until the process ends.
   virtual bool Acquire(const std::string& folder) = 0;
+  // The login name of the user whose process holds the lock of folder; empty when nobody
+  // holds it or when that cannot be known.
+  virtual std::string Holder(const std::string& folder) = 0;
 };
 
 // Starts other programs.

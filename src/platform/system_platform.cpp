@@ -7,6 +7,7 @@
 namespace lexfray {
 
 std::unique_ptr<SystemPlatform> SystemPlatform::Start(std::string* error) {
+  if (IsSharedInstallation()) OpenGroupBitsOfUmask();
   std::unique_ptr<CursesTerminal> terminal = CursesTerminal::Open(TerminalDevice{}, error);
   if (!terminal) return nullptr;
   return std::unique_ptr<SystemPlatform>(new SystemPlatform(std::move(terminal)));
@@ -14,6 +15,6 @@ std::unique_ptr<SystemPlatform> SystemPlatform::Start(std::string* error) {
 
 SystemPlatform::SystemPlatform(std::unique_ptr<CursesTerminal> terminal)
     : terminal_(std::move(terminal)),
-      platform_{*terminal_, clock_, random_, lock_, launcher_, ExecutableFolder(), "/"} {}
+      platform_{*terminal_, clock_, random_, lock_, launcher_, ProgramFolder(), "/"} {}
 
 }  // namespace lexfray

@@ -19,6 +19,12 @@ bool RefuseSecondCopy(Io& io, Platform& platform) {
   if (platform.lock.Acquire(platform.programFolder)) return false;
   ConsoleMessageBox(io, "You can only run one instance of this program at a time!", kStyleOk,
                     "DUPLICATE PROGRAM", kIconNone);
+  // On a machine shared by several players, who to wait for.
+  std::string holder = platform.lock.Holder(platform.programFolder);
+  if (!holder.empty())
+    ConsoleMessageBox(io, holder + " is playing the game now. One player at a time plays it here:\ntry again when " +
+                              holder + " has finished.",
+                      kStyleOk, "PLAYING NOW", kIconNone);
   return true;
 }
 

@@ -11,6 +11,8 @@ second_copy_in_same_folder() {
   wait_for "DUPLICATE PROGRAM"
   wait_for "You can only run one instance of this program at a time!"
   send_keys Enter
+  wait_for "$(id -un) is playing the game now."
+  send_keys Enter
   wait_for_end second
   [ "$(exit_status second)" = 0 ] || fail "the second copy ended with $(exit_status second)"
   expect_terminal_restored "the second copy"

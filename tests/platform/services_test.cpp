@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -122,6 +124,21 @@ TEST(FolderLock, OneHolderPerFolderUntilItLetsGo) {
   EXPECT_TRUE(elsewhere.Acquire(other.path()));
   first.reset();
   EXPECT_TRUE(second.Acquire(folder.path()));
+}
+
+TEST(FolderLock, TheHolderIsNamedWhileTheLockIsHeld) {
+  TempFolder folder;
+  FolderLock probe;
+  EXPECT_EQ(probe.Holder(folder.path()), "");
+  {
+    FolderLock holder;
+    ASSERT_TRUE(holder.Acquire(folder.path()));
+    const passwd* me = ::getpwuid(::getuid());
+    ASSERT_NE(me, nullptr);
+    EXPECT_EQ(probe.Holder(folder.path()), me->pw_name);
+  }
+  EXPECT_EQ(probe.Holder(folder.path()), "");
+  EXPECT_EQ(probe.Holder("/no/such/folder/"), "");
 }
 
 TEST(FolderLock, TheLockLeavesNoFileBehind) {

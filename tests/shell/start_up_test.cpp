@@ -25,6 +25,21 @@ TEST(StartUp, ASecondCopyIsRefusedAndTouchesNothing) {
   EXPECT_FALSE(h.folder.Exists("LEXFRAY.USR"));
 }
 
+TEST(StartUp, TheRefusalNamesThePlayerHoldingTheGameWhenKnown) {
+  ProgramHarness h;
+  h.lock.heldElsewhere = true;
+  h.lock.holder = "alice";
+  h.terminal.Then([](const Screen& s) { EXPECT_GT(RowOf(s, " DUPLICATE PROGRAM "), 0); });
+  h.terminal.Key(kKeyEnter);
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_EQ(RowOf(s, " DUPLICATE PROGRAM "), 0);
+    EXPECT_GT(RowOf(s, "alice is playing the game now."), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
 TEST(StartUp, AMissingConfigurationFileEndsTheProgramWithItsMessage) {
   ProgramHarness h;
   h.folder.Remove("LEXFRAY.CFG");

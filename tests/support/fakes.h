@@ -52,7 +52,9 @@ class FakeLock : public InstanceLock {
     folders.push_back(folder);
     return !heldElsewhere;
   }
+  std::string Holder(const std::string&) override { return holder; }
   bool heldElsewhere = false;
+  std::string holder;
   std::vector<std::string> folders;
 };
 

@@ -1,0 +1,234 @@
+#!/bin/bash
+# The Debian package as an administrator and a player meet it: built by dpkg-buildpackage
+# and accepted by lintian; installed as root and played by an unprivileged user made for the
+# test, who can write the shared files only by playing; the browser started without the
+# games group; the configuration edit kept over a reinstall; the players' files kept by a
+# removal and everything gone after a purge. The machine is left as it was, also on failure.
+# E2E_CASE does not apply: the cases build on each other.
+source_dir=${1:?usage: package_test.sh SOURCE_DIR}
+. "$(dirname "$0")/../e2e/lib.sh"
+words=${LEXFRAY_WORDS:?the word list data/words.txt}
+
+if [ "$(id -u)" != 0 ]; then echo "skipped: installing the package needs root"; exit 77; fi
+for tool in dpkg-buildpackage lintian fakeroot runuser useradd; do
+  command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
+done
+if dpkg-query -W -f='${Status}' lexfray 2>/dev/null | grep -q installed; then
+  echo "FAIL: a lexfray package is installed on this machine already; this test would replace it" >&2
+  exit 1
+fi
+
+work=$(mktemp -d /tmp/lexfray-package.XXXXXX)
+player=lexfray-t$$
+installed=0
+package_cleanup() {
+  e2e_cleanup
+  if [ "$installed" = 1 ]; then dpkg --purge lexfray >/dev/null 2>&1; fi
+  if getent passwd "$player" >/dev/null; then userdel "$player" 2>/dev/null; fi
+  rm -rf "$work"
+}
+trap package_cleanup EXIT
+
+# The player's tmux server: the game runs as that user.
+e2e_tmux() { runuser -u "$player" -- tmux -S "$e2e_dir/sock" "$@"; }
+player_begin() {
+  e2e_begin
+  chown "$player:" "$e2e_dir"
+  chmod 755 "$e2e_dir"
+}
+as_player() { runuser -u "$player" -- "$@"; }
+
+step() { echo "== $*"; }
+
+build_and_lint() {
+  step "building the package"
+  mkdir "$work/src"
+  if git -C "$source_dir" rev-parse --git-dir >/dev/null 2>&1; then
+    (cd "$source_dir" && git ls-files -z | tar --null -T - -cf -) | tar -C "$work/src" -xf -
+  else
+    tar -C "$source_dir" --exclude='./build*' --exclude='./obj-*' -cf - . | tar -C "$work/src" -xf -
+  fi
+  # A compiler cache, where there is one, spares the repeated runs the compile.
+  command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$work
+  if ! (cd "$work/src" && dpkg-buildpackage -b -us -uc >"$work/build.log" 2>&1); then
+    tail -n 40 "$work/build.log" >&2
+    echo "FAIL: dpkg-buildpackage failed" >&2
+    exit 1
+  fi
+  deb=$(echo "$work"/lexfray_*_*.deb)
+  [ -f "$deb" ] || { echo "FAIL: no package was built" >&2; exit 1; }
+  [ -f "$(echo "$work"/lexfray-dbgsym_*.deb)" ] || { echo "FAIL: no -dbgsym package" >&2; exit 1; }
+  echo "package $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB"
+
+  step "lintian"
+  # Every tag is shown; errors and warnings fail the test.
+  local status=0
+  lintian --fail-on error,warning --info --pedantic "$work"/lexfray_*.changes >"$work/lintian" 2>&1 ||
+    status=$?
+  grep -v 'running with root privileges' "$work/lintian"
+  [ "$status" = 0 ] || { echo "FAIL: lintian reports errors or warnings" >&2; exit 1; }
+}
+
+install_package() {
+  step "installing"
+  installed=1
+  dpkg -i "$deb" >/dev/null || { echo "FAIL: dpkg -i failed" >&2; exit 1; }
+  useradd --no-create-home --home-dir /nonexistent --shell /bin/sh "$player"
+  id -nG "$player" | grep -qw games && { echo "FAIL: the test user is in the games group" >&2; exit 1; }
+  local what expected
+  for what in "/usr/games/lexfray 2755 root games" "/var/games/lexfray 2770 root games" \
+    "/etc/lexfray/LEXFRAY.CFG 644 root root" "/usr/share/lexfray/quillon.dic 644 root root"; do
+    set -- $what
+    expected="$2 $3 $4"
+    [ "$(stat -c '%a %U %G' "$1")" = "$expected" ] ||
+      { echo "FAIL: $1 is $(stat -c '%a %U %G' "$1"), not $expected" >&2; exit 1; }
+  done
+  [ "$(readlink /var/games/lexfray/LEXFRAY.CFG)" = /etc/lexfray/LEXFRAY.CFG ] ||
+    { echo "FAIL: LEXFRAY.CFG is not linked from the program folder" >&2; exit 1; }
+}
+
+# The fifteen letters of the rack, and the first listed word of 3 to 6 letters they spell.
+rack_letters() {
+  local row i letters=
+  row=$(board_row 21)
+  for ((i = 6; i <= 34; i += 2)); do letters+=${row:i:1}; done
+  echo "$letters"
+}
+spellable_word() {
+  awk -v rack="$1" '
+    BEGIN { for (i = 1; i <= length(rack); i++) have[substr(rack, i, 1)]++ }
+    length($0) >= 3 && length($0) <= 6 {
+      delete used; ok = 1
+      for (i = 1; i <= length($0); i++) { c = substr($0, i, 1); if (++used[c] > have[c]) { ok = 0; break } }
+      if (ok) { print; exit }
+    }' "$words"
+}
+score_of() {
+  local word=$1 i sum=0
+  for ((i = 0; i < ${#word}; i++)); do sum=$((sum + $(printf '%d' "'${word:i:1}"))); done
+  echo "$sum"
+}
+
+# start_installed_game [NAME]: /usr/games/lexfray as the player, in tmux session NAME.
+start_installed_game() {
+  printf '#!/bin/sh\ncd /\nPATH=%s/bin:$PATH exec /usr/games/lexfray\n' "$e2e_dir" >"$e2e_dir/run.sh"
+  chmod 755 "$e2e_dir/run.sh"
+  start_program "${1:-game}" "$e2e_dir/run.sh"
+}
+
+a_player_plays() {
+  step "a game played by $player"
+  player_begin
+  start_installed_game
+  wait_at 21 50 "Exit Game"
+  send_keys Enter
+  wait_for "PLAYER NAME LOGIN"
+  send_keys End Enter
+  wait_for "Acquire Player Name"
+  send_keys -l Pat
+  send_keys Enter
+  wait_at 19 2 "Form a WORD or Select an Option: "
+  local word
+  word=$(spellable_word "$(rack_letters)")
+  [ -n "$word" ] || fail "no word for the rack $(rack_letters)"
+  send_keys -l "$word"
+  send_keys Enter
+  wait_at 16 72 "$(printf '%5d' "$(score_of "$word")")"
+
+  # A second copy meanwhile is refused with the name of the player at the game.
+  start_installed_game second
+  wait_for "DUPLICATE PROGRAM"
+  send_keys Enter
+  wait_for "$player is playing the game now."
+  send_keys Enter
+  wait_for_end second
+  e2e_target=game
+
+  send_keys q Enter
+  wait_for "Are you sure you want to QUIT?"
+  send_keys y
+  wait_for "WANT TO PLAY ANOTHER GAME?"
+  send_keys n
+  wait_at 24 28 "Press [ENTER] to Continue"
+  send_keys Enter
+  wait_for_end
+  [ "$(exit_status game)" = 0 ] || fail "the game ended with $(exit_status game)"
+  local saved
+  saved=$(perl -e 'open my $f, "<", $ARGV[0] or die; read $f, my $r, 133;
+    printf "%s %d", substr($r, 2, 3), unpack("d<", substr($r, 32, 8))' /var/games/lexfray/LEXFRAY.USR)
+  [ "$saved" = "PAT $(score_of "$word")" ] || fail "the player file holds '$saved'"
+  # Made by this player's game, it stays writable for the next player's: group games, rw.
+  local mode
+  mode=$(stat -c '%G %A' /var/games/lexfray/LEXFRAY.USR)
+  [ "${mode:0:6}${mode:10:2}" = "games rw" ] || fail "the player file is $mode"
+}
+
+only_the_game_writes() {
+  step "the player cannot write the shared files by hand"
+  local usr=/var/games/lexfray/LEXFRAY.USR
+  as_player sh -c "exec 3>>$usr" 2>/dev/null && fail "the player opened $usr for writing"
+  as_player sh -c "exec 3<$usr" 2>/dev/null && fail "the player read $usr outside the game"
+  as_player touch /var/games/lexfray/NEW 2>/dev/null && fail "the player created a file in /var/games/lexfray"
+  as_player cp /bin/true /usr/games/lexfray 2>/dev/null && fail "the player overwrote /usr/games/lexfray"
+  as_player mv /usr/games/lexfray "$e2e_dir/" 2>/dev/null && fail "the player moved /usr/games/lexfray"
+  [ -g /usr/games/lexfray ] || fail "/usr/games/lexfray is no longer setgid"
+  true
+}
+
+the_browser_runs_without_the_games_group() {
+  step "the browser without the games group"
+  player_begin
+  mkdir "$e2e_dir/bin"
+  printf '#!/bin/sh\ngrep "^Gid:" /proc/$$/status >%s/browser-gids\n' "$e2e_dir" >"$e2e_dir/bin/xdg-open"
+  chmod 755 "$e2e_dir/bin" "$e2e_dir/bin/xdg-open"
+  start_installed_game
+  wait_at 21 50 "Exit Game"
+  send_keys h
+  wait_for "HELP/MISC OPTIONS"
+  send_keys Enter
+  wait_for "TRANSFER TO OUR WEB SITE"
+  send_keys Enter
+  retry test -s "$e2e_dir/browser-gids" || fail "the stand-in browser was not started"
+  local gid
+  gid=$(id -g "$player")
+  [ "$(cat "$e2e_dir/browser-gids")" = "$(printf 'Gid:\t%s\t%s\t%s\t%s' "$gid" "$gid" "$gid" "$gid")" ] ||
+    fail "the browser ran with the group IDs $(cat "$e2e_dir/browser-gids"), not the player's $gid"
+}
+
+the_configuration_edit_survives_a_reinstall() {
+  step "the configuration edit over a reinstall"
+  sed -i '1s/.*/Package Test Site/' /etc/lexfray/LEXFRAY.CFG
+  dpkg -i "$deb" >/dev/null </dev/null || fail "the reinstall failed"
+  [ "$(head -n 1 /etc/lexfray/LEXFRAY.CFG)" = "Package Test Site" ] || fail "the reinstall undid the edit"
+}
+
+remove_then_purge() {
+  step "removal keeps the players' files, purge leaves nothing"
+  dpkg -L lexfray >"$work/files"
+  dpkg -r lexfray >/dev/null 2>&1 || fail "dpkg -r failed"
+  [ -f /var/games/lexfray/LEXFRAY.USR ] || fail "the removal deleted the player file"
+  [ ! -e /usr/games/lexfray ] || fail "the removal left the executable"
+  dpkg --purge lexfray >/dev/null 2>&1 || fail "dpkg --purge failed"
+  installed=0
+  # The package's own folders go; folders it shares with others (/usr/games, ...) stay.
+  local own="/var/games/lexfray /etc/lexfray /usr/share/lexfray /usr/share/doc/lexfray"
+  local path left=
+  while read -r path; do
+    if [ -d "$path" ] && [ ! -L "$path" ] && [[ " $own " != *" $path "* ]]; then continue; fi
+    if [ -e "$path" ] || [ -L "$path" ]; then left+=" $path"; fi
+  done <"$work/files"
+  for path in $own; do
+    if [ -e "$path" ]; then left+=" $path"; fi
+  done
+  [ -z "$left" ] || fail "the purge left:$left"
+  getent group games >/dev/null || fail "the purge removed the system's games group"
+}
+
+build_and_lint
+install_package
+a_player_plays
+only_the_game_writes
+the_browser_runs_without_the_games_group
+the_configuration_edit_survives_a_reinstall
+remove_then_purge
+echo "ok: package"

@@ -1,0 +1,78 @@
+// Links in the program folder are the administrator's: the game follows them to files that
+// exist, keeps them when it copies, and never follows one to create a file elsewhere.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "platform/files.h"
+#include "platform/record_file.h"
+#include "support/temp_folder.h"
+
+namespace lexfray {
+namespace {
+
+using testing::TempFolder;
+namespace fs = std::filesystem;
+
+struct LinkedFolder {
+  TempFolder program;
+  TempFolder elsewhere;
+  // NAME in the program folder, a link to the same name elsewhere.
+  std::string Link(const std::string& name) const {
+    fs::create_symlink(elsewhere.PathOf(name), program.PathOf(name));
+    return program.PathOf(name);
+  }
+};
+
+TEST(LinkedFiles, BackupAndRestoreFillALinksTargetAndKeepTheLink) {
+  for (auto [from, to] : {std::pair{"LEXFRAY.USR", "LEXFRAY.BKP"}, {"LEXFRAY.BKP", "LEXFRAY.USR"}}) {
+    LinkedFolder folders;
+    folders.program.Write(from, "the players of today");
+    folders.elsewhere.Write(to, "an older and longer copy of the players");
+    std::string target = folders.Link(to);
+
+    ASSERT_TRUE(CopyFileReplacing(folders.program.PathOf(from), target)) << to;
+    EXPECT_TRUE(fs::is_symlink(target)) << to;
+    EXPECT_EQ(folders.elsewhere.Read(to), "the players of today");
+    // No temporary copy is left beside the target.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folders.elsewhere.path()), {}), 1) << to;
+  }
+}
+
+TEST(LinkedFiles, ALinkToAMissingFileCreatesNothingElsewhere) {
+  LinkedFolder folders;
+  folders.program.Write("LEXFRAY.USR", "players");
+  std::string backup = folders.Link("LEXFRAY.BKP");
+  std::string help = folders.Link("Temp.HLP");
+  std::string scores = folders.Link("LEXFRAY.ISC");
+  std::string document = folders.Link("LEXFRAY.HIS");
+
+  std::string error;
+  EXPECT_FALSE(CopyFileReplacing(folders.program.PathOf("LEXFRAY.USR"), backup, &error));
+  EXPECT_NE(error.find("LEXFRAY.BKP"), std::string::npos) << error;
+  EXPECT_FALSE(WriteFileBytes(help, "help"));
+  EXPECT_FALSE(RecordFile::Open(scores, 251));
+  EXPECT_EQ(ReadOrCreateFile(document), "");
+
+  EXPECT_TRUE(fs::is_empty(folders.elsewhere.path()));
+  for (const std::string& link : {backup, help, scores, document}) EXPECT_TRUE(fs::is_symlink(link));
+}
+
+TEST(LinkedFiles, MissingPlainFilesAreCreatedAndLinkedOnesWrittenThrough) {
+  LinkedFolder folders;
+  ASSERT_TRUE(WriteFileBytes(folders.program.PathOf("Temp.HLP"), "help"));
+  EXPECT_EQ(folders.program.Read("Temp.HLP"), "help");
+  EXPECT_TRUE(RecordFile::Open(folders.program.PathOf("LEXFRAY.ISC"), 251));
+  EXPECT_TRUE(folders.program.Exists("LEXFRAY.ISC"));
+
+  folders.elsewhere.Write("LEXFRAY.HIS", "history");
+  EXPECT_EQ(ReadOrCreateFile(folders.Link("LEXFRAY.HIS")), "history");
+  folders.elsewhere.Write("LEXFRAY.USR", "an older and longer text");
+  ASSERT_TRUE(WriteFileBytes(folders.Link("LEXFRAY.USR"), "new"));
+  EXPECT_EQ(folders.elsewhere.Read("LEXFRAY.USR"), "new");
+}
+
+}  // namespace
+}  // namespace lexfray
