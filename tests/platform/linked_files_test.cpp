@@ -54,7 +54,7 @@ TEST(LinkedFiles, ALinkToAMissingFileCreatesNothingElsewhere) {
   EXPECT_NE(error.find("LEXFRAY.BKP"), std::string::npos) << error;
   EXPECT_FALSE(WriteFileBytes(help, "help"));
   EXPECT_FALSE(RecordFile::Open(scores, 251));
-  EXPECT_EQ(ReadOrCreateFile(document), "");
+  EXPECT_EQ(ReadOrCreateFile(document, 64).bytes, "");
 
   EXPECT_TRUE(fs::is_empty(folders.elsewhere.path()));
   for (const std::string& link : {backup, help, scores, document}) EXPECT_TRUE(fs::is_symlink(link));
@@ -68,7 +68,7 @@ TEST(LinkedFiles, MissingPlainFilesAreCreatedAndLinkedOnesWrittenThrough) {
   EXPECT_TRUE(folders.program.Exists("LEXFRAY.ISC"));
 
   folders.elsewhere.Write("LEXFRAY.HIS", "history");
-  EXPECT_EQ(ReadOrCreateFile(folders.Link("LEXFRAY.HIS")), "history");
+  EXPECT_EQ(ReadOrCreateFile(folders.Link("LEXFRAY.HIS"), 64).bytes, "history");
   folders.elsewhere.Write("LEXFRAY.USR", "an older and longer text");
   ASSERT_TRUE(WriteFileBytes(folders.Link("LEXFRAY.USR"), "new"));
   EXPECT_EQ(folders.elsewhere.Read("LEXFRAY.USR"), "new");
