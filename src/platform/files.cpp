@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -37,10 +38,14 @@ class Descriptor {
   int fd_;
 };
 
-bool ReadAllFrom(int fd, std::string& out) {
+bool ReadAllFrom(int fd, std::string& out, std::size_t limit = std::string::npos) {
   char buffer[65536];
   for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (out.size() > limit) return true;
+    // One byte beyond the limit tells a file that is too large from one that is just full.
+    std::size_t wanted = std::min(sizeof buffer, limit - out.size());
+    if (wanted < sizeof buffer) ++wanted;
+    ssize_t got = ::read(fd, buffer, wanted);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
@@ -70,6 +75,21 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string* e
   std::string bytes;
   if (!fd.ok() || !ReadAllFrom(fd.get(), bytes)) {
     SetReason(error, "cannot read", path);
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+                                         std::string* error) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  std::string bytes;
+  if (!fd.ok() || !ReadAllFrom(fd.get(), bytes, limit)) {
+    SetReason(error, "cannot read", path);
+    return std::nullopt;
+  }
+  if (bytes.size() > limit) {
+    if (error) *error = path + " is too large: more than " + std::to_string(limit) + " bytes";
     return std::nullopt;
   }
   return bytes;

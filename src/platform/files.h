@@ -11,6 +11,11 @@ namespace lexfray {
 // The file's bytes, or nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error = nullptr);
 
+// The file's bytes when there are at most limit of them; nothing otherwise, with the reason
+// in *error. Reads no more than limit + 1 bytes, so a device or a huge file costs nothing.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+                                         std::string* error = nullptr);
+
 // The file's bytes, creating it empty when it is missing (a viewer of a missing document
 // leaves the empty file behind).
 std::string ReadOrCreateFile(const std::string& path);

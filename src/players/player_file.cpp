@@ -6,7 +6,6 @@
 
 #include "config/constants.h"
 #include "dialogs/message_box.h"
-#include "platform/files.h"
 
 namespace lexfray {
 
@@ -16,12 +15,20 @@ namespace {
 // small enough that a damaged, enormous file does not take all memory.
 constexpr std::int64_t kScanBlock = 4096;
 
+// Far more players than a site ever has, few enough that every pass holding a line per
+// player stays small: a larger file is damaged, and is refused rather than read.
+constexpr std::int64_t kMostPlayers = 20000;
+
 constexpr std::string_view kWriteFailureTitle = "PLAYER FILE NOT SAVED";
 
 }  // namespace
 
 PlayerFile::PlayerFile(const Settings& settings) : path_(settings.PathOf(kPlayerFileName)) {
   file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
+  if (file_ && file_->Count() > kMostPlayers) {
+    file_.reset();
+    openError_ = path_ + " is too large: more than " + std::to_string(kMostPlayers) + " players";
+  }
 }
 
 std::int64_t PlayerFile::Count() const {
@@ -53,7 +60,6 @@ std::int64_t PlayerFile::Scan(const Visit& visit) {
 
 std::string PlayerFile::WriteFailure() const {
   if (!file_) return openError_;
-  if (IsReadOnly(path_)) return path_ + " is read-only";
   return file_->LastError().empty() ? "cannot write " + path_ : file_->LastError();
 }
 

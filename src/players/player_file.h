@@ -15,8 +15,8 @@
 namespace lexfray {
 
 // The player file LEXFRAY.USR in the program folder, open for one pass and closed when the
-// object goes (or at Close). A file that cannot be opened reads as empty and refuses every
-// write. The passes built on it leave the last record read in the program's one PlayerRecord
+// object goes (or at Close). A file that cannot be opened, or one too large to be a player
+// file, reads as empty and refuses every write. The passes built on it leave the last record read in the program's one PlayerRecord
 // buffer, so that a record created afterwards inherits that record's reserved bytes.
 class PlayerFile {
  public:
