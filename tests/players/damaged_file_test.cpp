@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <random>
 
@@ -43,6 +44,40 @@ TEST_F(DamagedFileTest, TotalsThatAreNotSaneNumbersShowSanely) {
   board.terminal.Key(kKeyEnter);
   ShowTopPlayers(board.io, table);
   EXPECT_TRUE(board.terminal.ScriptDone());
+}
+
+TEST_F(DamagedFileTest, ATotalOfAnyWidthStaysOnItsRow) {
+  WriteRecords({Player("FAR", 2.0712345678901234e272), Player("NEXT", 5)});
+  board.terminal.Then([](const Screen& screen) {
+    EXPECT_TRUE(HasTextAt(screen, 7, 45, " 2.0712345678901e+272       12-07-26"));
+    EXPECT_TRUE(HasTextAt(screen, 8, 13, "NEXT"));
+  });
+  board.terminal.Key(kKeyEnter);
+  ShowTopPlayers(board.io, TablePass(board.io, settings, buffer, std::nullopt));
+}
+
+// A player file of 40 GB (sparse: nothing on disk) is damaged beyond use: every pass reads
+// it as empty at once, and the first write tells the player why it fails.
+TEST_F(DamagedFileTest, AHugePlayerFileIsRefusedWithItsReasonAndLeftAlone) {
+  WriteRecords({Player("ANNA", 10)});
+  std::filesystem::resize_file(folder.PathOf("LEXFRAY.USR"), std::uintmax_t{40} << 30);
+  EXPECT_EQ(LoginList(settings, buffer).size(), 1u);
+  EXPECT_TRUE(TablePass(board.io, settings, buffer, std::nullopt).empty());
+
+  board.terminal.Then([](const Screen& screen) {
+    EXPECT_NE(RowOf(screen, "PLAYER FILE NOT SAVED"), 0);
+    EXPECT_NE(RowOf(screen, "is too large: more than"), 0) << Picture(screen);
+  });
+  board.terminal.Key(kKeyEnter);
+  PlayLimits limits = InitialPlayLimits(settings);
+  GameStart start = StartGameRecord(board.io, settings, limits, buffer, VisitName("ANNA"));
+  EXPECT_EQ(start.outcome, StartOutcome::kPlay);
+  EXPECT_TRUE(board.terminal.ScriptDone());
+  EXPECT_EQ(std::filesystem::file_size(folder.PathOf("LEXFRAY.USR")), std::uintmax_t{40} << 30);
+  std::ifstream file(folder.PathOf("LEXFRAY.USR"), std::ios::binary);
+  std::string head(6, '\0');
+  file.read(head.data(), 6);
+  EXPECT_EQ(head.substr(2), "ANNA");
 }
 
 TEST_F(DamagedFileTest, NamesWithControlBytesStayInsideTheirColumn) {
