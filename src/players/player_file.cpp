@@ -15,10 +15,6 @@ namespace {
 // small enough that a damaged, enormous file does not take all memory.
 constexpr std::int64_t kScanBlock = 4096;
 
-// Far more players than a site ever has, few enough that every pass holding a line per
-// player stays small: a larger file is damaged, and is refused rather than read.
-constexpr std::int64_t kMostPlayers = 20000;
-
 constexpr std::string_view kWriteFailureTitle = "PLAYER FILE NOT SAVED";
 
 }  // namespace
