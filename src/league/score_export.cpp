@@ -115,6 +115,7 @@ void ExportPlayers(const Settings& settings, ScoreFileImage& image, CompetitionE
   const std::string site = Fit(settings.siteName, CompetitionEntry::kSiteWidth);
   EntryIndex index(image, site);
   PlayerFile players(settings);
+  image.Reserve(players.Count());
   players.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
     player = DecodePlayerRecord(bytes);
     ExportPlayer(image, index, site, entry, player);

@@ -34,6 +34,11 @@ std::span<const std::uint8_t> ScoreFileImage::Record(std::int64_t n) const {
   return std::span<const std::uint8_t>(bytes_).subspan(OffsetOf(n), kCompetitionRecordSize);
 }
 
+void ScoreFileImage::Reserve(std::int64_t count) {
+  bytes_.reserve(bytes_.size() + static_cast<std::size_t>(count * kSize));
+  changed_.reserve(changed_.size() + static_cast<std::size_t>(count));
+}
+
 void ScoreFileImage::Store(std::int64_t n, std::span<const std::uint8_t> bytes) {
   bytes = bytes.first(kCompetitionRecordSize);
   if (n == Count() + 1) {

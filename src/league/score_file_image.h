@@ -29,6 +29,8 @@ class ScoreFileImage {
   std::int64_t Count() const { return static_cast<std::int64_t>(changed_.size()); }
   // Record n, from 1 to Count().
   std::span<const std::uint8_t> Record(std::int64_t n) const;
+  // Room for count more records, so that appending them does not take twice the memory.
+  void Reserve(std::int64_t count);
   // Puts bytes in place of record n, 1 <= n <= Count() + 1 (Count() + 1 appends). Storing
   // the bytes a record already holds leaves it unchanged, so it is not written again.
   void Store(std::int64_t n, std::span<const std::uint8_t> bytes);
