@@ -124,6 +124,14 @@ TEST_F(CursesTerminalTest, EightColourTerminalsShowBrightAsBold) {
   EXPECT_TRUE(Has(output, "\033[44m"));
 }
 
+TEST_F(CursesTerminalTest, TerminalsWithoutColoursShowTheChosenEntryReversed) {
+  Start(30, 100, "vt100");
+  Write(5, 1, kBrightWhite, kBlue, "ENTRY");
+  EXPECT_FALSE(Has(Show(), "7m"));
+  Write(6, 1, kBlack, kLightCyan, "CHOSEN");
+  EXPECT_TRUE(Has(Show(), "7m"));
+}
+
 TEST_F(CursesTerminalTest, WithoutUtf8LinesComeFromTheLineDrawingSet) {
   Start(30, 100, "tmux-256color", "C");
   Write(3, 1, 7, 0, "\xC9\xCD\xBB\x82");
