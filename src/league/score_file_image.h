@@ -11,8 +11,9 @@
 
 namespace lexfray {
 
-// Far more entries than a league's month ever has, few enough that the file and its
-// standings fit in a few megabytes: a larger file is damaged, and is refused rather than read.
+// The header and 10000 entries: far more than a league's month ever has, few enough that
+// the file and its standings fit in a few megabytes. A larger file is damaged, and is
+// refused rather than read.
 inline constexpr std::int64_t kMostScoreRecords = 10001;
 
 // The score file held whole in memory: read in one pass, changed record by record, and
