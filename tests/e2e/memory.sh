@@ -65,6 +65,24 @@ a_huge_score_file() {
   [ "$(stat -c %s "$e2e_dir/prog/LEXFRAY.ISC")" = 42949672960 ] || fail "the score file changed size"
 }
 
+a_huge_player_file_too() {
+  install_program
+  competition
+  truncate -s 40G "$e2e_dir/prog/LEXFRAY.USR" "$e2e_dir/prog/LEXFRAY.ISC"
+  start_game
+  wait_at 21 50 "Exit Game"
+  send_keys Enter
+  wait_for "PLAYER NAME LOGIN"
+  send_keys Enter
+  wait_for "Acquire Player Name"
+  send_keys -l ANNA
+  send_keys Enter
+  wait_for "PLAYER FILE NOT SAVED"
+  send_keys Enter
+  wait_at 19 2 "Form a WORD or Select an Option: "
+  expect_small "40 GB player file and score file"
+}
+
 the_largest_files_read() {
   install_program
   competition
@@ -79,4 +97,4 @@ the_largest_files_read() {
   expect_small "5000 players and 10000 entries"
 }
 
-run_cases a_huge_score_file the_largest_files_read
+run_cases a_huge_score_file a_huge_player_file_too the_largest_files_read
