@@ -146,6 +146,10 @@ std::optional<std::string> ExportIntoScoreFile(const Settings& settings, Competi
   image.Store(1, EncodeCompetitionHeader(state.header));
 
   ExportPlayers(settings, image, state.entry, playerRecord);
+  // Grown beyond what the game reads, the file would be refused from then on.
+  if (image.Count() > kMostScoreRecords)
+    return file->path() + " is full: it would hold more than " +
+           std::to_string(kMostScoreRecords - 1) + " entries";
   if (!image.WriteChanges(*file, &error)) return error;
   return std::nullopt;
 }

@@ -332,7 +332,7 @@ TEST(ScoreExport, AHugeScoreFileIsRefusedWithItsReasonAndLeftAlone) {
   EXPECT_EQ(std::filesystem::file_size(site.folder.PathOf("LEXFRAY.ISC")), kFortyGigabytes);
 }
 
-TEST(ScoreExport, AScoreFileAtItsLargestIsStillRead) {
+TEST(ScoreExport, AScoreFileIsReadUpToItsLargestAndNeverGrownBeyond) {
   Site site;
   WritePlayers(site.folder, {Player("ANNA", 10, 1)});
   WriteScoreFile(site.folder, CompetitionHeader{}, {Entry("SOUTH", "BOB", 99)});
@@ -340,6 +340,13 @@ TEST(ScoreExport, AScoreFileAtItsLargestIsStillRead) {
   ASSERT_FALSE(site.Export());
   EXPECT_EQ(ScoreRecords(site.folder).size(), 10001u);
   EXPECT_EQ(LoadTopScore(site.settings, site.state), 99);
+
+  // One more entry would make the file one the game refuses: nothing is written.
+  WritePlayers(site.folder, {Player("ANNA", 20, 2), Player("BOB", 5, 1)});
+  std::optional<std::string> failure = site.Export();
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(*failure, site.folder.PathOf("LEXFRAY.ISC") + " is full: it would hold more than 10000 entries");
+  EXPECT_EQ(ScoreEntry(site.folder, 10001).score, 10);
 }
 
 TEST(ExportScores, ShowsOneMomentPleaseWhileItRuns) {
