@@ -68,9 +68,9 @@ std::variant<ConfigValues, ConfigError> ParseConfig(std::string_view bytes) {
   values.gamesPerDayText = lines[6];
   values.monthlyReset = UpperCase(lines[8]);
   std::optional<std::int16_t> games = LeadingNumber(lines[6]);
-  if (!games) return ConfigError{7, "the games per day on line 7 is out of range"};
+  if (!games) return ConfigError{7, "the games per day is out of range"};
   std::optional<std::int16_t> competition = LeadingNumber(lines[31]);
-  if (!competition) return ConfigError{32, "the competition switch on line 32 is out of range"};
+  if (!competition) return ConfigError{32, "the competition switch is out of range"};
   values.gamesPerDay = *games;
   values.competitionActive = *competition;
   return values;

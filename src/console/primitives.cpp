@@ -1,6 +1,7 @@
 #include "console/primitives.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -59,6 +60,19 @@ std::string RightAlignNumber(std::int64_t value, int width) {
   std::string digits = std::to_string(value);
   if (static_cast<int>(digits.size()) >= width) return digits;
   return std::string(static_cast<std::size_t>(width) - digits.size(), ' ') + digits;
+}
+
+std::string ExponentForm(double value, std::size_t width) {
+  char digits[64];
+  auto shortest = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific);
+  if (shortest.ec == std::errc() && static_cast<std::size_t>(shortest.ptr - digits) <= width)
+    return {digits, shortest.ptr};
+  for (int precision = 16;; --precision) {
+    auto [end, error] = std::to_chars(digits, digits + sizeof digits, value,
+                                      std::chars_format::scientific, precision);
+    auto length = static_cast<std::size_t>(end - digits);
+    if (error == std::errc() && (length <= width || precision == 0)) return {digits, length};
+  }
 }
 
 bool FileExists(const std::string& path) {

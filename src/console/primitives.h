@@ -33,6 +33,10 @@ void ClearSpan(Screen& screen, int row, int column, int count, int bg);
 // field is shown whole rather than cut.
 std::string RightAlignNumber(std::int64_t value, int width);
 
+// A finite value in exponent form ("2.07e+272"), with as many significant digits as fit in
+// width characters; one digit at least, however small width is.
+std::string ExponentForm(double value, std::size_t width);
+
 // True when path names a regular file (not a folder, not a missing path).
 bool FileExists(const std::string& path);
 

@@ -16,6 +16,8 @@ namespace {
 
 // Far beyond any word list; keeps every byte offset well inside 64 bits.
 constexpr std::int64_t kMostRecords = std::int64_t{1} << 40;
+// Many times the size of 27 numbers however written: a larger file is no index.
+constexpr std::size_t kLargestIndex = 64 * 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -93,7 +95,7 @@ DictionaryIndex ParseDictionaryIndex(std::string_view text) {
 }
 
 DictionaryIndex LoadDictionaryIndex(const std::string& indexPath, const std::string& wordFilePath) {
-  std::optional<std::string> text = ReadFileBytes(indexPath);
+  std::optional<std::string> text = ReadSmallFile(indexPath, kLargestIndex);
   if (!text) return {};
   DictionaryIndex index = ParseDictionaryIndex(*text);
   std::error_code error;

@@ -29,8 +29,8 @@ struct DictionaryIndex {
 // an index with fewer, or with anything but whole numbers among them, is not usable.
 DictionaryIndex ParseDictionaryIndex(std::string_view text);
 
-// Reads the index file and checks it against the word file: a missing or unreadable
-// index, or one reaching beyond the records of the word file, is not usable.
+// Reads the index file and checks it against the word file: a missing, unreadable or huge
+// (over 64 KiB) index, or one reaching beyond the records of the word file, is not usable.
 DictionaryIndex LoadDictionaryIndex(const std::string& indexPath, const std::string& wordFilePath);
 
 // The word blank-padded to a full record (a 7-letter word as it is).

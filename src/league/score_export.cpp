@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "config/constants.h"
 #include "console/primitives.h"
@@ -11,6 +10,8 @@
 #include "league/score_file_image.h"
 #include "platform/record_fields.h"
 #include "platform/record_file.h"
+#include "players/player_file.h"
+#include "players/total_score.h"
 
 namespace lexfray {
 
@@ -51,7 +52,8 @@ void StartEntry(CompetitionEntry& entry, const PlayerRecord& player) {
 // The fields every export writes; site takes this installation's spelling.
 void RefreshEntry(CompetitionEntry& entry, const PlayerRecord& player, const std::string& site) {
   entry.site = site;
-  entry.score = player.totalScore;
+  // The total as the table and the game count it: a damaged one counts as 0.
+  entry.score = TotalFromFile(player.totalScore);
   entry.lastDate = Fit(std::string_view(player.lastPlayed).substr(0, CompetitionEntry::kDateWidth),
                        CompetitionEntry::kDateWidth);
   entry.status = Fit(kExportedStatus, 1);
@@ -89,39 +91,36 @@ class EntryIndex {
   std::unordered_map<std::string, std::int64_t> first_;
 };
 
-// The player file's whole records, read in one pass.
-std::vector<std::uint8_t> ReadPlayerFile(const Settings& settings) {
-  std::optional<RecordFile> file = RecordFile::Open(settings.PathOf(kPlayerFileName), PlayerRecord::kSize);
-  if (!file) return {};
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file->Count()) * PlayerRecord::kSize);
-  std::int64_t got = bytes.empty() ? 0 : file->ReadMany(1, file->Count(), bytes);
-  bytes.resize(static_cast<std::size_t>(got) * PlayerRecord::kSize);
-  return bytes;
+void ExportPlayer(ScoreFileImage& image, EntryIndex& index, const std::string& site,
+                  CompetitionEntry& entry, const PlayerRecord& player) {
+  if (ComparableName(player.name) == kComputerPlayer) return;
+  std::string nameKey =
+      ComparableName(std::string_view(player.name).substr(0, CompetitionEntry::kPlayerWidth));
+  std::int64_t n = index.Find(nameKey);
+  if (n != 0) {
+    entry = DecodeCompetitionEntry(image.Record(n));
+  } else {
+    // A search that finds nothing has read every entry, so the buffer holds the last one.
+    if (image.Count() >= 2) entry = DecodeCompetitionEntry(image.Record(image.Count()));
+    StartEntry(entry, player);
+    n = image.Count() + 1;
+    index.Add(std::move(nameKey), n);
+  }
+  RefreshEntry(entry, player, site);
+  image.Store(n, EncodeCompetitionEntry(entry));
 }
 
 void ExportPlayers(const Settings& settings, ScoreFileImage& image, CompetitionEntry& entry,
                    PlayerRecord& player) {
   const std::string site = Fit(settings.siteName, CompetitionEntry::kSiteWidth);
   EntryIndex index(image, site);
-  const std::vector<std::uint8_t> players = ReadPlayerFile(settings);
-  for (std::size_t offset = 0; offset < players.size(); offset += PlayerRecord::kSize) {
-    player = DecodePlayerRecord(std::span(players).subspan(offset, PlayerRecord::kSize));
-    if (ComparableName(player.name) == kComputerPlayer) continue;
-    std::string nameKey =
-        ComparableName(std::string_view(player.name).substr(0, CompetitionEntry::kPlayerWidth));
-    std::int64_t n = index.Find(nameKey);
-    if (n != 0) {
-      entry = DecodeCompetitionEntry(image.Record(n));
-    } else {
-      // A search that finds nothing has read every entry, so the buffer holds the last one.
-      if (image.Count() >= 2) entry = DecodeCompetitionEntry(image.Record(image.Count()));
-      StartEntry(entry, player);
-      n = image.Count() + 1;
-      index.Add(std::move(nameKey), n);
-    }
-    RefreshEntry(entry, player, site);
-    image.Store(n, EncodeCompetitionEntry(entry));
-  }
+  PlayerFile players(settings);
+  image.Reserve(players.Count());
+  players.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
+    player = DecodePlayerRecord(bytes);
+    ExportPlayer(image, index, site, entry, player);
+    return true;
+  });
 }
 
 std::string FailureText(const std::string& reason) {
@@ -137,8 +136,8 @@ std::optional<std::string> ExportIntoScoreFile(const Settings& settings, Competi
   std::optional<RecordFile> file =
       RecordFile::Open(settings.PathOf(kScoreFileName), kCompetitionRecordSize, &error);
   if (!file) return error;
-  std::optional<ScoreFileImage> read = ScoreFileImage::Read(*file);
-  if (!read) return "cannot read " + file->path();
+  std::optional<ScoreFileImage> read = ScoreFileImage::Read(*file, &error);
+  if (!read) return error;
   ScoreFileImage& image = *read;
 
   if (image.Count() == 0) StartHeader(state.header);
@@ -147,6 +146,10 @@ std::optional<std::string> ExportIntoScoreFile(const Settings& settings, Competi
   image.Store(1, EncodeCompetitionHeader(state.header));
 
   ExportPlayers(settings, image, state.entry, playerRecord);
+  // Grown beyond what the game reads, the file would be refused from then on.
+  if (image.Count() > kMostScoreRecords)
+    return file->path() + " is full: it would hold more than " +
+           std::to_string(kMostScoreRecords - 1) + " entries";
   if (!image.WriteChanges(*file, &error)) return error;
   return std::nullopt;
 }
@@ -157,7 +160,9 @@ void ExportScores(Io& io, const Settings& settings, CompetitionState& state,
   PrintAt(io.screen, kOneMomentPlease, kBrightWhite, kBlue, kNoticeRow, 0, true);
   io.terminal.Show(io.screen);
   std::optional<std::string> failure = ExportIntoScoreFile(settings, state, playerRecord);
-  if (failure)
+  // With the competition off the score file only mirrors the player file, so nothing the
+  // player entered is lost when it cannot be written.
+  if (failure && settings.Competition())
     ConsoleMessageBox(io, FailureText(*failure), kStyleOk | kStyleExclamation, kFailureTitle,
                       kIconExclamation);
 }

@@ -26,7 +26,8 @@ std::optional<std::string> ExportIntoScoreFile(const Settings& settings, Competi
                                                PlayerRecord& playerRecord);
 
 // The export as the player sees it: " One Moment Please.... " on a cleared board while it
-// runs, and a message box when the score file could not be written. Play goes on either way.
+// runs, and, with the competition on, a message box when the score file could not be
+// written. Play goes on either way.
 void ExportScores(Io& io, const Settings& settings, CompetitionState& state,
                   PlayerRecord& playerRecord);
 

@@ -12,17 +12,31 @@ std::size_t OffsetOf(std::int64_t n) { return static_cast<std::size_t>((n - 1) *
 
 }  // namespace
 
-std::optional<ScoreFileImage> ScoreFileImage::Read(RecordFile& file) {
+std::optional<ScoreFileImage> ScoreFileImage::Read(RecordFile& file, std::string* error) {
   ScoreFileImage image;
   std::int64_t count = file.Count();
+  if (count > kMostScoreRecords) {
+    if (error)
+      *error = file.path() + " is too large: more than " + std::to_string(kMostScoreRecords - 1) +
+               " entries";
+    return std::nullopt;
+  }
   image.bytes_.resize(static_cast<std::size_t>(count * kSize));
-  if (count > 0 && file.ReadMany(1, count, image.bytes_) != count) return std::nullopt;
+  if (count > 0 && file.ReadMany(1, count, image.bytes_) != count) {
+    if (error) *error = "cannot read " + file.path();
+    return std::nullopt;
+  }
   image.changed_.assign(static_cast<std::size_t>(count), false);
   return image;
 }
 
 std::span<const std::uint8_t> ScoreFileImage::Record(std::int64_t n) const {
   return std::span<const std::uint8_t>(bytes_).subspan(OffsetOf(n), kCompetitionRecordSize);
+}
+
+void ScoreFileImage::Reserve(std::int64_t count) {
+  bytes_.reserve(bytes_.size() + static_cast<std::size_t>(count * kSize));
+  changed_.reserve(changed_.size() + static_cast<std::size_t>(count));
 }
 
 void ScoreFileImage::Store(std::int64_t n, std::span<const std::uint8_t> bytes) {

@@ -11,19 +11,27 @@
 
 namespace lexfray {
 
+// The header and 10000 entries: far more than a league's month ever has, few enough that
+// the file and its standings fit in a few megabytes. A larger file is damaged, and is
+// refused rather than read.
+inline constexpr std::int64_t kMostScoreRecords = 10001;
+
 // The score file held whole in memory: read in one pass, changed record by record, and
 // written back as only the records that changed, so one pass over thousands of entries
 // costs one read and as many writes as there are changes.
 class ScoreFileImage {
  public:
   // Every whole record of the file; a trailing partial record is left out, as the record
-  // count leaves it out. Nothing when the records cannot all be read: new entries would
-  // then be appended over the ones missed.
-  static std::optional<ScoreFileImage> Read(RecordFile& file);
+  // count leaves it out. Nothing, with the reason in *error, when the records cannot all be
+  // read (new entries would then be appended over the ones missed) or when there are more
+  // than kMostScoreRecords of them.
+  static std::optional<ScoreFileImage> Read(RecordFile& file, std::string* error = nullptr);
 
   std::int64_t Count() const { return static_cast<std::int64_t>(changed_.size()); }
   // Record n, from 1 to Count().
   std::span<const std::uint8_t> Record(std::int64_t n) const;
+  // Room for count more records, so that appending them does not take twice the memory.
+  void Reserve(std::int64_t count);
   // Puts bytes in place of record n, 1 <= n <= Count() + 1 (Count() + 1 appends). Storing
   // the bytes a record already holds leaves it unchanged, so it is not written again.
   void Store(std::int64_t n, std::span<const std::uint8_t> bytes);

@@ -1,6 +1,9 @@
 #include "league/standings_file.h"
 
+#include <algorithm>
+#include <span>
 #include <utility>
+#include <vector>
 
 #include "config/constants.h"
 #include "console/primitives.h"
@@ -9,6 +12,8 @@
 namespace lexfray {
 
 namespace {
+
+constexpr std::int64_t kBlockRecords = 1024;
 
 StandingsEntry StandingsEntryOf(std::span<const std::uint8_t> record) {
   CompetitionEntry stored = DecodeCompetitionEntry(record);
@@ -22,16 +27,28 @@ void LoadStandings(const Settings& settings, CompetitionState& state) {
   std::string path = settings.PathOf(kScoreFileName);
   if (!FileExists(path)) return;
   std::optional<RecordFile> file = RecordFile::Open(path, kCompetitionRecordSize);
-  if (!file) return;
-  std::optional<ScoreFileImage> read = ScoreFileImage::Read(*file);
-  if (!read) return;
-  const ScoreFileImage& image = *read;
+  if (!file || file->Count() > kMostScoreRecords) return;
 
-  if (image.Count() >= 1) state.header = DecodeCompetitionHeader(image.Record(1));
-  state.standings.clear();
-  state.standings.reserve(static_cast<std::size_t>(image.Count()));
-  for (std::int64_t r = 2; r <= image.Count(); ++r) state.standings.push_back(StandingsEntryOf(image.Record(r)));
-  if (image.Count() >= 2) state.entry = DecodeCompetitionEntry(image.Record(image.Count()));
+  // Read a block at a time: the standings alone are held, not the file besides.
+  const std::int64_t count = file->Count();
+  std::vector<std::uint8_t> block;
+  CompetitionHeader header = state.header;
+  Standings standings;
+  standings.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count - 1, 0)));
+  for (std::int64_t first = 1; first <= count; first += kBlockRecords) {
+    std::int64_t wanted = std::min(kBlockRecords, count - first + 1);
+    block.resize(static_cast<std::size_t>(wanted) * kCompetitionRecordSize);
+    if (file->ReadMany(first, wanted, block) != wanted) return;
+    for (std::int64_t i = 0; i < wanted; ++i) {
+      auto record = std::span<const std::uint8_t>(block).subspan(
+          static_cast<std::size_t>(i) * kCompetitionRecordSize, kCompetitionRecordSize);
+      if (first + i == 1) header = DecodeCompetitionHeader(record);
+      else standings.push_back(StandingsEntryOf(record));
+      if (first + i == count && count >= 2) state.entry = DecodeCompetitionEntry(record);
+    }
+  }
+  state.header = std::move(header);
+  state.standings = std::move(standings);
   RankByScore(state.standings);
 }
 

@@ -27,6 +27,8 @@ constexpr int kNameColumn = 1;
 constexpr int kScoreColumn = 26;
 constexpr int kScoreWidth = 6;
 constexpr int kPlaysColumn = 34;
+constexpr std::size_t kScoreRoom = kPlaysColumn - kScoreColumn;
+constexpr double kScoreRoomLimit = 1e8;  // the smallest whole score of more than kScoreRoom digits
 constexpr int kSiteColumn = 41;
 constexpr std::size_t kSiteShown = 34;
 constexpr int kLocColumn = 77;
@@ -44,10 +46,17 @@ bool IsThisSite(const StandingsEntry& entry, std::string_view siteName) {
          WithoutTrailingBlanks(siteName.substr(0, std::min(siteName.size(), kSiteCompared)));
 }
 
+// The score right-aligned in its field, running on into the blanks before the plays when
+// it is wider; a score wider still is shown in exponent form, so the row keeps its columns.
+std::string ScoreColumnText(double score) {
+  if (std::fabs(score) < kScoreRoomLimit)
+    return RightAlignNumber(static_cast<std::int64_t>(score), kScoreWidth);
+  return ExponentForm(score, kScoreRoom);
+}
+
 void ShowStandingsRow(Screen& screen, const StandingsEntry& entry, int row, bool thisSite) {
   PrintAt(screen, entry.name, thisSite ? kLightRed : kBrightWhite, kBlack, row, kNameColumn);
-  PrintAt(screen, RightAlignNumber(static_cast<std::int64_t>(entry.score), kScoreWidth), kLightRed,
-          kBlack, row, kScoreColumn);
+  PrintAt(screen, ScoreColumnText(entry.score), kLightRed, kBlack, row, kScoreColumn);
   PrintAt(screen, entry.plays, kLightCyan, kBlack, row, kPlaysColumn);
   PrintAt(screen, std::string_view(entry.site).substr(0, kSiteShown), kYellow, kBlack, row,
           kSiteColumn);

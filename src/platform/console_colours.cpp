@@ -1,5 +1,7 @@
 #include "platform/console_colours.h"
 
+#include "console/screen.h"
+
 namespace lexfray {
 
 EightColourLook EightColourLookOf(std::uint8_t attr) {
@@ -14,6 +16,12 @@ EightColourLook EightColourLookOf(std::uint8_t attr) {
   else if (pair == 0)
     pair = kWhiteOnBlack;
   return {fg, bg, (attr & 8) != 0, pair};
+}
+
+MonochromeLook MonochromeLookOf(std::uint8_t attr) {
+  int bg = attr >> 4;
+  bool plainGround = bg == kBlack || bg == kBlue || bg == kLightGrey;
+  return {(attr & 8) != 0, !plainGround};
 }
 
 }  // namespace lexfray

@@ -21,4 +21,15 @@ struct EightColourLook {
 
 EightColourLook EightColourLookOf(std::uint8_t attr);
 
+// An attribute as a terminal without colours shows it: a bright foreground in bold, and
+// reverse video for a background that marks a choice or a bar. The grounds of the board
+// and the boxes (black, blue) and of the buttons (light grey) stay plain, so that the
+// chosen entry and the focused button stand out from everything around them.
+struct MonochromeLook {
+  bool bold;
+  bool reverse;
+};
+
+MonochromeLook MonochromeLookOf(std::uint8_t attr);
+
 }  // namespace lexfray

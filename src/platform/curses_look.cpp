@@ -49,9 +49,9 @@ CellLook::Colours PrepareColoursOf(Depth depth, int attr) {
     case Depth::kNone:
       break;
   }
-  // Brightness as bold, any background but black as reverse video.
-  attr_t attrs = (attr & 8) ? A_BOLD : A_NORMAL;
-  if ((attr >> 4) & 7) attrs |= A_REVERSE;
+  MonochromeLook look = MonochromeLookOf(static_cast<std::uint8_t>(attr));
+  attr_t attrs = look.bold ? A_BOLD : A_NORMAL;
+  if (look.reverse) attrs |= A_REVERSE;
   return {attrs, 0};
 }
 

@@ -66,6 +66,12 @@ std::unique_ptr<CursesTerminal> CursesTerminal::Open(const TerminalDevice& devic
   ::unsetenv("LINES");
   ::unsetenv("COLUMNS");
   ::screen* curses = newterm(device.type, device.out, device.in);
+  // A terminal that cannot place the cursor (TERM=dumb) cannot show the board at all.
+  if (curses != nullptr && Capability("cup").empty()) {
+    endwin();
+    delscreen(curses);
+    curses = nullptr;
+  }
   if (curses == nullptr) {
     RemoveTerminalRestorer();
     if (error) *error = "cannot use the terminal of type " + NameOf(device.type);
@@ -213,19 +219,21 @@ std::optional<InputEvent> CursesTerminal::EventOf(const RawInput& raw) {
   if (SizeChanged() || raw.code == KEY_RESIZE) DrawFitting(shown_);
   if (raw.code == KEY_RESIZE) return std::nullopt;
   if (raw.code == KEY_MOUSE) return ClickOf(raw);
-  std::optional<int> key =
-      raw.code == kKeyEscape ? ReadEscapeSequence() : KeyOfCursesCode(raw.code);
+  if (raw.code == kKeyEscape) return ReadEscapeSequence();
+  std::optional<int> key = KeyOfCursesCode(raw.code);
   if (!key) return std::nullopt;
   return InputEvent::KeyPress(*key);
 }
 
 // After an ESC, what the terminal sent with it is already there: read on without waiting.
-std::optional<int> CursesTerminal::ReadEscapeSequence() {
+// curses decodes only the mouse form the terminal description names; the other form
+// arrives here, and a terminal may send either.
+std::optional<InputEvent> CursesTerminal::ReadEscapeSequence() {
   std::optional<RawInput> next = Read(0);
-  if (!next) return kKeyEscape;
+  if (!next) return InputEvent::KeyPress(kKeyEscape);
   if (next->code != '[' && next->code != 'O') {
     pending_.push_front(*next);
-    return kKeyEscape;
+    return InputEvent::KeyPress(kKeyEscape);
   }
   std::string sequence(1, static_cast<char>(next->code));
   while (!IsCompleteEscapeSequence(sequence) && sequence.size() < kLongestSequence) {
@@ -237,7 +245,28 @@ std::optional<int> CursesTerminal::ReadEscapeSequence() {
     }
     sequence.push_back(static_cast<char>(more->code));
   }
-  return KeyOfEscapeSequence(sequence);
+  std::optional<MouseReport> report =
+      sequence == "[M" ? X10MouseReport(ReadX10Bytes()) : SgrMouseReport(sequence);
+  if (report) return ClickOf(RawInput{KEY_MOUSE, report->y - 1, report->x - 1, report->leftPress,
+                                      report->release});
+  std::optional<int> key = KeyOfEscapeSequence(sequence);
+  if (!key) return std::nullopt;
+  return InputEvent::KeyPress(*key);
+}
+
+// The three bytes of an X10 report, any values; fewer when the report was cut short.
+std::string CursesTerminal::ReadX10Bytes() {
+  std::string bytes;
+  while (bytes.size() < 3) {
+    std::optional<RawInput> more = Read(0);
+    if (!more) break;
+    if (more->code > 0xFF) {
+      pending_.push_front(*more);
+      break;
+    }
+    bytes.push_back(static_cast<char>(more->code));
+  }
+  return bytes;
 }
 
 std::optional<InputEvent> CursesTerminal::ClickOf(const RawInput& raw) const {

@@ -61,7 +61,8 @@ class CursesTerminal final : public Terminal {
   std::optional<RawInput> Read(int timeoutMs);
   RawInput ReadBlocking();
   std::optional<InputEvent> EventOf(const RawInput& raw);
-  std::optional<int> ReadEscapeSequence();
+  std::optional<InputEvent> ReadEscapeSequence();
+  std::string ReadX10Bytes();
   std::optional<InputEvent> ClickOf(const RawInput& raw) const;
 
   void FollowTerminalSize();

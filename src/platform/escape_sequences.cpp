@@ -54,7 +54,57 @@ std::optional<int> KeyOfKeypad(char letter) {
   return static_cast<unsigned char>(kKeys[at]);
 }
 
+// The button value of both forms: the low two bits name the button (3: a release in X10),
+// 32 marks a motion and 64 a wheel.
+constexpr int kButtonBits = 3;
+constexpr int kMotionOrWheel = 32 | 64;
+
+bool IsLeftPress(int button) {
+  return (button & kButtonBits) == 0 && (button & kMotionOrWheel) == 0;
+}
+
+std::optional<int> NumberAt(std::string_view& text) {
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc()) return std::nullopt;
+  text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+  return value;
+}
+
 }  // namespace
+
+std::optional<MouseReport> X10MouseReport(std::string_view bytes) {
+  if (bytes.size() != 3) return std::nullopt;
+  int button = static_cast<unsigned char>(bytes[0]) - 32;
+  MouseReport report;
+  report.x = static_cast<unsigned char>(bytes[1]) - 32;
+  report.y = static_cast<unsigned char>(bytes[2]) - 32;
+  report.leftPress = IsLeftPress(button);
+  report.release = (button & kButtonBits) == kButtonBits && (button & kMotionOrWheel) == 0;
+  return report;
+}
+
+std::optional<MouseReport> SgrMouseReport(std::string_view sequence) {
+  if (!sequence.starts_with("[<") || sequence.size() < 3) return std::nullopt;
+  char final = sequence.back();
+  if (final != 'M' && final != 'm') return std::nullopt;
+  std::string_view fields = sequence.substr(2, sequence.size() - 3);
+  std::optional<int> button = NumberAt(fields);
+  if (!button || !fields.starts_with(';')) return std::nullopt;
+  fields.remove_prefix(1);
+  std::optional<int> x = NumberAt(fields);
+  if (!x || !fields.starts_with(';')) return std::nullopt;
+  fields.remove_prefix(1);
+  std::optional<int> y = NumberAt(fields);
+  if (!y || !fields.empty()) return std::nullopt;
+  MouseReport report;
+  report.x = *x;
+  report.y = *y;
+  bool left = IsLeftPress(*button);
+  report.leftPress = left && final == 'M';
+  report.release = left && final == 'm';
+  return report;
+}
 
 bool IsCompleteEscapeSequence(std::string_view sequence) {
   if (sequence.size() < 2) return false;

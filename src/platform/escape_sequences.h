@@ -16,4 +16,18 @@ bool IsCompleteEscapeSequence(std::string_view sequence);
 // for no key (a focus report, an unknown reply), which is dropped.
 std::optional<int> KeyOfEscapeSequence(std::string_view sequence);
 
+// A mouse report of either form a terminal may send, whatever its description promises:
+// X10 ("[M" and three bytes, each value + 32) and SGR ("[<b;x;yM", or "m" at a release).
+struct MouseReport {
+  int x = 0, y = 0;  // 1-based terminal cell
+  bool leftPress = false;
+  bool release = false;
+};
+
+// The X10 report of the three bytes after "[M"; nothing unless there are three.
+std::optional<MouseReport> X10MouseReport(std::string_view bytes);
+
+// The report of a whole SGR sequence; nothing for any other sequence.
+std::optional<MouseReport> SgrMouseReport(std::string_view sequence);
+
 }  // namespace lexfray

@@ -38,10 +38,14 @@ class Descriptor {
   int fd_;
 };
 
-bool ReadAllFrom(int fd, std::string& out) {
+bool ReadAllFrom(int fd, std::string& out, std::size_t limit = std::string::npos) {
   char buffer[65536];
   for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (out.size() > limit) return true;
+    // One byte beyond the limit tells a file that is too large from one that is just full.
+    std::size_t wanted = std::min(sizeof buffer, limit - out.size());
+    if (wanted < sizeof buffer) ++wanted;
+    ssize_t got = ::read(fd, buffer, wanted);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
@@ -121,7 +125,7 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string* e
 
 FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
   constexpr int kFlags = O_CLOEXEC | O_NONBLOCK;
-  int raw = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0664);
+  int raw = OpenOrCreate(path, O_RDWR | kFlags);
   // A file this process may only read is still shown.
   if (raw < 0) raw = ::open(path.c_str(), O_RDONLY | kFlags);
   Descriptor fd(raw);
@@ -136,11 +140,18 @@ int OpenOrCreate(const std::string& path, int flags) {
   return ::open(path.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
 }
 
-std::string ReadOrCreateFile(const std::string& path) {
-  Descriptor fd(OpenOrCreate(path, O_RDWR));
-  if (!fd.ok()) return ReadFileBytes(path).value_or(std::string());
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+                                         std::string* error) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   std::string bytes;
-  ReadAllFrom(fd.get(), bytes);
+  if (!fd.ok() || !ReadAllFrom(fd.get(), bytes, limit)) {
+    SetReason(error, "cannot read", path);
+    return std::nullopt;
+  }
+  if (bytes.size() > limit) {
+    if (error) *error = path + " is too large: more than " + std::to_string(limit) + " bytes";
+    return std::nullopt;
+  }
   return bytes;
 }
 

@@ -28,6 +28,12 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit);
 // elsewhere. A descriptor, or -1 with errno set.
 int OpenOrCreate(const std::string& path, int flags);
 
+// The file's bytes when there are at most limit of them; nothing otherwise, with the reason
+// in *error. Reads no more than limit + 1 bytes, so a device or a huge file costs nothing.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+                                         std::string* error = nullptr);
+
+
 // Creates or truncates the file and writes bytes into it.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 

@@ -49,22 +49,26 @@ std::optional<RecordFile> RecordFile::Open(const std::string& path, std::size_t 
   struct stat info {};
   bool readOnly = ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0;
   int fd = readOnly ? -1 : OpenOrCreate(path, O_RDWR);
-  if (fd < 0 && (readOnly || errno == EACCES || errno == EROFS || errno == EPERM))
+  if (fd >= 0) return RecordFile(fd, path, recordSize, false);
+  int refused = errno;
+  if (readOnly || errno == EACCES || errno == EROFS || errno == EPERM) {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (error) *error = Reason("cannot open", path);
-    return std::nullopt;
+    if (fd >= 0) return RecordFile(fd, path, recordSize, true);
+    // A file that is missing in a folder we may not write: the folder is the reason.
+    if (!readOnly) errno = refused;
   }
-  return RecordFile(fd, path, recordSize);
+  if (error) *error = Reason("cannot open", path);
+  return std::nullopt;
 }
 
-RecordFile::RecordFile(int fd, std::string path, std::size_t recordSize)
-    : fd_(fd), path_(std::move(path)), recordSize_(recordSize) {}
+RecordFile::RecordFile(int fd, std::string path, std::size_t recordSize, bool readOnly)
+    : fd_(fd), path_(std::move(path)), recordSize_(recordSize), readOnly_(readOnly) {}
 
 RecordFile::RecordFile(RecordFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       path_(std::move(other.path_)),
       recordSize_(other.recordSize_),
+      readOnly_(other.readOnly_),
       error_(std::move(other.error_)) {}
 
 RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
@@ -73,6 +77,7 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     path_ = std::move(other.path_);
     recordSize_ = other.recordSize_;
+    readOnly_ = other.readOnly_;
     error_ = std::move(other.error_);
   }
   return *this;
@@ -110,6 +115,10 @@ std::int64_t RecordFile::ReadMany(std::int64_t first, std::int64_t count,
 
 bool RecordFile::Write(std::int64_t n, std::span<const std::uint8_t> record) {
   if (n < 1 || record.size() < recordSize_) return false;
+  if (readOnly_) {
+    error_ = path_ + " is read-only";
+    return false;
+  }
   off_t offset = static_cast<off_t>((n - 1) * static_cast<std::int64_t>(recordSize_));
   if (WriteAll(fd_, record.data(), recordSize_, offset)) return true;
   Fail("cannot write");

@@ -16,8 +16,8 @@ namespace lexfray {
 class RecordFile {
  public:
   // Opens for reading and writing, creating the file empty when it is missing; a file that
-  // may only be read is opened read-only, and its writes then fail. Nothing on failure,
-  // with the reason in *error.
+  // may only be read is opened read-only, and its writes then fail as "PATH is read-only".
+  // Nothing on failure, with the reason in *error.
   static std::optional<RecordFile> Open(const std::string& path, std::size_t recordSize,
                                         std::string* error = nullptr);
 
@@ -38,12 +38,13 @@ class RecordFile {
   const std::string& path() const { return path_; }
 
  private:
-  RecordFile(int fd, std::string path, std::size_t recordSize);
+  RecordFile(int fd, std::string path, std::size_t recordSize, bool readOnly);
   void Fail(const char* what);
 
   int fd_ = -1;
   std::string path_;
   std::size_t recordSize_ = 0;
+  bool readOnly_ = false;
   std::string error_;
 };
 

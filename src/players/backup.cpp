@@ -1,6 +1,7 @@
 #include "players/backup.h"
 
 #include <array>
+#include <filesystem>
 #include <vector>
 
 #include "config/constants.h"
@@ -10,6 +11,7 @@
 #include "dialogs/message_box.h"
 #include "dialogs/notice_box.h"
 #include "platform/files.h"
+#include "players/player_file.h"
 
 namespace lexfray {
 
@@ -45,9 +47,18 @@ std::string FilePath(const Settings& settings, std::string_view programCode,
   return settings.programFolder + std::string(programCode) + std::string(extension);
 }
 
+// The copy passes through memory: a source that is no file, or too large to be a player
+// file, is not copied.
+bool FitsAPlayerFile(const std::string& path) {
+  std::error_code error;
+  std::uintmax_t size = std::filesystem::file_size(path, error);
+  return !error && std::filesystem::is_regular_file(path, error) &&
+         size < static_cast<std::uintmax_t>(kMostPlayers + 1) * PlayerRecord::kSize;
+}
+
 void CopyAndTell(Io& io, const std::string& from, const std::string& to, std::string_view done,
                  std::string_view failed) {
-  bool copied = CopyFileReplacing(from, to);
+  bool copied = FitsAPlayerFile(from) && CopyFileReplacing(from, to);
   Notify(io, copied ? done : failed, copied ? kIconExclamation : kIconWarning);
 }
 

@@ -6,7 +6,6 @@
 
 #include "config/constants.h"
 #include "dialogs/message_box.h"
-#include "platform/files.h"
 
 namespace lexfray {
 
@@ -22,6 +21,10 @@ constexpr std::string_view kWriteFailureTitle = "PLAYER FILE NOT SAVED";
 
 PlayerFile::PlayerFile(const Settings& settings) : path_(settings.PathOf(kPlayerFileName)) {
   file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
+  if (file_ && file_->Count() > kMostPlayers) {
+    file_.reset();
+    openError_ = path_ + " is too large: more than " + std::to_string(kMostPlayers) + " players";
+  }
 }
 
 std::int64_t PlayerFile::Count() const {
@@ -29,6 +32,12 @@ std::int64_t PlayerFile::Count() const {
 }
 
 bool PlayerFile::Write(std::int64_t n, const PlayerRecord& buffer) {
+  // One record more and the whole file would be refused as damaged at its next opening.
+  if (file_ && n > kMostPlayers) {
+    fullError_ = path_ + " is full: it holds " + std::to_string(kMostPlayers) + " players";
+    return false;
+  }
+  fullError_.clear();
   return file_ && file_->Write(n, EncodePlayerRecord(buffer));
 }
 
@@ -53,7 +62,7 @@ std::int64_t PlayerFile::Scan(const Visit& visit) {
 
 std::string PlayerFile::WriteFailure() const {
   if (!file_) return openError_;
-  if (IsReadOnly(path_)) return path_ + " is read-only";
+  if (!fullError_.empty()) return fullError_;
   return file_->LastError().empty() ? "cannot write " + path_ : file_->LastError();
 }
 

@@ -40,8 +40,13 @@ class TableLoader {
     last_ = DecodePlayerRecord(bytes);
     if (ComparableName(last_.name) == kProgramCode) return;
     if (writeBack_ && NameFieldMatches(bytes, comparable_)) {
+      double stored = last_.totalScore;
       last_.totalScore = TotalToFile(writeBack_->playerTotal);
-      if (!file_.Write(n, last_) && failure_.empty()) failure_ = file_.WriteFailure();
+      // The table lists what the file holds: a total that was not saved is not shown.
+      if (!file_.Write(n, last_)) {
+        if (failure_.empty()) failure_ = file_.WriteFailure();
+        last_.totalScore = stored;
+      }
     }
     entry = {last_.name, TotalFromFile(last_.totalScore), last_.lastPlayed};
   }

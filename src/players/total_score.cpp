@@ -4,11 +4,13 @@
 #include <cmath>
 #include <system_error>
 
+#include "console/primitives.h"
+
 namespace lexfray {
 
 namespace {
 
-// The widest number the table line has room for after the name, sign position included.
+// The most characters the table line has room for after the name and the sign position.
 constexpr std::size_t kWidestDigits = 20;
 
 }  // namespace
@@ -30,12 +32,9 @@ std::string TotalText(double total) {
       std::to_chars(digits, digits + sizeof digits, std::fabs(value), std::chars_format::fixed);
   std::size_t length =
       fixed.ec == std::errc() ? static_cast<std::size_t>(fixed.ptr - digits) : sizeof digits;
-  if (length > kWidestDigits) {
-    auto exponent = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
-                                  std::chars_format::scientific);
-    length = static_cast<std::size_t>(exponent.ptr - digits);
-  }
-  return std::string(value < 0 ? "-" : " ") + std::string(digits, length);
+  std::string shown = length > kWidestDigits ? ExponentForm(std::fabs(value), kWidestDigits)
+                                             : std::string(digits, length);
+  return (value < 0 ? "-" : " ") + shown;
 }
 
 }  // namespace lexfray

@@ -15,6 +15,9 @@ namespace lexfray {
 
 namespace {
 
+// Many times the size of any configuration: a larger file is no configuration.
+constexpr std::size_t kLargestConfig = 64 * 1024;
+
 bool RefuseSecondCopy(Io& io, Platform& platform) {
   if (platform.lock.Acquire(platform.programFolder)) return false;
   ConsoleMessageBox(io, "You can only run one instance of this program at a time!", kStyleOk,
@@ -45,7 +48,7 @@ std::optional<ConfigValues> ReadConfig(Io& io, const std::string& path) {
     return std::nullopt;
   }
   std::string reason;
-  std::optional<std::string> bytes = ReadFileBytes(path, &reason);
+  std::optional<std::string> bytes = ReadSmallFile(path, kLargestConfig, &reason);
   if (!bytes) {
     ConfigProblem(io, "The LEXFRAY.CFG file cannot be read (" + reason + "). Correct and restart!");
     return std::nullopt;

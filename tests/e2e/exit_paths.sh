@@ -57,6 +57,16 @@ click_exit_sgr() {
   expect_clean_end "click on Exit Game, xterm form"
 }
 
+# A terminal may send the X10 form where its type promises the other: still a click.
+click_exit_x10_from_xterm() {
+  install_program
+  E2E_TERM=xterm-256color E2E_THEN_SHELL=1 start_game
+  wait_at 21 50 "Exit Game"
+  local y=$(($(board_top) + 22)) x=$(($(board_left) + 60))
+  send_keys -H 1b 5b 4d 20 "$(printf %x $((x + 32)))" "$(printf %x $((y + 32)))"
+  expect_clean_end "click on Exit Game, X10 form under an xterm type"
+}
+
 # A signal ends the program with the signal's own status; the terminal is put back first.
 by_signal() {
   start_title_screen
@@ -67,4 +77,4 @@ sigterm() { by_signal TERM 143; }
 sighup() { by_signal HUP 129; }
 sigint() { by_signal INT 130; }
 
-run_cases key_x key_e click_exit_x10 click_exit_sgr sigterm sighup sigint
+run_cases key_x key_e click_exit_x10 click_exit_sgr click_exit_x10_from_xterm sigterm sighup sigint

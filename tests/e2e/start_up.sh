@@ -80,5 +80,14 @@ unknown_terminal_type() {
   grep -q "no-such-terminal" "$e2e_dir/err" || fail "no reason given: $(cat "$e2e_dir/err")"
 }
 
+# A terminal that cannot place the cursor is refused like an unknown one.
+dumb_terminal() {
+  install_program
+  start_program game "TERM=dumb $e2e_dir/prog/lexfray 2>$e2e_dir/err"
+  wait_for_end
+  [ "$(exit_status game)" = 1 ] || fail "exit status $(exit_status game)"
+  grep -q "cannot use the terminal of type dumb" "$e2e_dir/err" || fail "no reason given: $(cat "$e2e_dir/err")"
+}
+
 run_cases second_copy_in_same_folder lock_gone_with_a_killed_copy read_only_folder \
-  missing_configuration no_terminal unknown_terminal_type
+  missing_configuration no_terminal unknown_terminal_type dumb_terminal

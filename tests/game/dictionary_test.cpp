@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -158,6 +159,15 @@ TEST_F(DictionaryTest, AMissingIndexIsNotUsable) {
   index = LoadDictionaryIndex(folder.PathOf(kIndexFileName), wordFile());
   EXPECT_FALSE(index.usable);
   EXPECT_FALSE(Finds("CAT"));
+}
+
+TEST_F(DictionaryTest, AHugeOrEndlessIndexIsNotUsableAndNotReadWhole) {
+  Build({"CAT"});
+  std::filesystem::resize_file(folder.PathOf(kIndexFileName), std::uintmax_t{40} << 30);
+  EXPECT_FALSE(LoadDictionaryIndex(folder.PathOf(kIndexFileName), wordFile()).usable);
+  folder.Remove(kIndexFileName);
+  std::filesystem::create_symlink("/dev/zero", folder.PathOf(kIndexFileName));
+  EXPECT_FALSE(LoadDictionaryIndex(folder.PathOf(kIndexFileName), wordFile()).usable);
 }
 
 TEST_F(DictionaryTest, AnIndexWithoutItsWordFileIsNotUsable) {

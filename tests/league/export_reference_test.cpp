@@ -2,6 +2,7 @@
 // must leave the same score file and the same buffers, byte for byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "config/constants.h"
@@ -55,7 +56,8 @@ void ReferenceExport(const Settings& settings, RawBuffers& b) {
       if (Matches(b.player, b.entry, settings.siteName)) found = j;
     }
     fields::PutText(b.entry, 0, 35, settings.siteName);
-    fields::PutDouble(b.entry, 60, fields::GetDouble(b.player, 32));
+    double total = fields::GetDouble(b.player, 32);
+    fields::PutDouble(b.entry, 60, std::isfinite(total) ? total : 0.0);
     fields::PutText(b.entry, 76, 5, fields::GetText(b.player, 42, 5));
     fields::PutText(b.entry, 81, 1, " ");
     if (!found) {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "console/primitives.h"
 #include "league/league_files.h"
+#include "league/standings_file.h"
 #include "support/harness.h"
 #include "support/snapshot.h"
 
@@ -22,6 +25,8 @@ using testing::ScoreRecords;
 using testing::TempFolder;
 using testing::WritePlayers;
 using testing::WriteScoreFile;
+
+constexpr std::uintmax_t kFortyGigabytes = std::uintmax_t{40} << 30;
 
 // One installation: its folder, settings and the program's buffers.
 struct Site {
@@ -294,13 +299,54 @@ TEST(ScoreExport, AScoreFileThatCannotBeWrittenIsReported) {
   WritePlayers(site.folder, {Player("ANNA", 20, 2)});
   std::optional<std::string> failure = site.Export();
   ASSERT_TRUE(failure);
-  EXPECT_NE(failure->find("LEXFRAY.ISC"), std::string::npos);
+  EXPECT_EQ(*failure, site.folder.PathOf("LEXFRAY.ISC") + " is read-only");
   EXPECT_EQ(ScoreRecords(site.folder), before);
 
   site.settings.programFolder = site.folder.PathOf("missing/");
   failure = site.Export();
   ASSERT_TRUE(failure);
   EXPECT_NE(failure->find("missing/LEXFRAY.ISC"), std::string::npos);
+}
+
+TEST(ScoreExport, ATotalThatIsNoNumberIsExportedAsTheTableCountsIt) {
+  Site site;
+  WritePlayers(site.folder, {Player("INF", std::numeric_limits<double>::infinity(), 1),
+                             Player("NAN", std::nan(""), 1), Player("LOW", -5, 1)});
+  ASSERT_FALSE(site.Export());
+  EXPECT_EQ(ScoreEntry(site.folder, 2).score, 0);
+  EXPECT_EQ(ScoreEntry(site.folder, 3).score, 0);
+  EXPECT_EQ(ScoreEntry(site.folder, 4).score, -5);
+}
+
+// 40 GB of score file (sparse: nothing on disk) is damaged beyond use: refused at once with
+// the reason, never read into memory, never written.
+TEST(ScoreExport, AHugeScoreFileIsRefusedWithItsReasonAndLeftAlone) {
+  Site site;
+  WritePlayers(site.folder, {Player("ANNA", 10, 1)});
+  site.folder.Write("LEXFRAY.ISC", "");
+  std::filesystem::resize_file(site.folder.PathOf("LEXFRAY.ISC"), kFortyGigabytes);
+  std::optional<std::string> failure = site.Export();
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(*failure, site.folder.PathOf("LEXFRAY.ISC") + " is too large: more than 10000 entries");
+  EXPECT_EQ(LoadTopScore(site.settings, site.state), 0);
+  EXPECT_EQ(std::filesystem::file_size(site.folder.PathOf("LEXFRAY.ISC")), kFortyGigabytes);
+}
+
+TEST(ScoreExport, AScoreFileIsReadUpToItsLargestAndNeverGrownBeyond) {
+  Site site;
+  WritePlayers(site.folder, {Player("ANNA", 10, 1)});
+  WriteScoreFile(site.folder, CompetitionHeader{}, {Entry("SOUTH", "BOB", 99)});
+  std::filesystem::resize_file(site.folder.PathOf("LEXFRAY.ISC"), 10000 * 251);
+  ASSERT_FALSE(site.Export());
+  EXPECT_EQ(ScoreRecords(site.folder).size(), 10001u);
+  EXPECT_EQ(LoadTopScore(site.settings, site.state), 99);
+
+  // One more entry would make the file one the game refuses: nothing is written.
+  WritePlayers(site.folder, {Player("ANNA", 20, 2), Player("BOB", 5, 1)});
+  std::optional<std::string> failure = site.Export();
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(*failure, site.folder.PathOf("LEXFRAY.ISC") + " is full: it would hold more than 10000 entries");
+  EXPECT_EQ(ScoreEntry(site.folder, 10001).score, 10);
 }
 
 TEST(ExportScores, ShowsOneMomentPleaseWhileItRuns) {
@@ -333,6 +379,19 @@ TEST(ExportScores, TellsAFailedWriteOnceAndGoesOn) {
   ExportScores(board.io, site.settings, site.state, site.playerRecord);
   EXPECT_EQ(board.terminal.waits(), 1);
   EXPECT_TRUE(board.terminal.ScriptDone());
+}
+
+// Without the competition the player file keeps every score: a score file that cannot be
+// written loses nothing the player entered, so there is nothing to tell.
+TEST(ExportScores, WithTheCompetitionOffAFailureIsNotTold) {
+  testing::BoardHarness board;
+  Site site;
+  site.settings.competitionActive = 0;
+  WritePlayers(site.folder, {Player("ANNA", 10, 1)});
+  site.folder.Write("LEXFRAY.ISC", "");
+  std::filesystem::permissions(site.folder.PathOf("LEXFRAY.ISC"), std::filesystem::perms::owner_read);
+  ExportScores(board.io, site.settings, site.state, site.playerRecord);
+  EXPECT_EQ(board.terminal.waits(), 0);
 }
 
 }  // namespace

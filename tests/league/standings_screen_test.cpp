@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "console/primitives.h"
 #include "league/league_files.h"
@@ -158,6 +159,22 @@ TEST(ShowStandings, ScoresAreListedAsWholeNumbersInTheirColumns) {
         EXPECT_TRUE(HasTextAt(screen, 8, 77, "US "));
         EXPECT_EQ(FgAt(screen, 8, 77), kYellow);
         EXPECT_EQ(RowOf(screen, "ODD"), 0);  // not a number: counted as 0 and not listed
+      })
+      .Key(kKeyEnter);
+  site.Show();
+}
+
+TEST(ShowStandings, AScoreOfAnyWidthKeepsThePlaysAndSiteInTheirColumns) {
+  StandingsBoard site;
+  WriteScoreFile(site.folder, CompetitionHeader{},
+                 {Entry("OTHER", "INF", std::numeric_limits<double>::infinity(), "  199"),
+                  Entry("SOUTH", "WIDE", 123456789012, "    1"),
+                  Entry("SOUTH", "FULL", 99999999, "    2")});
+  site.board.terminal
+      .Then([](const Screen& screen) {
+        EXPECT_TRUE(HasTextAt(screen, 7, 26, "9.01e+15  199  OTHER"));
+        EXPECT_TRUE(HasTextAt(screen, 8, 26, "1.23e+11    1  SOUTH"));
+        EXPECT_TRUE(HasTextAt(screen, 9, 26, "99999999    2  SOUTH"));
       })
       .Key(kKeyEnter);
   site.Show();

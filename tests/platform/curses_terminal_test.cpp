@@ -124,6 +124,14 @@ TEST_F(CursesTerminalTest, EightColourTerminalsShowBrightAsBold) {
   EXPECT_TRUE(Has(output, "\033[44m"));
 }
 
+TEST_F(CursesTerminalTest, TerminalsWithoutColoursShowTheChosenEntryReversed) {
+  Start(30, 100, "vt100");
+  Write(5, 1, kBrightWhite, kBlue, "ENTRY");
+  EXPECT_FALSE(Has(Show(), "7m"));
+  Write(6, 1, kBlack, kLightCyan, "CHOSEN");
+  EXPECT_TRUE(Has(Show(), "7m"));
+}
+
 TEST_F(CursesTerminalTest, WithoutUtf8LinesComeFromTheLineDrawingSet) {
   Start(30, 100, "tmux-256color", "C");
   Write(3, 1, 7, 0, "\xC9\xCD\xBB\x82");
@@ -162,6 +170,28 @@ TEST_F(CursesTerminalTest, PressesAreClicksOnBoardCellsOfTheCentredBoard) {
   click = After(X10Button(0, 90, 27));
   EXPECT_EQ(click.row, 25);
   EXPECT_EQ(click.column, 80);
+}
+
+// The terminal description names one mouse form; the terminal may send the other.
+TEST_F(CursesTerminalTest, BothMouseFormsAreClicksWhateverTheTerminalTypeSays) {
+  for (const char* type : {"xterm-256color", "tmux-256color"}) {
+    SCOPED_TRACE(type);
+    Start(30, 100, type);
+    Show();
+    InputEvent click = After(X10Button(0, 12, 4));
+    EXPECT_EQ(click.kind, InputEvent::Kind::kClick);
+    EXPECT_EQ(click.row, 2);
+    EXPECT_EQ(click.column, 2);
+    click = After("\033[<0;13;5M");
+    EXPECT_EQ(click.kind, InputEvent::Kind::kClick);
+    EXPECT_EQ(click.row, 3);
+    EXPECT_EQ(click.column, 3);
+    // Releases, other buttons and the wheel leave nothing behind, least of all keys.
+    EXPECT_TRUE(After(X10Button(3, 12, 4) + X10Button(64, 12, 4) + "\033[<0;13;5m" +
+                      "\033[<2;13;5M" + "k")
+                    .IsKey('k'));
+    terminal_.reset();
+  }
 }
 
 TEST_F(CursesTerminalTest, AfterTheSwitchReleasesAreClicksAndPressesAreNot) {
@@ -249,6 +279,17 @@ TEST(CursesTerminalOpen, AnUnknownTerminalTypeIsRefusedWithItsName) {
   EXPECT_FALSE(CursesTerminal::Open(TerminalDevice{pty->in(), pty->out(), "no-such-term"}, &error));
   EXPECT_TRUE(Has(error, "no-such-term")) << error;
   EXPECT_EQ(pty->TakeOutput(), "");
+}
+
+TEST(CursesTerminalOpen, ATerminalThatCannotPlaceTheCursorIsRefusedLikeAnUnknownOne) {
+  auto pty = PseudoTerminal::Open(25, 80);
+  ASSERT_TRUE(pty);
+  std::string error;
+  EXPECT_FALSE(CursesTerminal::Open(TerminalDevice{pty->in(), pty->out(), "dumb"}, &error));
+  EXPECT_EQ(error, "cannot use the terminal of type dumb");
+  EXPECT_EQ(pty->TakeOutput().find_first_not_of("\r\n"), std::string::npos);
+  // The backend can be opened again afterwards: nothing of the refused one stays behind.
+  EXPECT_TRUE(CursesTerminal::Open(TerminalDevice{pty->in(), pty->out(), "xterm"}, &error));
 }
 
 }  // namespace

@@ -61,6 +61,32 @@ TEST(EscapeSequences, ASequenceIsWholeAtItsFinalByte) {
   EXPECT_TRUE(IsCompleteEscapeSequence("OM"));
 }
 
+TEST(MouseReports, BothFormsGiveTheCellAndOnlyTheLeftButtonPresses) {
+  std::optional<MouseReport> press = SgrMouseReport("[<0;12;5M");
+  ASSERT_TRUE(press);
+  EXPECT_EQ(press->x, 12);
+  EXPECT_EQ(press->y, 5);
+  EXPECT_TRUE(press->leftPress);
+  EXPECT_FALSE(press->release);
+  EXPECT_TRUE(SgrMouseReport("[<0;12;5m")->release);
+  EXPECT_FALSE(SgrMouseReport("[<2;12;5M")->leftPress);   // right button
+  EXPECT_FALSE(SgrMouseReport("[<64;12;5M")->leftPress);  // wheel
+  EXPECT_FALSE(SgrMouseReport("[<32;12;5M")->leftPress);  // motion
+  EXPECT_FALSE(SgrMouseReport("[<0;12M"));
+  EXPECT_FALSE(SgrMouseReport("[<0;12;5;1M"));
+  EXPECT_FALSE(SgrMouseReport("[1;5A"));
+
+  std::optional<MouseReport> x10 = X10MouseReport(std::string{' ', ',', '%'});
+  ASSERT_TRUE(x10);
+  EXPECT_EQ(x10->x, 12);
+  EXPECT_EQ(x10->y, 5);
+  EXPECT_TRUE(x10->leftPress);
+  EXPECT_TRUE(X10MouseReport(std::string{'#', ',', '%'})->release);
+  EXPECT_FALSE(X10MouseReport(std::string{'`', ',', '%'})->leftPress);  // wheel
+  EXPECT_EQ(X10MouseReport(std::string{'\xFF', '\xFF', '\xFF'})->x, 223);  // far columns
+  EXPECT_FALSE(X10MouseReport(" ,"));
+}
+
 TEST(CursesKeys, EnterBackspaceAndPlainBytes) {
   EXPECT_EQ(KeyOfCursesCode('\r'), kKeyEnter);
   EXPECT_EQ(KeyOfCursesCode('\n'), kKeyEnter);

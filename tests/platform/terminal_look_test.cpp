@@ -33,6 +33,20 @@ TEST(ConsoleColours, EightColoursTurnBrightToBoldAndDropABrightBackground) {
   EXPECT_FALSE(onLightGreen.bold);
 }
 
+// Without colours, what sets a chosen list entry (black on light cyan) and a focused
+// button (bright white on green) apart from their neighbours must be more than bold.
+TEST(ConsoleColours, WithoutColoursTheChosenEntryAndTheFocusedButtonAreReversed) {
+  auto look = [](int fg, int bg) { return MonochromeLookOf(MakeAttribute(fg, bg)); };
+  EXPECT_TRUE(look(kBlack, kLightCyan).reverse);
+  EXPECT_FALSE(look(kBrightWhite, kBlue).reverse);  // the other entries
+  EXPECT_TRUE(look(kBrightWhite, kGreen).reverse);
+  EXPECT_TRUE(look(kBrightWhite, kGreen).bold);
+  EXPECT_FALSE(look(kBlack, kLightGrey).reverse);  // the other buttons
+  EXPECT_FALSE(look(kLightGrey, kBlack).reverse);
+  EXPECT_FALSE(look(kLightGrey, kBlack).bold);
+  EXPECT_TRUE(look(kBrightWhite, kRed).reverse);  // a title bar
+}
+
 TEST(ConsoleColours, EightColourPairsAreDistinctAndGreyOnBlackIsTheDefault) {
   EXPECT_EQ(EightColourLookOf(MakeAttribute(kLightGrey, kBlack)).pair, 0);
   bool used[64] = {};

@@ -37,6 +37,22 @@ TEST_F(BackupTest, RestoreGivesBackTheBytesOfTheLastBackup) {
   EXPECT_EQ(FileBytes(), second);
 }
 
+// A 40 GB player file (sparse: nothing on disk) is damaged beyond use: it is neither backed
+// up over a good backup nor restored over the player file, and never read into memory.
+TEST_F(BackupTest, AHugeFileIsNeitherBackedUpNorRestored) {
+  WriteRecords({Player("ANNA", 100)});
+  std::string good = FileBytes();
+  Backup();
+  std::filesystem::resize_file(folder.PathOf("LEXFRAY.USR"), std::uintmax_t{40} << 30);
+  ExpectNotice("Backup was NOT SUCCESSFUL", [&] { Backup(); });
+  EXPECT_EQ(folder.Read("LEXFRAY.BKP"), good);
+
+  WriteRecords({Player("BOB", 5)});
+  std::filesystem::resize_file(folder.PathOf("LEXFRAY.BKP"), std::uintmax_t{40} << 30);
+  ExpectNotice("Restore was NOT SUCCESSFUL", [&] { Restore(); });
+  EXPECT_EQ(ReadRecords().size(), 1u);
+}
+
 TEST_F(BackupTest, RestoreWithoutABackupSaysSoAndTouchesNothing) {
   WriteRecords({Player("ANNA")});
   std::string before = FileBytes();

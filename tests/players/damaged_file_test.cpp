@@ -1,9 +1,11 @@
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <random>
 
 #include "players/game_start.h"
 #include "players/login.h"
+#include "players/player_file.h"
 #include "players/top_players.h"
 #include "players_fixture.h"
 #include "support/snapshot.h"
@@ -43,6 +45,61 @@ TEST_F(DamagedFileTest, TotalsThatAreNotSaneNumbersShowSanely) {
   board.terminal.Key(kKeyEnter);
   ShowTopPlayers(board.io, table);
   EXPECT_TRUE(board.terminal.ScriptDone());
+}
+
+TEST_F(DamagedFileTest, ATotalOfAnyWidthStaysOnItsRow) {
+  WriteRecords({Player("FAR", 2.0712345678901234e272), Player("NEXT", 5)});
+  board.terminal.Then([](const Screen& screen) {
+    EXPECT_TRUE(HasTextAt(screen, 7, 45, " 2.0712345678901e+272       12-07-26"));
+    EXPECT_TRUE(HasTextAt(screen, 8, 13, "NEXT"));
+  });
+  board.terminal.Key(kKeyEnter);
+  ShowTopPlayers(board.io, TablePass(board.io, settings, buffer, std::nullopt));
+}
+
+// A player file of 40 GB (sparse: nothing on disk) is damaged beyond use: every pass reads
+// it as empty at once, and the first write tells the player why it fails.
+TEST_F(DamagedFileTest, AHugePlayerFileIsRefusedWithItsReasonAndLeftAlone) {
+  WriteRecords({Player("ANNA", 10)});
+  std::filesystem::resize_file(folder.PathOf("LEXFRAY.USR"), std::uintmax_t{40} << 30);
+  EXPECT_EQ(LoginList(settings, buffer).size(), 1u);
+  EXPECT_TRUE(TablePass(board.io, settings, buffer, std::nullopt).empty());
+
+  board.terminal.Then([](const Screen& screen) {
+    EXPECT_NE(RowOf(screen, "PLAYER FILE NOT SAVED"), 0);
+    EXPECT_NE(RowOf(screen, "is too large: more than"), 0) << Picture(screen);
+  });
+  board.terminal.Key(kKeyEnter);
+  PlayLimits limits = InitialPlayLimits(settings);
+  GameStart start = StartGameRecord(board.io, settings, limits, buffer, VisitName("ANNA"));
+  EXPECT_EQ(start.outcome, StartOutcome::kPlay);
+  EXPECT_TRUE(board.terminal.ScriptDone());
+  EXPECT_EQ(std::filesystem::file_size(folder.PathOf("LEXFRAY.USR")), std::uintmax_t{40} << 30);
+  std::ifstream file(folder.PathOf("LEXFRAY.USR"), std::ios::binary);
+  std::string head(6, '\0');
+  file.read(head.data(), 6);
+  EXPECT_EQ(head.substr(2), "ANNA");
+}
+
+// A full player file takes no new player: one record more would make every later opening
+// refuse the whole file as damaged.
+TEST_F(DamagedFileTest, AFullPlayerFileTakesNoNewPlayerAndStaysReadable) {
+  std::vector<PlayerRecord> players(static_cast<std::size_t>(kMostPlayers), Player("OLD", 10));
+  for (std::size_t i = 0; i < players.size(); ++i) players[i] = Player("P" + std::to_string(i), 10);
+  WriteRecords(players);
+  std::uintmax_t fullSize = std::filesystem::file_size(folder.PathOf("LEXFRAY.USR"));
+
+  board.terminal.Then([](const Screen& screen) {
+    EXPECT_NE(RowOf(screen, "PLAYER FILE NOT SAVED"), 0);
+    EXPECT_NE(RowOf(screen, "is full"), 0) << Picture(screen);
+  });
+  board.terminal.Key(kKeyEnter);
+  PlayLimits limits = InitialPlayLimits(settings);
+  GameStart start = StartGameRecord(board.io, settings, limits, buffer, VisitName("NEWCOMER"));
+  EXPECT_EQ(start.outcome, StartOutcome::kPlay);
+  EXPECT_TRUE(board.terminal.ScriptDone());
+  EXPECT_EQ(std::filesystem::file_size(folder.PathOf("LEXFRAY.USR")), fullSize);
+  EXPECT_EQ(TablePass(board.io, settings, buffer, std::nullopt).size(), players.size());
 }
 
 TEST_F(DamagedFileTest, NamesWithControlBytesStayInsideTheirColumn) {

@@ -171,7 +171,11 @@ TEST_F(TopPlayersTest, AFailedWriteBackIsToldOnceForTheWholePass) {
   TopPlayers table = WritingPass(kAnna, 300);
   EXPECT_TRUE(board.terminal.ScriptDone());
   EXPECT_EQ(ReadRecords()[0].totalScore, 1);
-  EXPECT_EQ(table.size(), 2u);
+  ASSERT_EQ(table.size(), 2u);
+  // The table shows what the file holds, not the total that was not kept.
+  EXPECT_EQ(table[0].score, 2);
+  EXPECT_EQ(table[1].score, 1);
+  EXPECT_EQ(buffer.totalScore, 2);
 }
 
 TEST_F(TopPlayersTest, ThePageMatchesItsPicture) {
@@ -192,6 +196,9 @@ TEST(TotalText, ShowsTheSignPositionAndEveryDigit) {
   EXPECT_EQ(TotalText(1e19), " 10000000000000000000");
   EXPECT_EQ(TotalText(1e300), " 1e+300");
   EXPECT_EQ(TotalText(-1.5e-300), "-1.5e-300");
+  // Any total keeps the table line within the board: 21 characters at most.
+  EXPECT_EQ(TotalText(2.0712345678901234e272), " 2.0712345678901e+272");
+  EXPECT_EQ(TotalText(-1.7976931348623157e308), "-1.7976931348623e+308");
   EXPECT_EQ(TotalText(std::numeric_limits<double>::infinity()), " 0");
   EXPECT_EQ(TotalText(std::nan("")), " 0");
 }

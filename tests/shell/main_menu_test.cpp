@@ -115,6 +115,13 @@ TEST(WebSite, CancelStaysAtTheMenuAndOkEndsTheProgramAfterAskingForTheBrowserOnc
   cancel.terminal.Then([](const Screen& s) {
     EXPECT_GT(RowOf(s, " TRANSFER TO OUR WEB SITE "), 0);
     EXPECT_GT(RowOf(s, "YOU  MUST BE CONNECTED TO THE INTERNET!"), 0);
+    // Wrapped as one paragraph at the box's width, with no word left alone on a line.
+    int first = RowOf(s, "You will be taken directly to our WEB site where you will be able");
+    EXPECT_GT(first, 0);
+    EXPECT_GT(RowOf(s, "to find information about Quillon Home Software including product"), first);
+    EXPECT_GT(RowOf(s, "MUCH more!"), first);
+    // The address, for a player without a browser to type in elsewhere.
+    EXPECT_GT(RowOf(s, "https://quillon-home.example/"), first);
   });
   cancel.terminal.Key('c').Key('x');
   EXPECT_EQ(cancel.Run(), 0);

@@ -65,7 +65,21 @@ TEST(StartUp, ANumberOutOfRangeStopsWithAMessageNamingItsLine) {
   ProgramHarness h;
   h.folder.Write("LEXFRAY.CFG", testing::ConfigText("Site", "70000"));
   h.terminal.Then([](const Screen& s) {
-    EXPECT_GT(RowOf(s, "Line 7 of LEXFRAY.CFG"), 0);
+    EXPECT_GT(RowOf(s, "Line 7 of LEXFRAY.CFG: the games per day is out of range"), 0)
+        << testing::Picture(s);
+    EXPECT_EQ(RowOf(s, "line 7"), 0);  // named once
+  });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
+TEST(StartUp, AHugeConfigurationIsRefusedWithoutReadingItAll) {
+  ProgramHarness h;
+  std::filesystem::resize_file(h.folder.PathOf("LEXFRAY.CFG"), std::uintmax_t{40} << 30);
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, " CONFIGURATION ERROR "), 0);
+    EXPECT_GT(RowOf(s, "is too large"), 0) << testing::Picture(s);
   });
   h.terminal.Key(kKeyEnter);
   EXPECT_EQ(h.Run(), 0);
