@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <system_error>
 
 namespace lexfray {
@@ -73,11 +72,6 @@ std::string ExponentForm(double value, std::size_t width) {
     auto length = static_cast<std::size_t>(end - digits);
     if (error == std::errc() && (length <= width || precision == 0)) return {digits, length};
   }
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace lexfray

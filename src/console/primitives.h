@@ -37,7 +37,4 @@ std::string RightAlignNumber(std::int64_t value, int width);
 // width characters; one digit at least, however small width is.
 std::string ExponentForm(double value, std::size_t width);
 
-// True when path names a regular file (not a folder, not a missing path).
-bool FileExists(const std::string& path);
-
 }  // namespace lexfray

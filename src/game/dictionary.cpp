@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -98,9 +97,8 @@ DictionaryIndex LoadDictionaryIndex(const std::string& indexPath, const std::str
   std::optional<std::string> text = ReadSmallFile(indexPath, kLargestIndex);
   if (!text) return {};
   DictionaryIndex index = ParseDictionaryIndex(*text);
-  std::error_code error;
-  std::uintmax_t size = std::filesystem::file_size(wordFilePath, error);
-  if (error || index.dictIndex.back() > static_cast<std::int64_t>(size / kWordRecordSize)) return {};
+  std::optional<std::uint64_t> size = RegularFileSize(wordFilePath);
+  if (!size || index.dictIndex.back() > static_cast<std::int64_t>(*size / kWordRecordSize)) return {};
   return index;
 }
 
@@ -114,7 +112,7 @@ bool SearchWordFile(const std::string& wordFilePath, const DictionaryIndex& inde
                     std::string_view word) {
   if (!index.usable || word.empty() || word.size() > kWordRecordSize) return false;
   if (word.front() < 'A' || word.front() > 'Z') return false;
-  File file(std::fopen(wordFilePath.c_str(), "rb"));
+  File file(OpenStream(wordFilePath, "rb"));
   if (!file) return false;
   // Unbuffered: every piece goes straight into our buffer in one read.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);

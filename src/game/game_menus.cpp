@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "config/constants.h"
-#include "console/primitives.h"
 #include "dialogs/document_viewer.h"
 #include "dialogs/list_box.h"
 #include "dialogs/message_box.h"
 #include "game/about_box.h"
+#include "platform/files.h"
 
 namespace lexfray {
 

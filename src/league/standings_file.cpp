@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "config/constants.h"
-#include "console/primitives.h"
 #include "league/score_file_image.h"
+#include "platform/files.h"
 
 namespace lexfray {
 

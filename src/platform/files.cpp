@@ -9,9 +9,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/game_group.h"
+
 namespace lexfray {
 
 namespace {
+
+// The program folder of a shared installation opens only to the games group, so every
+// lookup of a path holds it; reads and writes on a descriptor need no group.
+int OpenPath(const std::string& path, int flags, mode_t mode = 0) {
+  return WithGameGroup([&] { return ::open(path.c_str(), flags, mode); });
+}
+
+bool StatPath(const std::string& path, struct stat& info) {
+  return WithGameGroup([&] { return ::stat(path.c_str(), &info); }) == 0;
+}
 
 void SetReason(std::string* error, const char* what, const std::string& path) {
   if (error) *error = std::string(what) + " " + path + ": " + std::strerror(errno);
@@ -82,7 +94,7 @@ void ReadAtMost(int fd, std::size_t limit, FilePrefix& out) {
 
 bool IsLink(const std::string& path) {
   struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+  return WithGameGroup([&] { return ::lstat(path.c_str(), &info); }) == 0 && S_ISLNK(info.st_mode);
 }
 
 // Room for size bytes before the first byte is written. A file system without it still
@@ -98,7 +110,7 @@ bool TakeRoom(int fd, off_t size) {
 // A link stays a link: its target, which must exist already, takes the copy where it is.
 // The room is taken first, so that a full disk leaves the target as it was.
 bool CopyIntoLinkTarget(const std::string& to, std::string_view bytes, std::string* error) {
-  Descriptor fd(::open(to.c_str(), O_WRONLY | O_CLOEXEC));
+  Descriptor fd(OpenPath(to, O_WRONLY | O_CLOEXEC));
   off_t size = static_cast<off_t>(bytes.size());
   bool written = fd.ok() && TakeRoom(fd.get(), size) && WriteAllTo(fd.get(), bytes) &&
                  ::ftruncate(fd.get(), size) == 0 && ::fsync(fd.get()) == 0 && fd.Close();
@@ -114,7 +126,7 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Descriptor fd(OpenPath(path, O_RDONLY | O_CLOEXEC));
   std::string bytes;
   if (!fd.ok() || !ReadAllFrom(fd.get(), bytes)) {
     SetReason(error, "cannot read", path);
@@ -127,7 +139,7 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
   constexpr int kFlags = O_CLOEXEC | O_NONBLOCK;
   int raw = OpenOrCreate(path, O_RDWR | kFlags);
   // A file this process may only read is still shown.
-  if (raw < 0) raw = ::open(path.c_str(), O_RDONLY | kFlags);
+  if (raw < 0) raw = OpenPath(path, O_RDONLY | kFlags);
   Descriptor fd(raw);
   FilePrefix prefix;
   if (fd.ok()) ReadAtMost(fd.get(), limit, prefix);
@@ -135,14 +147,14 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
 }
 
 int OpenOrCreate(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  int fd = OpenPath(path, flags | O_CLOEXEC);
   if (fd >= 0 || errno != ENOENT) return fd;
-  return ::open(path.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
+  return OpenPath(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
 }
 
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
                                          std::string* error) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Descriptor fd(OpenPath(path, O_RDONLY | O_CLOEXEC));
   std::string bytes;
   if (!fd.ok() || !ReadAllFrom(fd.get(), bytes, limit)) {
     SetReason(error, "cannot read", path);
@@ -166,8 +178,12 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string
 
 bool IsReadOnly(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return false;
-  return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+  if (!StatPath(path, info)) return false;
+  // Asked with the effective IDs: the real ones are the player's, who may write nothing
+  // in a shared installation's folder.
+  return (info.st_mode & 0222) == 0 || WithGameGroup([&] {
+           return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS);
+         }) != 0;
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
@@ -182,23 +198,37 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
   }
   if (IsLink(to)) return CopyIntoLinkTarget(to, *bytes, error);
   std::string temporary = FolderOf(to) + ".lexfray-copy-XXXXXX";
-  Descriptor fd(::mkstemp(temporary.data()));
+  Descriptor fd(WithGameGroup([&] { return ::mkstemp(temporary.data()); }));
   if (!fd.ok()) {
     SetReason(error, "cannot create a file in the folder of", to);
     return false;
   }
   struct stat info {};
-  mode_t mode = ::stat(to.c_str(), &info) == 0 ? info.st_mode & 07777 : 0664;
+  mode_t mode = StatPath(to, info) ? info.st_mode & 07777 : 0664;
   bool written = WriteAllTo(fd.get(), *bytes) && ::fchmod(fd.get(), mode) == 0 &&
                  ::fsync(fd.get()) == 0 && fd.Close();
-  if (!written || ::rename(temporary.c_str(), to.c_str()) != 0) {
+  if (!written || WithGameGroup([&] { return ::rename(temporary.c_str(), to.c_str()); }) != 0) {
     SetReason(error, "cannot write", to);
-    ::unlink(temporary.c_str());
+    RemoveFile(temporary);
     return false;
   }
   return true;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  return WithGameGroup([&] { return ::unlink(path.c_str()); }) == 0;
+}
+
+std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || !StatPath(path, info) || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool FileExists(const std::string& path) { return RegularFileSize(path).has_value(); }
+
+std::FILE* OpenStream(const std::string& path, const char* mode) {
+  return WithGameGroup([&] { return std::fopen(path.c_str(), mode); });
+}
 
 }  // namespace lexfray

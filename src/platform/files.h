@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +46,15 @@ bool CopyFileReplacing(const std::string& from, const std::string& to,
                        std::string* error = nullptr);
 
 bool RemoveFile(const std::string& path);
+
+// The size of a regular file; nothing for a folder, a device or a missing path.
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);
+
+// True when path names a regular file (not a folder, not a missing path).
+bool FileExists(const std::string& path);
+
+// The file as a stdio stream opened with fopen's mode, or nullptr.
+std::FILE* OpenStream(const std::string& path, const char* mode);
 
 // True for an existing file without any write permission bit, or one this process may not
 // write: such a file is never replaced or written.

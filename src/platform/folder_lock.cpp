@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/game_group.h"
+
 namespace lexfray {
 
 namespace {
@@ -69,7 +71,8 @@ bool FolderLock::Acquire(const std::string& folder) {
   if (fd_ >= 0) return true;
   // Close-on-exec: a browser started from the game must not inherit the lock and keep it
   // after the game has ended.
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const char* path = folder.empty() ? "." : folder.c_str();
+  int fd = WithGameGroup([&] { return ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
   if (fd < 0) return true;
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
     fd_ = fd;

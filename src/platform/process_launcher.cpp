@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <optional>
 
+#include "platform/game_group.h"
+
 extern char** environ;
 
 namespace lexfray {
@@ -81,7 +83,10 @@ void ProcessLauncher::RunAndWait(const std::string& path, const std::string& fol
   char* envp[] = {searchPath.data(), locale.data(), nullptr};
   SpawnSetup setup;
   if (!folder.empty()) setup.StartIn(folder);
-  std::optional<pid_t> pid = setup.Start(program.c_str(), argv, false, envp);
+  // The exchange writes the competition file in the program folder: it starts with the
+  // games group as its effective and saved group, and the player's as its real one.
+  std::optional<pid_t> pid =
+      WithGameGroup([&] { return setup.Start(program.c_str(), argv, false, envp); });
   if (!pid) return;
   int status = 0;
   while (::waitpid(*pid, &status, 0) < 0 && errno == EINTR) {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/game_group.h"
 
 namespace lexfray {
 
@@ -47,12 +48,13 @@ std::int64_t ReadAll(int fd, std::uint8_t* data, std::size_t size, off_t offset)
 std::optional<RecordFile> RecordFile::Open(const std::string& path, std::size_t recordSize,
                                            std::string* error) {
   struct stat info {};
-  bool readOnly = ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0;
+  bool readOnly = WithGameGroup([&] { return ::stat(path.c_str(), &info); }) == 0 &&
+                  (info.st_mode & 0222) == 0;
   int fd = readOnly ? -1 : OpenOrCreate(path, O_RDWR);
   if (fd >= 0) return RecordFile(fd, path, recordSize, false);
   int refused = errno;
   if (readOnly || errno == EACCES || errno == EROFS || errno == EPERM) {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = WithGameGroup([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
     if (fd >= 0) return RecordFile(fd, path, recordSize, true);
     // A file that is missing in a folder we may not write: the folder is the reason.
     if (!readOnly) errno = refused;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/game_group.h"
 #include "platform/program_folder.h"
 
 namespace lexfray {
@@ -10,6 +11,9 @@ std::unique_ptr<SystemPlatform> SystemPlatform::Start(std::string* error) {
   if (IsSharedInstallation()) OpenGroupBitsOfUmask();
   std::unique_ptr<CursesTerminal> terminal = CursesTerminal::Open(TerminalDevice{}, error);
   if (!terminal) return nullptr;
+  // The terminal was set up with the group; from here on the game holds it only for its
+  // files and the exchange program.
+  PutGameGroupAside();
   return std::unique_ptr<SystemPlatform>(new SystemPlatform(std::move(terminal)));
 }
 

@@ -1,7 +1,8 @@
 #include "players/backup.h"
 
 #include <array>
-#include <filesystem>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "config/constants.h"
@@ -50,10 +51,8 @@ std::string FilePath(const Settings& settings, std::string_view programCode,
 // The copy passes through memory: a source that is no file, or too large to be a player
 // file, is not copied.
 bool FitsAPlayerFile(const std::string& path) {
-  std::error_code error;
-  std::uintmax_t size = std::filesystem::file_size(path, error);
-  return !error && std::filesystem::is_regular_file(path, error) &&
-         size < static_cast<std::uintmax_t>(kMostPlayers + 1) * PlayerRecord::kSize;
+  std::optional<std::uint64_t> size = RegularFileSize(path);
+  return size && *size < static_cast<std::uint64_t>(kMostPlayers + 1) * PlayerRecord::kSize;
 }
 
 void CopyAndTell(Io& io, const std::string& from, const std::string& to, std::string_view done,

@@ -1,8 +1,8 @@
 #include "shell/documents.h"
 
 #include "config/constants.h"
-#include "console/primitives.h"
 #include "dialogs/document_viewer.h"
+#include "platform/files.h"
 
 namespace lexfray {
 

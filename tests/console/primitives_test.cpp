@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "support/snapshot.h"
-#include "support/temp_folder.h"
 
 namespace lexfray {
 namespace {
@@ -91,17 +88,6 @@ TEST(RightAlignNumber, PadsToTheFieldAndShowsEveryDigitOfWiderValues) {
   EXPECT_EQ(RightAlignNumber(0, 5), "    0");
   EXPECT_EQ(RightAlignNumber(12345678, 7), "12345678");
   EXPECT_EQ(RightAlignNumber(5, 3), "  5");
-}
-
-TEST(FileExists, OnlyRegularFilesCount) {
-  testing::TempFolder folder;
-  folder.Write("LEXFRAY.CFG", "x");
-  std::filesystem::create_directory(folder.PathOf("folder"));
-  EXPECT_TRUE(FileExists(folder.PathOf("LEXFRAY.CFG")));
-  EXPECT_FALSE(FileExists(folder.PathOf("folder")));
-  EXPECT_FALSE(FileExists(folder.PathOf("missing")));
-  EXPECT_FALSE(FileExists(folder.PathOf("missing/deeper/LEXFRAY.CFG")));
-  EXPECT_FALSE(FileExists(""));
 }
 
 }  // namespace

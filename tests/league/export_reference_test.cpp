@@ -9,6 +9,7 @@
 #include "console/primitives.h"
 #include "league/league_files.h"
 #include "league/score_export.h"
+#include "platform/files.h"
 #include "platform/record_fields.h"
 #include "platform/record_file.h"
 

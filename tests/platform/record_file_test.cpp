@@ -81,6 +81,20 @@ TEST(ReadSmallFile, ReadsUpToTheLimitAndRefusesMoreWithoutReadingIt) {
   EXPECT_EQ(error, "cannot read " + folder.PathOf("missing") + ": No such file or directory");
 }
 
+TEST(RegularFileSize, OnlyRegularFilesHaveOneAndExist) {
+  TempFolder folder;
+  folder.Write("LEXFRAY.CFG", "xyz");
+  fs::create_directory(folder.PathOf("folder"));
+  EXPECT_EQ(RegularFileSize(folder.PathOf("LEXFRAY.CFG")), 3u);
+  EXPECT_TRUE(FileExists(folder.PathOf("LEXFRAY.CFG")));
+  for (const std::string& path : {folder.PathOf("folder"), folder.PathOf("missing"),
+                                  folder.PathOf("missing/deeper/LEXFRAY.CFG"), std::string("/dev/null"),
+                                  std::string()}) {
+    EXPECT_FALSE(RegularFileSize(path)) << path;
+    EXPECT_FALSE(FileExists(path)) << path;
+  }
+}
+
 TEST(RecordFileSize, AHugeSparseFileIsCountedNotRead) {
   TempFolder folder;
   folder.Write("LEXFRAY.ISC", "");
