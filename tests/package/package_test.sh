@@ -1,9 +1,10 @@
 #!/bin/bash
 # The Debian package as an administrator and a player meet it: built by dpkg-buildpackage
 # and accepted by lintian; installed as root and played by an unprivileged user made for the
-# test, who can write the shared files only by playing; the browser started without the
-# games group; the configuration edit kept over a reinstall; the players' files kept by a
-# removal and everything gone after a purge. The machine is left as it was, also on failure.
+# test, who can write the shared files only by playing; the game holding the games group
+# only for its files; the browser started without the games group; the configuration edit
+# kept over a reinstall; the players' files kept by a removal and everything gone after a
+# purge. The machine is left as it was, also on failure.
 # E2E_CASE does not apply: the cases build on each other.
 source_dir=${1:?usage: package_test.sh SOURCE_DIR}
 . "$(dirname "$0")/../e2e/lib.sh"
@@ -116,6 +117,18 @@ start_installed_game() {
   start_program "${1:-game}" "$e2e_dir/run.sh"
 }
 
+# While it waits for the player, the game acts with the player's group; games stays only
+# as its saved group, to be taken again for its files.
+the_game_waits_with_the_players_group() {
+  local pid gid games
+  pid=$(program_pid)
+  [ -n "$pid" ] || fail "no game process"
+  gid=$(id -g "$player")
+  games=$(getent group games | cut -d: -f3)
+  [ "$(grep '^Gid:' "/proc/$pid/status")" = "$(printf 'Gid:\t%s\t%s\t%s\t%s' "$gid" "$gid" "$games" "$gid")" ] ||
+    fail "the waiting game has the group IDs $(grep '^Gid:' "/proc/$pid/status"), not the player's $gid with games $games saved"
+}
+
 a_player_plays() {
   step "a game played by $player"
   player_begin
@@ -134,6 +147,7 @@ a_player_plays() {
   send_keys -l "$word"
   send_keys Enter
   wait_at 16 72 "$(printf '%5d' "$(score_of "$word")")"
+  the_game_waits_with_the_players_group
 
   # A second copy meanwhile is refused with the name of the player at the game.
   start_installed_game second
