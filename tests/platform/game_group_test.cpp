@@ -27,38 +27,41 @@ constexpr uid_t kNobody = 65534;
 constexpr gid_t kPlayer = 65534;
 constexpr gid_t kGames = 4000123;
 
-std::string Groups() {
-  gid_t real = 0, effective = 0, saved = 0;
-  ::getresgid(&real, &effective, &saved);
+std::string GroupsText(gid_t real, gid_t effective, gid_t saved) {
   return std::to_string(real) + " " + std::to_string(effective) + " " + std::to_string(saved);
 }
 
-const std::string kAside = std::to_string(kPlayer) + " " + std::to_string(kPlayer) + " " +
-                           std::to_string(kGames);
-const std::string kHeld = std::to_string(kPlayer) + " " + std::to_string(kGames) + " " +
-                          std::to_string(kGames);
+std::string Groups() {
+  gid_t real = 0, effective = 0, saved = 0;
+  ::getresgid(&real, &effective, &saved);
+  return GroupsText(real, effective, saved);
+}
+
+const std::string kAside = GroupsText(kPlayer, kPlayer, kGames);
+const std::string kHeld = GroupsText(kPlayer, kGames, kGames);
 
 // Runs checks in a child started like a setgid game whose saved group is saved and whose
 // effective group is still that one; what the checks found wrong comes back as text.
 std::string AsGame(gid_t saved, const std::function<std::string()>& checks) {
-  int pipe[2];
-  if (::pipe(pipe) != 0) return "no pipe";
+  int ends[2];
+  if (::pipe(ends) != 0) return "no pipe";
   pid_t pid = ::fork();
+  if (pid < 0) return "no child";
   if (pid == 0) {
-    ::close(pipe[0]);
+    ::close(ends[0]);
     std::string found = ::setgroups(0, nullptr) == 0 && ::setresgid(kPlayer, saved, saved) == 0 &&
                                 ::setresuid(kNobody, kNobody, kNobody) == 0
                             ? checks()
                             : "cannot become the game";
-    if (::write(pipe[1], found.data(), found.size()) < 0) ::_exit(2);
+    if (::write(ends[1], found.data(), found.size()) < 0) ::_exit(2);
     ::_exit(0);
   }
-  ::close(pipe[1]);
+  ::close(ends[1]);
   std::string found;
   char buffer[512];
-  for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+  for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
     found.append(buffer, static_cast<std::size_t>(got));
-  ::close(pipe[0]);
+  ::close(ends[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) found += " (the child failed)";
@@ -87,34 +90,32 @@ class GameGroupTest : public ::testing::Test {
 };
 
 TEST_F(GameGroupTest, PutAsideItIsTakenForAScopeAndNestedGuardsGiveBackInTurn) {
-  EXPECT_EQ(AsGame(kGames, [] {
-              PutGameGroupAside();
-              std::string found = Expect("aside", Groups(), kAside);
-              {
-                GameGroup outer;
-                found += Expect("outer", Groups(), kHeld);
-                {
-                  GameGroup inner;
-                  found += Expect("inner", Groups(), kHeld);
-                  errno = EACCES;
-                }
-                found += Expect("after inner", Groups(), kHeld);
-                found += Expect("errno", std::to_string(errno), std::to_string(EACCES));
-              }
-              return found + Expect("after outer", Groups(), kAside);
-            }),
-            "");
+  auto checks = [] {
+    PutGameGroupAside();
+    std::string found = Expect("aside", Groups(), kAside);
+    {
+      GameGroup outer;
+      found += Expect("outer", Groups(), kHeld);
+      {
+        GameGroup inner;
+        found += Expect("inner", Groups(), kHeld);
+        errno = EACCES;
+      }
+      found += Expect("after inner", Groups(), kHeld);
+      found += Expect("errno", std::to_string(errno), std::to_string(EACCES));
+    }
+    return found + Expect("after outer", Groups(), kAside);
+  };
+  EXPECT_EQ(AsGame(kGames, checks), "");
 }
 
 TEST_F(GameGroupTest, AGameThatIsNotSetgidKeepsItsGroups) {
-  std::string own = std::to_string(kPlayer) + " " + std::to_string(kPlayer) + " " +
-                    std::to_string(kPlayer);
-  EXPECT_EQ(AsGame(kPlayer, [&] {
-              PutGameGroupAside();
-              GameGroup group;
-              return Expect("held", Groups(), own);
-            }),
-            "");
+  auto checks = [] {
+    PutGameGroupAside();
+    GameGroup group;
+    return Expect("held", Groups(), GroupsText(kPlayer, kPlayer, kPlayer));
+  };
+  EXPECT_EQ(AsGame(kPlayer, checks), "");
 }
 
 TEST_F(GameGroupTest, TheFilesOfTheSharedFolderAreReachedOnlyThroughTheGame) {
@@ -126,20 +127,20 @@ TEST_F(GameGroupTest, TheFilesOfTheSharedFolderAreReachedOnlyThroughTheGame) {
   fs::permissions(folder.PathOf("program/LEXFRAY.CFG"),
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                       fs::perms::group_write);
-  EXPECT_EQ(AsGame(kGames, [&] {
-              PutGameGroupAside();
-              std::string found;
-              std::string config = program + "LEXFRAY.CFG";
-              if (::access(config.c_str(), F_OK) == 0) found += "the player reached the folder; ";
-              if (!FileExists(config)) found += "the game cannot see LEXFRAY.CFG; ";
-              if (IsReadOnly(config)) found += "the game cannot write LEXFRAY.CFG; ";
-              if (!WriteFileBytes(program + "Temp.HLP", "help")) found += "no Temp.HLP; ";
-              found += Expect("Temp.HLP", ReadFileBytes(program + "Temp.HLP").value_or("?"), "help");
-              if (!CopyFileReplacing(config, program + "LEXFRAY.BKP")) found += "no copy; ";
-              if (!RemoveFile(program + "Temp.HLP")) found += "Temp.HLP stays; ";
-              return found + Expect("after", Groups(), kAside);
-            }),
-            "");
+  auto checks = [&] {
+    PutGameGroupAside();
+    std::string found;
+    std::string config = program + "LEXFRAY.CFG";
+    if (::access(config.c_str(), F_OK) == 0) found += "the player reached the folder; ";
+    if (!FileExists(config)) found += "the game cannot see LEXFRAY.CFG; ";
+    if (IsReadOnly(config)) found += "the game cannot write LEXFRAY.CFG; ";
+    if (!WriteFileBytes(program + "Temp.HLP", "help")) found += "no Temp.HLP; ";
+    found += Expect("Temp.HLP", ReadFileBytes(program + "Temp.HLP").value_or("?"), "help");
+    if (!CopyFileReplacing(config, program + "LEXFRAY.BKP")) found += "no copy; ";
+    if (!RemoveFile(program + "Temp.HLP")) found += "Temp.HLP stays; ";
+    return found + Expect("after", Groups(), kAside);
+  };
+  EXPECT_EQ(AsGame(kGames, checks), "");
   EXPECT_FALSE(folder.Exists("program/Temp.HLP"));
   EXPECT_EQ(folder.Read("program/LEXFRAY.BKP"), "x");
 }
@@ -153,12 +154,12 @@ TEST_F(GameGroupTest, TheExchangeProgramStartsWithTheGamesGroupAndThePlayersReal
   folder.Write("program/job", "#!/bin/sh -p\ngrep '^Gid:' /proc/$$/status > " + program + "gids\n");
   ASSERT_EQ(::chown(job.c_str(), 0, kGames), 0);
   ASSERT_EQ(::chmod(job.c_str(), 0750), 0);
-  EXPECT_EQ(AsGame(kGames, [&] {
-              PutGameGroupAside();
-              ProcessLauncher().RunAndWait(job, program);
-              return Expect("after", Groups(), kAside);
-            }),
-            "");
+  auto checks = [&] {
+    PutGameGroupAside();
+    ProcessLauncher().RunAndWait(job, program);
+    return Expect("after", Groups(), kAside);
+  };
+  EXPECT_EQ(AsGame(kGames, checks), "");
   std::string games = std::to_string(kGames);
   EXPECT_EQ(folder.Read("program/gids"),
             "Gid:\t" + std::to_string(kPlayer) + "\t" + games + "\t" + games + "\t" + games + "\n");
