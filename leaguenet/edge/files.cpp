@@ -8,42 +8,14 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/descriptor.h"
+
 namespace lexfray::leaguenet {
 
 namespace {
 
 std::string Reason(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
-}
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // close() reports the errors of a delayed write, so a replacement checks it.
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(written));
-  }
-  return true;
 }
 
 // The old file's owner and group when this process may give them; else at least its group,
@@ -98,7 +70,7 @@ bool ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t
   }
   if (replacing) TakeOwnership(file.get(), old);
   bool done =
-      WriteAll(file.get(), bytes) && ::fchmod(file.get(), mode) == 0 && ::fsync(file.get()) == 0;
+      WriteAllTo(file.get(), bytes) && ::fchmod(file.get(), mode) == 0 && ::fsync(file.get()) == 0;
   if (!done) *error = Reason("cannot write", scratch);
   if (!file.Close() && done) {
     *error = Reason("cannot write", scratch);

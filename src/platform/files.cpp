@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/descriptor.h"
 #include "platform/game_group.h"
 
 namespace lexfray {
@@ -29,27 +30,6 @@ void SetReason(std::string* error, const char* what, const std::string& path) {
   if (error) *error = std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  // Closing reports write-back errors that a write alone may not.
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
 bool ReadAllFrom(int fd, std::string& out, std::size_t limit = std::string::npos) {
   char buffer[65536];
   for (;;) {
@@ -66,13 +46,7 @@ bool ReadAllFrom(int fd, std::string& out, std::size_t limit = std::string::npos
 }
 
 bool WriteAllTo(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t done = ::write(fd, bytes.data(), bytes.size());
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(done));
-  }
-  return true;
+  return lexfray::WriteAllTo(fd, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 // Reads until the end or past limit bytes; one byte more than limit tells that it went on.
