@@ -33,7 +33,7 @@ for room in $floors; do
   done
 done
 
-# The exchange program shares the score-file records, and nothing else of the game.
+# The exchange program shares the score-file records and the descriptor, nothing else of the game.
 for file in "$src"/../leaguenet/*.* "$src"/../leaguenet/edge/*.*; do
   [ -f "$file" ] || continue
   for used in $(sed -n 's/^#include "\([a-z_]*\/[a-z_.]*\)".*/\1/p' "$file" | sort -u); do
