@@ -1,7 +1,11 @@
 # Two commands do everything on a fresh Debian machine:
 #   make play   builds the game and starts it
 #   make test   builds the game and runs every test
-.PHONY: play test build deps sanitize bench install-deps clean
+# and for the robustness checks:
+#   make fuzz   runs every fuzz target for FUZZ_SECONDS (default 300) each
+.PHONY: play test build deps sanitize bench fuzz install-deps clean
+
+FUZZ_SECONDS ?= 300
 
 play: build
 	./build/lexfray/lexfray
@@ -18,6 +22,11 @@ sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	./tools/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
 bench: build
 	./tools/run-benchmarks.sh build
 
@@ -25,4 +34,4 @@ deps:
 	@./tools/ensure-deps.sh
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-fuzz

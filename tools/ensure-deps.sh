@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 # As root it runs apt-get itself; otherwise it prints the one line to run and stops.
 set -eu
-packages="cmake g++ make pkg-config libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev tmux"
+packages="cmake g++ make pkg-config libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev tmux clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
