@@ -69,6 +69,11 @@ ssize_t FailWith(int error) {
   return -1;
 }
 
+ssize_t FailRead() {
+  ++State().events.readsFailed;
+  return FailWith(EIO);
+}
+
 // How much of a write at offset may go before the disk is full: what stays within the
 // file's present size.
 std::size_t RoomFor(int fd, std::size_t size, off_t offset) {
@@ -112,12 +117,12 @@ using lexfray::monkey::Fault;
 extern "C" {
 
 ssize_t __wrap_read(int fd, void* buffer, size_t size) {
-  if (lexfray::monkey::CountsDown(Fault::kFailRead, fd)) return lexfray::monkey::FailWith(EIO);
+  if (lexfray::monkey::CountsDown(Fault::kFailRead, fd)) return lexfray::monkey::FailRead();
   return __real_read(fd, buffer, size);
 }
 
 ssize_t __wrap_pread(int fd, void* buffer, size_t size, off_t offset) {
-  if (lexfray::monkey::CountsDown(Fault::kFailRead, fd)) return lexfray::monkey::FailWith(EIO);
+  if (lexfray::monkey::CountsDown(Fault::kFailRead, fd)) return lexfray::monkey::FailRead();
   return __real_pread(fd, buffer, size, offset);
 }
 

@@ -26,6 +26,7 @@ struct FaultPlan {
 // What the file layer saw; the monkey compares it with what the player was told.
 struct FileEvents {
   int writesFailed = 0;  // injected write failures since the last Take
+  int readsFailed = 0;
   bool partialWrite = false;  // a write that filled the disk wrote part of its bytes
 };
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "config/calendar.h"
@@ -118,50 +119,84 @@ std::string Describe(const std::string& what, const MonkeyTerminal& terminal) {
   return text;
 }
 
-}  // namespace
 
-SeedOutcome PlaySeed(std::uint64_t seed, long long events) {
-  World world(seed);
-  const testing::TempFolder& folder = world.folder();
-  MonkeyClock clock(world.start());
-  MonkeyTerminal terminal(seed, clock, world.Words(), events);
-  testing::ScriptedRandom random;
-  testing::FakeLock lock;
-  testing::FakeLauncher launcher;
+// One seed's play: the world, the fakes the program runs on, and what is saved so far.
+class SeedPlay {
+ public:
+  SeedPlay(std::uint64_t seed, long long events)
+      : world_(seed),
+        clock_(world_.start()),
+        terminal_(seed, clock_, world_.Words(), events),
+        players_(world_.folder().Read(kPlayerFileName)),
+        saved_(ReadTotals(players_)),
+        otherSites_(OtherSitesEntries(world_.folder().Read(kScoreFileName), std::string(kSite))) {
+    // A new month's reset and a restore replace the player file whole: what it then holds is
+    // what is saved.
+    OnPlayerFileReplaced([this](const std::string& path) { saved_ = ReadTotals(ReadWhole(path)); });
+    DisarmFaults();
+  }
+  SeedPlay(const SeedPlay&) = delete;
+  SeedPlay& operator=(const SeedPlay&) = delete;
+  ~SeedPlay() {
+    OnPlayerFileReplaced(nullptr);
+    DisarmFaults();
+  }
 
-  Totals saved = ReadTotals(folder.Read(kPlayerFileName));
-  std::string otherSites = OtherSitesEntries(folder.Read(kScoreFileName), std::string(kSite));
-  // A new month's reset and a restore replace the player file whole: what it then holds is
-  // what is saved.
-  OnPlayerFileReplaced([&](const std::string& path) {
-    saved = ReadTotals(ReadWhole(path));
-  });
-  DisarmFaults();
+  SeedOutcome Play(long long events) {
+    SeedOutcome outcome;
+    while (terminal_.events() < events && !outcome.failure) {
+      ++outcome.runs;
+      outcome.failure = RunOnce();
+      if (!outcome.failure) outcome.failure = CheckSavedFiles(outcome);
+    }
+    outcome.events = terminal_.events();
+    outcome.writesFailed = terminal_.failures().writesFailed;
+    outcome.readsFailed = terminal_.failures().readsFailed;
+    return outcome;
+  }
 
-  SeedOutcome outcome;
-  while (terminal.events() < events && !outcome.failure) {
-    long long before = terminal.events();
-    ++outcome.runs;
+ private:
+  std::optional<std::string> RunOnce() {
+    const testing::TempFolder& folder = world_.folder();
+    long long before = terminal_.events();
     try {
-      Platform platform{terminal, clock, random, lock, launcher, folder.path(), folder.PathOf("root/")};
+      Platform platform{terminal_, clock_, random_, lock_, launcher_, folder.path(), folder.PathOf("root/")};
       RunProgram(platform);
     } catch (const EventsSpent&) {
     } catch (const MonkeyFailure& failure) {
-      outcome.failure = Describe(failure.what(), terminal);
+      return Describe(failure.what(), terminal_);
     }
-    DisarmFaults();
-    if (outcome.failure) break;
-    if (terminal.events() == before) outcome.failure = "the program ended without asking for anything";
-    bool partial = terminal.partialWritesSeen();
-    std::string players = folder.Read(kPlayerFileName);
-    if (auto fault = CheckPlayerFile(players, saved, partial)) outcome.failure = Describe(*fault, terminal);
-    else if (auto fault = CheckScoreFile(folder.Read(kScoreFileName), otherSites, std::string(kSite), partial))
-      outcome.failure = Describe(*fault, terminal);
-    saved = ReadTotals(players);
+    if (terminal_.events() == before) return "the program ended without asking for anything";
+    return std::nullopt;
   }
-  OnPlayerFileReplaced(nullptr);
-  outcome.events = terminal.events();
-  return outcome;
+
+  std::optional<std::string> CheckSavedFiles(SeedOutcome& outcome) {
+    const testing::TempFolder& folder = world_.folder();
+    bool partial = terminal_.partialWritesSeen();
+    std::string before = std::exchange(players_, folder.Read(kPlayerFileName));
+    if (players_ != before) ++outcome.saves;
+    std::optional<std::string> fault = CheckPlayerFile(players_, saved_, partial);
+    if (!fault) fault = CheckScoreFile(folder.Read(kScoreFileName), otherSites_, std::string(kSite), partial);
+    saved_ = ReadTotals(players_);
+    if (fault) return Describe(*fault, terminal_);
+    return std::nullopt;
+  }
+
+  World world_;
+  MonkeyClock clock_;
+  MonkeyTerminal terminal_;
+  testing::ScriptedRandom random_;
+  testing::FakeLock lock_;
+  testing::FakeLauncher launcher_;
+  std::string players_;  // the player file after the last run
+  Totals saved_;
+  std::string otherSites_;
+};
+
+}  // namespace
+
+SeedOutcome PlaySeed(std::uint64_t seed, long long events) {
+  return SeedPlay(seed, events).Play(events);
 }
 
 }  // namespace lexfray::monkey

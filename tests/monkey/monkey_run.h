@@ -9,6 +9,9 @@ namespace lexfray::monkey {
 struct SeedOutcome {
   long long events = 0;  // events spent
   int runs = 0;          // times the program was started
+  int saves = 0;         // runs that changed the player file
+  int writesFailed = 0;  // injected failures of the saved files
+  int readsFailed = 0;
   std::optional<std::string> failure;  // what broke, with the last events and the board
 };
 

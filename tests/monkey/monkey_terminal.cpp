@@ -69,6 +69,8 @@ InputEvent MonkeyTerminal::NextEvent() {
 void MonkeyTerminal::CheckFailuresTold() {
   FileEvents file = TakeFileEvents();
   partialWrites_ = partialWrites_ || file.partialWrite;
+  failures_.writesFailed += file.writesFailed;
+  failures_.readsFailed += file.readsFailed;
   if (file.writesFailed > 0 && !toldSinceInput_)
     throw MonkeyFailure("a saved file could not be written and the player was not told");
   toldSinceInput_ = false;
@@ -86,7 +88,7 @@ std::optional<InputEvent> MonkeyTerminal::NextAction() {
     JumpClock();
     return std::nullopt;
   }
-  if (roll < 25) {
+  if (roll < 35) {
     ArmRandomFault();
     return std::nullopt;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "console/screen.h"
+#include "monkey/file_faults.h"
 #include "platform/board_layout.h"
 #include "platform/terminal.h"
 #include "support/fakes.h"
@@ -55,6 +56,8 @@ class MonkeyTerminal : public Terminal {
 
   long long events() const { return events_; }
   bool partialWritesSeen() const { return partialWrites_; }
+  // The injected failures so far, for the summary.
+  const FileEvents& failures() const { return failures_; }
   // The last events, oldest first, and the board as last shown: for the failure report.
   std::string RecentEvents() const;
   const Screen& shown() const { return shown_; }
@@ -80,6 +83,7 @@ class MonkeyTerminal : public Terminal {
   std::deque<int> typedAhead_;
   bool toldSinceInput_ = false;
   bool partialWrites_ = false;
+  FileEvents failures_;
   std::deque<std::string> recent_;
 };
 
