@@ -89,11 +89,11 @@ void World::WriteScoreFile() {
   folder_.Write(kScoreFileName, bytes);
 }
 
-// Words of the dictionary to type now and then, so that some are accepted and scored.
+// The words of the dictionary, for the monkey to type now and then.
 std::vector<std::string> World::Words() const {
   std::string all = folder_.Read("quillon.dic");
   std::vector<std::string> words;
-  for (std::size_t at = 0; at + 7 <= all.size(); at += 7 * 97) {
+  for (std::size_t at = 0; at + 7 <= all.size(); at += 7) {
     std::string word = all.substr(at, 7);
     word.erase(word.find_last_not_of(' ') + 1);
     words.push_back(word);

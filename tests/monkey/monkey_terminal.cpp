@@ -24,6 +24,29 @@ constexpr std::array<int, 14> kExtendedKeys = {
     kKeyUp,     kKeyDown,   kKeyLeft,   kKeyRight,    kKeyHome,    kKeyEnd,   kKeyPageUp,
     kKeyPageDown, kKeyInsert, kKeyDelete, kKeyBackTab, kKeyFunction, kKeyTab, kKeyBackspace};
 
+// Where the game screen shows its prompt and its rack of letters.
+constexpr int kPromptRow = 19;
+constexpr int kRackRow = 21;
+constexpr std::string_view kWordPrompt = "Form a WORD";
+
+std::string RackOf(const Screen& screen) {
+  if (screen.RowText(kPromptRow).find(kWordPrompt) == std::string::npos) return {};
+  std::string rack;
+  for (char c : screen.RowText(kRackRow))
+    if (c >= 'A' && c <= 'Z') rack.push_back(c);
+  return rack;
+}
+
+// Each letter of the word taken from a separate letter of the rack.
+bool RackAllows(std::string rack, std::string_view word) {
+  for (char c : word) {
+    std::size_t at = rack.find(c);
+    if (at == std::string::npos) return false;
+    rack[at] = ' ';
+  }
+  return true;
+}
+
 bool Tells(const Screen& screen) {
   for (int row = 1; row <= kRows; ++row) {
     std::string text = screen.RowText(row);
@@ -106,8 +129,9 @@ InputEvent MonkeyTerminal::RandomKey() {
     return InputEvent::KeyPress(key);
   }
   int roll = Pick(100);
-  if (roll < 8 && !words_.empty()) {
-    const std::string& word = words_[static_cast<std::size_t>(Pick(static_cast<int>(words_.size())))];
+  const std::vector<std::string>& words = roll < 30 ? WordsOfRack() : words_;
+  if (roll < 33 && !words.empty()) {
+    const std::string& word = words[static_cast<std::size_t>(Pick(static_cast<int>(words.size())))];
     for (char c : word) typedAhead_.push_back(static_cast<unsigned char>(c));
     typedAhead_.push_back(kKeyEnter);
     return RandomKey();
@@ -120,6 +144,18 @@ InputEvent MonkeyTerminal::RandomKey() {
   if (roll < 84) return InputEvent::KeyPress(Pick(2) ? Pick(0x20) : 0x7F);
   if (roll < 90) return InputEvent::KeyPress(0x80 + Pick(0x80));
   return InputEvent::KeyPress(0x20 + Pick(0x5F));
+}
+
+// The dictionary's words that the rack on the board allows; none off the game screen.
+const std::vector<std::string>& MonkeyTerminal::WordsOfRack() {
+  std::string rack = RackOf(shown_);
+  if (rack == rack_) return rackWords_;
+  rack_ = rack;
+  rackWords_.clear();
+  if (rack.empty()) return rackWords_;
+  for (const std::string& word : words_)
+    if (RackAllows(rack, word)) rackWords_.push_back(word);
+  return rackWords_;
 }
 
 // A click somewhere on the terminal, more often on something the board shows; the backend

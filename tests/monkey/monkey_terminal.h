@@ -37,7 +37,7 @@ class MonkeyClock : public testing::FakeClock {
 };
 
 // The player's side of the program: every time the program waits for input it gets a random
-// key or click, after the monkey has perhaps resized the terminal, moved the clock on or
+// key or click (on the game screen, often a word that the rack allows), after the monkey has perhaps resized the terminal, moved the clock on or
 // armed a file fault. Every board shown is checked (see board_checks.h), and every failed
 // write of a saved file must have been told on one of the boards shown before the program
 // next waits for input.
@@ -65,6 +65,7 @@ class MonkeyTerminal : public Terminal {
  private:
   std::optional<InputEvent> NextAction();
   InputEvent RandomKey();
+  const std::vector<std::string>& WordsOfRack();
   std::optional<InputEvent> RandomClick();
   void Resize();
   void JumpClock();
@@ -81,6 +82,8 @@ class MonkeyTerminal : public Terminal {
   Screen shown_;
   BoardLayout layout_ = LayoutFor(25, 80);
   std::deque<int> typedAhead_;
+  std::string rack_;  // the rack that rackWords_ were chosen for
+  std::vector<std::string> rackWords_;
   bool toldSinceInput_ = false;
   bool partialWrites_ = false;
   FileEvents failures_;
