@@ -1,17 +1,22 @@
 # Two commands do everything on a fresh Debian machine:
 #   make play   builds the game and starts it
 #   make test   builds the game and runs every test
-# and for the robustness checks:
-#   make fuzz   runs every fuzz target for FUZZ_SECONDS (default 300) each
-.PHONY: play test build deps sanitize bench fuzz install-deps clean
+# `make test` ends with the monkey: the whole program on random input, 3 seeds of 20,000
+# events each under AddressSanitizer and UBSan. For longer robustness checks:
+#   make monkey  plays MONKEY_SEEDS seeds (default 10) of MONKEY_EVENTS events (default 100000)
+#   make fuzz    runs every fuzz target for FUZZ_SECONDS (default 300) each
+.PHONY: play test build deps sanitize monkey-sanitized monkey bench fuzz install-deps clean
 
 FUZZ_SECONDS ?= 300
+MONKEY_SEEDS ?= 10
+MONKEY_EVENTS ?= 100000
 
 play: build
 	./build/lexfray/lexfray
 
 test: build
 	ctest --preset default
+	$(MAKE) monkey-sanitized
 
 build: deps
 	cmake --preset default >/dev/null
@@ -21,6 +26,14 @@ sanitize: deps
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize
 	ctest --preset sanitize
+
+monkey-sanitized: deps
+	cmake --preset sanitize >/dev/null
+	cmake --build --preset sanitize --target lexfray_monkey
+	ctest --test-dir build-sanitize -L monkey --output-on-failure -j2
+
+monkey: build
+	./build/tests/monkey/lexfray_monkey --seed 1 --seeds $(MONKEY_SEEDS) --events $(MONKEY_EVENTS)
 
 fuzz: deps
 	cmake --preset fuzz >/dev/null
