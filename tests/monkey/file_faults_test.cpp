@@ -4,6 +4,7 @@
 
 #include "../players/players_fixture.h"
 #include "config/constants.h"
+#include "league/score_export.h"
 #include "monkey/file_faults.h"
 #include "players/backup.h"
 #include "players/game_start.h"
@@ -100,6 +101,30 @@ TEST_F(FileFaultsTest, ABackupOntoAFullDiskIsToldAndKeepsTheOldBackup) {
     leftOver += entry.path().filename().string().starts_with(".lexfray-copy-");
   EXPECT_EQ(leftOver, 0) << "no half copy is left behind";
   EXPECT_GT(monkey::TakeFileEvents().writesFailed, 0);
+}
+
+// The score file is shared with the other sites: an entry that could not be appended must
+// not leave a gap of zero bytes that the next append would turn into a record.
+TEST_F(FileFaultsTest, AFailedAppendToTheScoreFileLeavesNoGap) {
+  Configure("5", true);
+  CompetitionEntry other;
+  other.site = "Far Away" + std::string(27, ' ');
+  other.player = "ZED" + std::string(22, ' ');
+  CompetitionRecordBytes header = EncodeCompetitionHeader(CompetitionHeader{});
+  CompetitionRecordBytes entry = EncodeCompetitionEntry(other);
+  std::string file(header.begin(), header.end());
+  file.append(entry.begin(), entry.end());
+  folder.Write("LEXFRAY.ISC", file);
+
+  ArmFault({Fault::kFailWrite, 2});  // the header goes, the first new entry does not
+  CompetitionState state;
+  EXPECT_TRUE(ExportIntoScoreFile(settings, state, buffer).has_value());
+  std::string after = folder.Read("LEXFRAY.ISC");
+  EXPECT_EQ(after.size(), file.size()) << "nothing is appended after a failed append";
+  EXPECT_EQ(after.substr(kCompetitionRecordSize), file.substr(kCompetitionRecordSize));
+
+  EXPECT_FALSE(ExportIntoScoreFile(settings, state, buffer).has_value()) << "the next export";
+  EXPECT_EQ(folder.Read("LEXFRAY.ISC").size(), 5 * kCompetitionRecordSize);
 }
 
 }  // namespace

@@ -58,6 +58,20 @@ std::string SiteOf(const std::string& bytes, std::size_t offset) {
   return ComparableName(std::string_view(bytes).substr(offset, CompetitionEntry::kSiteWidth));
 }
 
+// The first entry that differs, by its site and player, for the failure report.
+std::string Difference(const std::string& before, const std::string& after) {
+  std::size_t at = 0;
+  while (at < before.size() && at < after.size() && before[at] == after[at]) ++at;
+  std::size_t entry = at / kCompetitionRecordSize * kCompetitionRecordSize;
+  auto describe = [entry, at](const std::string& bytes) {
+    if (entry + kCompetitionRecordSize > bytes.size()) return std::string("nothing");
+    return "\"" + bytes.substr(entry, CompetitionEntry::kSiteWidth + CompetitionEntry::kPlayerWidth) +
+           "\" (byte " + std::to_string(at % kCompetitionRecordSize) + ")";
+  };
+  return "entry " + std::to_string(entry / kCompetitionRecordSize + 1) + " was " + describe(before) +
+         ", is " + describe(after);
+}
+
 }  // namespace
 
 Totals ReadTotals(const std::string& bytes) {
@@ -102,8 +116,8 @@ std::optional<std::string> CheckScoreFile(const std::string& bytes,
                                           const std::string& site, bool partialAllowed) {
   if (bytes.size() % kCompetitionRecordSize != 0 && !partialAllowed)
     return "the score file ends in a partial record";
-  if (OtherSitesEntries(bytes, site) != otherSitesBefore)
-    return "the entries of other sites changed";
+  std::string others = OtherSitesEntries(bytes, site);
+  if (others != otherSitesBefore) return "the entries of other sites changed: " + Difference(otherSitesBefore, others);
   std::string key = ComparableName(site);
   for (std::size_t at = kCompetitionRecordSize; at + kCompetitionRecordSize <= bytes.size();
        at += kCompetitionRecordSize) {
