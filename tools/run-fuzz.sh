@@ -15,8 +15,8 @@ trap 'rm -rf "$scratch"' EXIT INT TERM
 export TMPDIR="$scratch/tmp"
 mkdir -p "$TMPDIR"
 
-for target in config_fuzz player_file_fuzz score_file_fuzz dictionary_fuzz document_fuzz; do
-  program="$build/fuzz/$target"
+for program in "$build"/fuzz/*_fuzz; do
+  target=$(basename "$program")
   seeds="$source_dir/fuzz/corpus/$target"
   mkdir -p "$scratch/$target"
   echo "== $target: ${seconds}s"
