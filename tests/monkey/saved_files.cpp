@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <span>
 
 #include "config/calendar.h"
@@ -88,9 +89,14 @@ std::optional<std::string> CheckPlayerFile(const std::string& bytes, const Total
                                            bool partialAllowed) {
   if (bytes.size() % PlayerRecord::kSize != 0 && !partialAllowed)
     return "the player file ends in a partial record";
-  for (std::size_t at = 0; at + PlayerRecord::kSize <= bytes.size(); at += PlayerRecord::kSize)
-    if (auto fault = CheckPlayer(DecodePlayerRecord(RecordAt(bytes, at, PlayerRecord::kSize))))
-      return "player file: " + *fault;
+  std::set<std::string> names;
+  for (std::size_t at = 0; at + PlayerRecord::kSize <= bytes.size(); at += PlayerRecord::kSize) {
+    PlayerRecord record = DecodePlayerRecord(RecordAt(bytes, at, PlayerRecord::kSize));
+    if (auto fault = CheckPlayer(record)) return "player file: " + *fault;
+    // A second record would take the next game's total over the first one's.
+    if (!names.insert(ComparableName(record.name)).second)
+      return "player file: " + ComparableName(record.name) + " has two records";
+  }
   Totals after = ReadTotals(bytes);
   for (const auto& [name, total] : before) {
     auto found = after.find(name);
