@@ -64,9 +64,10 @@ int main(int argc, char** argv) {
                   static_cast<unsigned long long>(seed), outcome.events);
       return 1;
     }
-    std::printf("monkey: seed %llu: %lld events in %d runs (%d saved players) through %d failed "
-                "writes and %d failed reads, no fault\n",
-                static_cast<unsigned long long>(seed), outcome.events, outcome.runs, outcome.saves,
+    std::printf("monkey: seed %llu (competition %s): %lld events in %d runs (%d saved players) "
+                "through %d failed writes and %d failed reads, no fault\n",
+                static_cast<unsigned long long>(seed), outcome.competition ? "on" : "off",
+                outcome.events, outcome.runs, outcome.saves,
                 outcome.writesFailed, outcome.readsFailed);
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

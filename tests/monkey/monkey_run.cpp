@@ -45,6 +45,7 @@ class World {
   }
 
   const testing::TempFolder& folder() const { return folder_; }
+  bool competition() const { return competition_; }
   LocalTime start() const { return start_; }
   std::vector<std::string> Words() const;
 
@@ -144,6 +145,7 @@ class SeedPlay {
 
   SeedOutcome Play(long long events) {
     SeedOutcome outcome;
+    outcome.competition = world_.competition();
     while (terminal_.events() < events && !outcome.failure) {
       ++outcome.runs;
       outcome.failure = RunOnce();

@@ -8,6 +8,7 @@ namespace lexfray::monkey {
 
 struct SeedOutcome {
   long long events = 0;  // events spent
+  bool competition = false;
   int runs = 0;          // times the program was started
   int saves = 0;         // runs that changed the player file
   int writesFailed = 0;  // injected failures of the saved files
