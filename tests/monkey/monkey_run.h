@@ -17,7 +17,7 @@ struct SeedOutcome {
 };
 
 // Plays the whole program in a fresh program folder for the given number of events: a few
-// players, half the time the competition on, the clock somewhere in the calendar, all drawn
+// players, the competition on for odd seeds, the clock somewhere in the calendar, all drawn
 // from the seed. The program is started again whenever it ends. The saved files are checked
 // after every run.
 SeedOutcome PlaySeed(std::uint64_t seed, long long events);
