@@ -41,13 +41,17 @@ class TableLoader {
     if (ComparableName(last_.name) == kProgramCode) return;
     if (writeBack_ && NameFieldMatches(bytes, comparable_)) {
       last_.totalScore = TotalToFile(writeBack_->playerTotal);
-      if (!file_.Write(n, last_) && failure_.empty()) failure_ = file_.WriteFailure();
+      if (!file_.Write(n, last_)) NoteFailure(file_.WriteFailure());
     }
     entry = {last_.name, TotalFromFile(last_.totalScore), last_.lastPlayed};
   }
 
   // The last record read, as this pass stored it.
   PlayerRecord& last() { return last_; }
+
+  void NoteFailure(std::string reason) {
+    if (failure_.empty()) failure_ = std::move(reason);
+  }
 
   void TellFailure() {
     if (!failure_.empty()) notice_.Tell(failure_);
@@ -73,6 +77,8 @@ TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
     loader.Load(n, bytes, table[static_cast<std::size_t>(n - 1)]);
     return true;
   });
+  // Records left unread may hold the player's, whose new total would then go unsaved.
+  if (writeBack && last < file.Count()) loader.NoteFailure("its records could not all be read");
   file.Close();
   table.resize(static_cast<std::size_t>(last));
   if (last > 0) buffer = std::move(loader.last());

@@ -76,6 +76,14 @@ TEST_F(FileFaultsTest, AFailedWriteBackIsToldAndLeavesTheOthers) {
   EXPECT_EQ(TotalOf("BOB"), 700);
 }
 
+TEST_F(FileFaultsTest, AWriteBackThatCannotReadTheFileIsTold) {
+  std::string before = FileBytes();
+  ArmFault({Fault::kFailRead, 1});
+  ExpectBoxAndAccept("could not all be read");
+  SaveTotal("ANNA", 5300);
+  EXPECT_EQ(FileBytes(), before);
+}
+
 // Taken for a new player, Anna would get a second record, and game over would store the new
 // game's total over the 5000 she has saved.
 TEST_F(FileFaultsTest, AFailedReadAtGameStartIsToldAndStartsNoGame) {
