@@ -79,7 +79,7 @@ TEST_F(FileFaultsTest, AFailedWriteBackIsToldAndLeavesTheOthers) {
 TEST_F(FileFaultsTest, AWriteBackThatCannotReadTheFileIsTold) {
   std::string before = FileBytes();
   ArmFault({Fault::kFailRead, 1});
-  ExpectBoxAndAccept("could not all be read");
+  ExpectBoxAndAccept("PLAYER FILE NOT SAVED");
   SaveTotal("ANNA", 5300);
   EXPECT_EQ(FileBytes(), before);
 }
