@@ -35,7 +35,45 @@ bool ReachesTerminalAsControl(unsigned char ch) {
   return IsControl(Cp437ToUnicode(ch)) || IsControl(static_cast<unsigned char>(plain.ch));
 }
 
+// Where the game screen lists its words and shows the game's score.
+constexpr int kFirstWordRow = 5;
+constexpr int kLastWordRow = 16;
+constexpr int kWordsFirstColumn = 2;
+constexpr int kWordsLastColumn = 51;
+constexpr int kGameScoreRow = 16;
+constexpr int kPanelFirstColumn = 67;
+constexpr int kPromptRow = 19;
+
+// The sum of the letter values ("A" 65 .. "Z" 90) of the words listed; nothing while a box
+// covers part of the list.
+std::optional<long long> ListedWordsValue(const Screen& screen) {
+  long long value = 0;
+  for (int row = kFirstWordRow; row <= kLastWordRow; ++row)
+    for (int column = kWordsFirstColumn; column <= kWordsLastColumn; ++column) {
+      unsigned char ch = screen.At(row, column).ch;
+      if (ch >= 'A' && ch <= 'Z') value += ch;
+      else if (ch != ' ') return std::nullopt;
+    }
+  return value;
+}
+
+std::optional<long long> ShownGameScore(const Screen& screen) {
+  std::string panel = screen.RowText(kGameScoreRow).substr(kPanelFirstColumn - 1);
+  std::size_t first = panel.find_first_of("0123456789");
+  if (first == std::string::npos) return std::nullopt;
+  return std::stoll(panel.substr(first));
+}
+
 }  // namespace
+
+std::optional<std::string> CheckGameScore(const Screen& screen) {
+  if (screen.RowText(kPromptRow).find("Form a WORD") == std::string::npos) return std::nullopt;
+  std::optional<long long> shown = ShownGameScore(screen);
+  std::optional<long long> listed = ListedWordsValue(screen);
+  if (!shown || !listed || *shown == *listed) return std::nullopt;
+  return "the game score shows " + std::to_string(*shown) + " for words worth " +
+         std::to_string(*listed);
+}
 
 void NoteBox(int top, int left, int bottom, int right) {
   bool inside = top >= 1 && left >= 1 && bottom <= kRows && right <= kColumns && top < bottom &&

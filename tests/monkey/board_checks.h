@@ -12,6 +12,10 @@ namespace lexfray::monkey {
 // 80x25 board with its corners in order. The reason, when something does not hold.
 std::optional<std::string> CheckBoard(const Screen& screen);
 
+// On the game screen as it waits for a word: the game score it shows is the sum of the
+// letter values of the words it lists.
+std::optional<std::string> CheckGameScore(const Screen& screen);
+
 // Boxes are seen as they are drawn: the monkey's executable is linked with the board's
 // DrawBox wrapped (see CMakeLists.txt).
 std::optional<std::string> TakeBoxFault();

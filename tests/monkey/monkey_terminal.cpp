@@ -82,6 +82,7 @@ void MonkeyTerminal::Show(const Screen& screen) {
 InputEvent MonkeyTerminal::NextEvent() {
   clock_.InputAsked();
   CheckFailuresTold();
+  if (auto fault = CheckGameScore(shown_)) throw MonkeyFailure(*fault);
   for (;;) {
     if (events_ >= budget_) throw EventsSpent{};
     ++events_;
