@@ -164,6 +164,7 @@ class SeedPlay {
     try {
       Platform platform{terminal_, clock_, random_, lock_, launcher_, folder.path(), folder.PathOf("root/")};
       RunProgram(platform);
+      terminal_.FinishRun();
     } catch (const EventsSpent&) {
     } catch (const MonkeyFailure& failure) {
       return Describe(failure.what(), terminal_);

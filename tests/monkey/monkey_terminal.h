@@ -54,6 +54,9 @@ class MonkeyTerminal : public Terminal {
   void Suspend() override {}
   void Resume() override {}
 
+  // After the program has ended by itself: its last writes must have been told too.
+  void FinishRun() { CheckFailuresTold(); }
+
   long long events() const { return events_; }
   bool partialWritesSeen() const { return partialWrites_; }
   // The injected failures so far, for the summary.
