@@ -8,6 +8,7 @@ set -eu
 packages="cmake g++ make pkg-config libncurses-dev libpq-dev"
 if [ "${1:-test}" = test ]; then
   packages="$packages libgtest-dev libgmock-dev libbenchmark-dev tmux postgresql openssl"
+  packages="$packages clang libclang-rt-14-dev"
   packages="$packages dpkg-dev debhelper fakeroot file lintian"
 fi
 missing=""

@@ -54,10 +54,18 @@ void ScoreFileImage::Store(std::int64_t n, std::span<const std::uint8_t> bytes) 
 
 bool ScoreFileImage::WriteChanges(RecordFile& file, std::string* error) {
   bool allWritten = true;
+  std::int64_t whole = file.Count();
   for (std::int64_t n = 1; n <= Count(); ++n) {
     if (!changed_[static_cast<std::size_t>(n - 1)]) continue;
+    // A record past one whose append failed would leave a record of zero bytes between
+    // them, which the other sites would take for an entry.
+    if (n > whole + 1) {
+      allWritten = false;
+      continue;
+    }
     if (file.Write(n, Record(n))) {
       changed_[static_cast<std::size_t>(n - 1)] = false;
+      whole = std::max(whole, n);
       continue;
     }
     if (allWritten && error) *error = file.LastError();

@@ -36,7 +36,8 @@ class ScoreFileImage {
   // the bytes a record already holds leaves it unchanged, so it is not written again.
   void Store(std::int64_t n, std::span<const std::uint8_t> bytes);
   // Writes every changed record to file. On failure the first reason is kept in *error and
-  // the rest are still tried, so one bad record does not cost the others.
+  // the rest are still tried, so one bad record does not cost the others; but nothing is
+  // appended after an append that failed, so that no gap is left in the file.
   bool WriteChanges(RecordFile& file, std::string* error);
 
  private:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "config/constants.h"
+#include "dialogs/message_box.h"
 #include "platform/record_fields.h"
 #include "players/counters.h"
 #include "players/player_file.h"
@@ -15,9 +17,20 @@ namespace {
 // What the record lookup found.
 struct Lookup {
   bool resetDue = false;
+  bool incomplete = false;  // records went unread: the player may be among them
   std::int64_t count = 0;
   std::int64_t found = 0;  // record number of the first match, 0 for none
 };
+
+// A returning player taken for a new one would get a second record, and game over's
+// write-back would then put the new game's small total over the saved one.
+void TellUnreadable(Io& io, const Settings& settings) {
+  ConsoleMessageBox(io,
+                    "The player file " + settings.PathOf(kPlayerFileName) +
+                        " could not be read to its end.\n\nNo game starts, so that no saved "
+                        "score is lost. Please try again later.",
+                    kStyleExclamation, "PLAYER FILE NOT READ", kIconWarning);
+}
 
 class GameStarter {
  public:
@@ -46,6 +59,11 @@ class GameStarter {
         PerformMonthlyReset(io_, settings_);
         continue;
       }
+      if (lookup.incomplete) {
+        file.Close();
+        TellUnreadable(io_, settings_);
+        return {StartOutcome::kEndProgram, 0, 0, 0};
+      }
       return lookup.found ? StartFound(file, lookup.found) : StartNew(file, lookup.count);
     }
   }
@@ -68,6 +86,7 @@ class GameStarter {
     });
     // The buffer holds the last record read, as a record-by-record search leaves it.
     if (last > 0) buffer_ = DecodePlayerRecord(lastRead);
+    lookup.incomplete = !lookup.found && !lookup.resetDue && last < lookup.count;
     return lookup;
   }
 

@@ -13,7 +13,8 @@ namespace lexfray {
 enum class StartOutcome {
   kPlay,          // the game begins
   kLimitReached,  // the allowance is used up; the limit message has been shown
-  kEndProgram,    // too close to the month's end; the message has been shown
+  kEndProgram,    // too close to the month's end, or the player file could not be read to
+                  // its end; the message has been shown
 };
 
 struct GameStart {

@@ -44,7 +44,7 @@ class TableLoader {
       last_.totalScore = TotalToFile(writeBack_->playerTotal);
       // The table lists what the file holds: a total that was not saved is not shown.
       if (!file_.Write(n, last_)) {
-        if (failure_.empty()) failure_ = file_.WriteFailure();
+        NoteFailure(file_.WriteFailure());
         last_.totalScore = stored;
       }
     }
@@ -53,6 +53,10 @@ class TableLoader {
 
   // The last record read, as this pass stored it.
   PlayerRecord& last() { return last_; }
+
+  void NoteFailure(std::string reason) {
+    if (failure_.empty()) failure_ = std::move(reason);
+  }
 
   void TellFailure() {
     if (!failure_.empty()) notice_.Tell(failure_);
@@ -78,6 +82,8 @@ TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
     loader.Load(n, bytes, table[static_cast<std::size_t>(n - 1)]);
     return true;
   });
+  // Records left unread may hold the player's, whose new total would then go unsaved.
+  if (writeBack && last < file.Count()) loader.NoteFailure("its records could not all be read");
   file.Close();
   table.resize(static_cast<std::size_t>(last));
   if (last > 0) buffer = std::move(loader.last());
