@@ -105,6 +105,13 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   std::string error;
   bool loaded = LoadSettings(invocation, &settings, &where, &error);
   if (!list.Say(loaded, "settings", loaded ? where : error)) return list.Result();
+  // A player who can read the site's password can upload any score under the site's name.
+  if (settings.league.find("password") != std::string::npos) {
+    bool open = ReadableByEveryone(where);
+    list.Say(!open, "password",
+             open ? where + " is readable by every user: chgrp games and chmod 640 it"
+                  : "readable by its owner and group only");
+  }
   std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
   SiteIdentity site;
   bool known = false;

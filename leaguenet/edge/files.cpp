@@ -102,6 +102,11 @@ bool FolderExists(const std::string& folder) {
   return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool ReadableByEveryone(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && (status.st_mode & S_IROTH) != 0;
+}
+
 std::string CurrentFolder() {
   char buffer[PATH_MAX];
   if (!::getcwd(buffer, sizeof buffer)) return "./";

@@ -93,8 +93,21 @@ TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
   std::ofstream(north.SettingsPath(), std::ios::app)
       << "folder = " << north.ProgramFolder() << "\n";
+  namespace fs = std::filesystem;
+  fs::permissions(north.SettingsPath(), fs::perms::others_read, fs::perm_options::add);
+  CommandResult open =
+      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  EXPECT_EQ(open.exitCode, 1);
+  EXPECT_NE(open.out.find("FAIL  password: " + north.SettingsPath() + " is readable by every user"),
+            std::string::npos)
+      << open.out;
+
+  fs::permissions(north.SettingsPath(), fs::perms::others_all, fs::perm_options::remove);
   CommandResult good =
       RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  EXPECT_NE(good.out.find("ok    password: readable by its owner and group only"),
+            std::string::npos)
+      << good.out;
   EXPECT_NE(good.out.find("ok    connection: PostgreSQL"), std::string::npos) << good.out;
   EXPECT_NE(good.out.find("ok    TLS: TLSv1.3"), std::string::npos) << good.out;
   EXPECT_NE(good.out.find("ok    credentials: site NORTH (NTH)"), std::string::npos) << good.out;
