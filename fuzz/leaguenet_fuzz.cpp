@@ -5,6 +5,7 @@
 //   when odd; bytes 3..5: this site's loc; then the score file, then the league's rows, one a
 //   line, columns split by tabs. The whole input is also read as the settings file.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <set>
@@ -39,6 +40,20 @@ bool AllPrintable(std::span<const std::uint8_t> bytes) {
 
 bool AllPrintable(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return Printable(c); });
+}
+
+// Written out here rather than borrowed from the readers, so that a fault there shows.
+bool SaneScore(double score) { return std::isfinite(score) && score >= 0 && score <= kMaxScore; }
+
+// A settings line that may be taken: blank, a comment, or one of the keys and a value.
+bool LineMayBeTaken(std::string_view line) {
+  std::size_t first = line.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos || line[first] == '#') return true;
+  std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return false;
+  std::string_view key = line.substr(first, equals - first);
+  key = key.substr(0, key.find_last_not_of(" \t\r") + 1);
+  return key == "league" || key == "folder" || key == "others" || key == "timeout";
 }
 
 bool SameBytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
@@ -95,7 +110,7 @@ void CheckUploads(const ScoreFile& file, const SiteIdentity& site,
                       upload.player.back() != ' ' && upload.player.size() <= E::kPlayerWidth,
                   "an uploaded player is printable, trimmed and within its width");
     fuzz::Require(players.insert(upload.player).second, "one upload per player");
-    fuzz::Require(IsSaneScore(upload.score), "an uploaded score is sane");
+    fuzz::Require(SaneScore(upload.score), "an uploaded score is sane");
     fuzz::Require(MonthOf(upload.lastDate) == site.month, "only the league's month is uploaded");
     fuzz::Require(AllPrintable(upload.plays) && upload.plays.size() <= E::kPlaysWidth &&
                       AllPrintable(upload.gameCode) && upload.gameCode.size() <= E::kGameCodeWidth,
@@ -141,7 +156,7 @@ double CheckOtherEntries(const ScoreFile& merged, std::size_t own, const SiteIde
     fuzz::Require(AllPrintable(entry.first(kScoreAt)) && AllPrintable(entry.subspan(kScoreEnd)),
                   "the league's texts are printable");
     double score = fields::GetDouble(entry, kScoreAt);
-    fuzz::Require(IsSaneScore(score), "the league's scores are sane");
+    fuzz::Require(SaneScore(score), "the league's scores are sane");
     fuzz::Require(!TrimmedPrintable(fields::GetText(entry, entry_layout::kSite, E::kSiteWidth),
                                     E::kSiteWidth)
                        .empty(),
@@ -215,6 +230,7 @@ void CheckSettings(std::string_view text) {
       return;
     }
     fuzz::Require(taken, "no bad line is taken");
+    if (whole.settings) fuzz::Require(LineMayBeTaken(lines[i]), "only known keys are taken");
   }
   if (!whole.settings) return;
   const LeagueSettings& settings = *whole.settings;
