@@ -32,7 +32,9 @@ constexpr std::size_t kMostRows = 64;
 constexpr std::size_t kScoreAt = entry_layout::kScore;
 constexpr std::size_t kScoreEnd = kScoreAt + sizeof(double);
 
-bool Printable(std::uint8_t c) { return c >= ' ' && c <= '~'; }
+bool Printable(std::uint8_t c) {
+  return c >= ' ' && c <= '~';
+}
 
 bool AllPrintable(std::span<const std::uint8_t> bytes) {
   return std::all_of(bytes.begin(), bytes.end(), Printable);
@@ -43,7 +45,9 @@ bool AllPrintable(std::string_view text) {
 }
 
 // Written out here rather than borrowed from the readers, so that a fault there shows.
-bool SaneScore(double score) { return std::isfinite(score) && score >= 0 && score <= kMaxScore; }
+bool SaneScore(double score) {
+  return std::isfinite(score) && score >= 0 && score <= kMaxScore;
+}
 
 // A settings line that may be taken: blank, a comment, or one of the keys and a value.
 bool LineMayBeTaken(std::string_view line) {
@@ -54,6 +58,10 @@ bool LineMayBeTaken(std::string_view line) {
   std::string_view key = line.substr(first, equals - first);
   key = key.substr(0, key.find_last_not_of(" \t\r") + 1);
   return key == "league" || key == "folder" || key == "others" || key == "timeout";
+}
+
+bool Blank(std::span<const std::uint8_t> bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t c) { return c == ' '; });
 }
 
 bool SameBytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
@@ -84,8 +92,8 @@ SiteIdentity SiteFrom(const std::uint8_t* lead, const ScoreFile& file) {
                     lead[0] % 16 % 12 + 1};
   // A name the league would hold: one of the file's sites, in its comparable form.
   if ((lead[0] & 0x80) != 0 && !file.entries.empty()) {
-    std::string name = ComparableName(
-        fields::GetText(file.entries.front(), entry_layout::kSite, E::kSiteWidth));
+    std::string name =
+        ComparableName(fields::GetText(file.entries.front(), entry_layout::kSite, E::kSiteWidth));
     if (!name.empty() && AllPrintable(name)) site.name = name;
   }
   return site;
@@ -135,10 +143,10 @@ std::size_t CheckOwnEntries(const ScoreFile& file, const ScoreFile& merged,
     if (!IsOwnEntry(entry, site)) continue;
     fuzz::Require(own < merged.entries.size(), "this site's entries are kept");
     std::span<const std::uint8_t> before(entry), after(merged.entries[own++]);
-    fuzz::Require(SameBytes(before.first(entry_layout::kLoc), after.first(entry_layout::kLoc)) &&
-                      SameBytes(before.subspan(entry_layout::kPlays),
-                                after.subspan(entry_layout::kPlays)),
-                  "this site's entries keep their bytes");
+    fuzz::Require(
+        SameBytes(before.first(entry_layout::kLoc), after.first(entry_layout::kLoc)) &&
+            SameBytes(before.subspan(entry_layout::kPlays), after.subspan(entry_layout::kPlays)),
+        "this site's entries keep their bytes");
     fuzz::Require(fields::GetText(after, entry_layout::kLoc, E::kLocWidth) == loc,
                   "this site's entries carry the league's loc");
   }
@@ -152,15 +160,15 @@ double CheckOtherEntries(const ScoreFile& merged, std::size_t own, const SiteIde
   double best = -1;
   for (std::size_t i = own; i < merged.entries.size(); ++i) {
     std::span<const std::uint8_t> entry(merged.entries[i]);
-    fuzz::Require(!IsOwnEntry(merged.entries[i], site), "the league cannot write this site's entries");
+    fuzz::Require(!IsOwnEntry(merged.entries[i], site),
+                  "the league cannot write this site's entries");
     fuzz::Require(AllPrintable(entry.first(kScoreAt)) && AllPrintable(entry.subspan(kScoreEnd)),
                   "the league's texts are printable");
     double score = fields::GetDouble(entry, kScoreAt);
     fuzz::Require(SaneScore(score), "the league's scores are sane");
-    fuzz::Require(!TrimmedPrintable(fields::GetText(entry, entry_layout::kSite, E::kSiteWidth),
-                                    E::kSiteWidth)
-                       .empty(),
-                  "the league's entries name a site");
+    fuzz::Require(!Blank(entry.subspan(entry_layout::kSite, E::kSiteWidth)) &&
+                      !Blank(entry.subspan(entry_layout::kPlayer, E::kPlayerWidth)),
+                  "the league's entries name a site and a player");
     best = std::max(best, score);
   }
   return best;
@@ -175,9 +183,9 @@ void CheckHeader(const ScoreFile& file, const ScoreFile& merged, double best) {
   fuzz::Require(AllPrintable(header.beatName) && AllPrintable(header.beatSite),
                 "the leader's texts are printable");
   if (best < 0)
-    fuzz::Require(TrimmedPrintable(header.beatName, H::kBeatNameWidth) == kNoLeader &&
-                      header.beatScore == 0,
-                  "no leader without a score");
+    fuzz::Require(
+        TrimmedPrintable(header.beatName, H::kBeatNameWidth) == kNoLeader && header.beatScore == 0,
+        "no leader without a score");
   else
     fuzz::Require(header.beatScore == best, "the leader has the best score");
   if (!file.header) return;
@@ -197,8 +205,8 @@ void CheckExchange(const std::uint8_t* data, std::size_t size) {
                        (data[2] % 2 == 1 ? data[2] % kCompetitionRecordSize : 0);
   std::string_view rest = fuzz::Bytes(data + kLead, size - kLead);
   std::string_view bytes = rest.substr(0, length);
-  ScoreFile file = ParseScoreFile(
-      {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  ScoreFile file =
+      ParseScoreFile({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
   CheckParse(bytes, file);
 
   SiteIdentity site = SiteFrom(data, file);
