@@ -193,6 +193,12 @@ bool RemoveFile(const std::string& path) {
   return WithGameGroup([&] { return ::unlink(path.c_str()); }) == 0;
 }
 
+bool RemoveKeepingLinks(const std::string& path) {
+  if (!IsLink(path)) return RemoveFile(path);
+  Descriptor fd(OpenPath(path, O_WRONLY | O_TRUNC | O_CLOEXEC));
+  return fd.ok() && ::fsync(fd.get()) == 0 && fd.Close();
+}
+
 std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
   struct stat info {};
   if (path.empty() || !StatPath(path, info) || !S_ISREG(info.st_mode)) return std::nullopt;

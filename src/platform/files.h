@@ -47,6 +47,10 @@ bool CopyFileReplacing(const std::string& from, const std::string& to,
 
 bool RemoveFile(const std::string& path);
 
+// Removes the file, except that a link stays and its target is emptied instead: a file kept
+// elsewhere through a link goes on being the one the game uses.
+bool RemoveKeepingLinks(const std::string& path);
+
 // The size of a regular file; nothing for a folder, a device or a missing path.
 std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 

@@ -77,7 +77,7 @@ bool PerformMonthlyReset(Io& io, const Settings& settings) {
                     "--- Will Only Take A Few Seconds ---", kIconInformation);
   SplashBoxHide(io, covered);
   std::string path = settings.PathOf(kPlayerFileName);
-  if (!FileExists(path) || RemoveFile(path)) return true;
+  if (!FileExists(path) || RemoveKeepingLinks(path)) return true;
   ConsoleMessageBox(io,
                     "The player file " + path +
                         " could not be removed for the monthly maintenance.\n\nThis month's "

@@ -41,6 +41,20 @@ TEST(LinkedFiles, BackupAndRestoreFillALinksTargetAndKeepTheLink) {
   }
 }
 
+// The monthly fresh start of a player file kept elsewhere empties it where it is.
+TEST(LinkedFiles, RemovingALinkedFileEmptiesItsTargetAndKeepsTheLink) {
+  LinkedFolder folders;
+  folders.elsewhere.Write("LEXFRAY.USR", "last month's players");
+  std::string players = folders.Link("LEXFRAY.USR");
+  folders.program.Write("LEXFRAY.BKP", "a plain file");
+
+  ASSERT_TRUE(RemoveKeepingLinks(players));
+  EXPECT_TRUE(fs::is_symlink(players));
+  EXPECT_EQ(folders.elsewhere.Read("LEXFRAY.USR"), "");
+  ASSERT_TRUE(RemoveKeepingLinks(folders.program.PathOf("LEXFRAY.BKP")));
+  EXPECT_FALSE(folders.program.Exists("LEXFRAY.BKP"));
+}
+
 TEST(LinkedFiles, ALinkToAMissingFileCreatesNothingElsewhere) {
   LinkedFolder folders;
   folders.program.Write("LEXFRAY.USR", "players");
