@@ -4,6 +4,7 @@
 
 #include "console/cp437.h"
 #include "console/primitives.h"
+#include "game/game_layout.h"
 #include "platform/ascii_glyphs.h"
 
 // DrawBox as the linker hands it over: lexfray::DrawBox(Screen&, int, int, int, int, int,
@@ -36,13 +37,13 @@ bool ReachesTerminalAsControl(unsigned char ch) {
 }
 
 // Where the game screen lists its words and shows the game's score.
-constexpr int kFirstWordRow = 5;
-constexpr int kLastWordRow = 16;
-constexpr int kWordsFirstColumn = 2;
-constexpr int kWordsLastColumn = 51;
-constexpr int kGameScoreRow = 16;
-constexpr int kPanelFirstColumn = 67;
-constexpr int kPromptRow = 19;
+using game_layout::kGameScoreRow;
+using game_layout::kPromptRow;
+constexpr int kLastWordRow = kCompleteRow - 1;
+// Inside the word columns' frame, and the score panel with its frame.
+constexpr int kWordsFirstColumn = game_layout::kWordsLeft + 1;
+constexpr int kWordsLastColumn = game_layout::kWordsRight - 1;
+constexpr int kPanelFirstColumn = game_layout::kPanelLeft;
 
 // The sum of the letter values ("A" 65 .. "Z" 90) of the words listed; nothing while a box
 // covers part of the list.

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "config/calendar.h"
+#include "game/game_layout.h"
 #include "monkey/board_checks.h"
 #include "monkey/file_faults.h"
 
@@ -25,8 +26,8 @@ constexpr std::array<int, 14> kExtendedKeys = {
     kKeyPageDown, kKeyInsert, kKeyDelete, kKeyBackTab, kKeyFunction, kKeyTab, kKeyBackspace};
 
 // Where the game screen shows its prompt and its rack of letters.
-constexpr int kPromptRow = 19;
-constexpr int kRackRow = 21;
+using game_layout::kPromptRow;
+using game_layout::kRackRow;
 constexpr std::string_view kWordPrompt = "Form a WORD";
 
 std::string RackOf(const Screen& screen) {
