@@ -92,12 +92,12 @@ bool CopyIntoLinkTarget(const std::string& to, std::string_view bytes, std::stri
   return written;
 }
 
+}  // namespace
+
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
-
-}  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error) {
   Descriptor fd(OpenPath(path, O_RDONLY | O_CLOEXEC));

@@ -47,6 +47,9 @@ bool CopyFileReplacing(const std::string& from, const std::string& to,
 
 bool RemoveFile(const std::string& path);
 
+// The folder part of path, ending in '/'; empty for a bare file name.
+std::string FolderOf(const std::string& path);
+
 // Removes the file, except that a link stays and its target is emptied instead: a file kept
 // elsewhere through a link goes on being the one the game uses.
 bool RemoveKeepingLinks(const std::string& path);
