@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "edge/system.h"
+#include "platform/executable.h"
 
 namespace lexfray::leaguenet {
 
@@ -40,12 +41,12 @@ int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err
   }
   fs::path program = folder / kProgramName;
   fs::remove(program, failure);
-  fs::create_symlink(ThisProgram(), program, failure);
+  fs::create_symlink(ExecutablePath(), program, failure);
   if (failure) {
     err << "leaguenet: cannot link " << program.string() << ": " << failure.message() << '\n';
     return kFailed;
   }
-  out << "The game now starts " << ThisProgram() << " as " << program.string() << ".\n";
+  out << "The game now starts " << ExecutablePath() << " as " << program.string() << ".\n";
   if (!fs::exists(folder / kSettingsName) && !fs::exists(kSystemSettings))
     out << "Put the site's settings into " << kSystemSettings << " (root:games, mode 640).\n";
   return kDone;

@@ -3,7 +3,9 @@
 
 #include "commands.h"
 #include "edge/files.h"
+#include "league/score_file.h"
 #include "league_client.h"
+#include "platform/files.h"
 #include "safe_text.h"
 
 namespace lexfray::leaguenet {
@@ -44,25 +46,28 @@ class CheckList {
 };
 
 void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdentity* site) {
-  std::vector<std::uint8_t> bytes;
+  std::string path = folder + "LEXFRAY.ISC";
   std::string error;
-  ReadOutcome outcome = ReadWholeFile(folder + "LEXFRAY.ISC", &bytes, &error);
-  if (outcome == ReadOutcome::kFailed) {
+  std::optional<ScoreFileRecords> records = ReadScoreFile(path, &error);
+  if (!records) {
     list.Say(false, "LEXFRAY.ISC", error);
     return;
   }
-  if (outcome == ReadOutcome::kMissing) {
+  if (records->missing) {
     list.Say(true, "LEXFRAY.ISC", "not there yet; the game makes it at its first export");
     return;
   }
-  ScoreFile file = ParseScoreFile(bytes);
+  if (IsReadOnly(path)) {
+    list.Say(false, "LEXFRAY.ISC", path + " is read-only: the exchange cannot replace it");
+    return;
+  }
+  ScoreFile file = ParseScoreFile(records->bytes);
   std::size_t own = 0;
   for (const CompetitionRecordBytes& entry : file.entries)
     own += site && IsOwnEntry(entry, *site) ? 1 : 0;
-  list.Say(
-      bytes.size() % kCompetitionRecordSize == 0, "LEXFRAY.ISC",
-      std::to_string(file.entries.size()) + " entries, " + std::to_string(own) + " of this site" +
-          (bytes.size() % kCompetitionRecordSize == 0 ? "" : ", with a partial record at the end"));
+  list.Say(!records->partial, "LEXFRAY.ISC",
+           std::to_string(file.entries.size()) + " entries, " + std::to_string(own) +
+               " of this site" + (records->partial ? ", with a partial record at the end" : ""));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -74,12 +73,6 @@ bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned m
     return false;
   }
   return true;
-}
-
-std::string ThisProgram() {
-  char buffer[PATH_MAX];
-  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
 }
 
 }  // namespace lexfray::leaguenet

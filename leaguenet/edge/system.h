@@ -26,7 +26,4 @@ bool RunsAsRoot();
 bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,
                      std::string* error);
 
-// This program as installed (the target of /proc/self/exe).
-std::string ThisProgram();
-
 }  // namespace lexfray::leaguenet
