@@ -14,7 +14,6 @@ namespace lexfray::leaguenet {
 namespace {
 
 constexpr const char* kScoreFileName = "LEXFRAY.ISC";
-constexpr const char* kMarkerName = "GOLN";
 // Far more than any settings file; a larger one is no settings file.
 constexpr std::size_t kLargestSettings = 64 * 1024;
 
@@ -26,7 +25,8 @@ std::string WithSlash(std::string folder) {
 // The marker only says that fresh scores are waiting; a run without it exchanges anyway.
 void RemoveMarker(const std::string& invokedAs) {
   std::size_t slash = invokedAs.rfind('/');
-  if (slash != std::string::npos) RemoveFile(invokedAs.substr(0, slash + 1) + kMarkerName);
+  if (slash != std::string::npos)
+    RemoveFile(invokedAs.substr(0, slash + 1) + std::string(kMarkerName));
 }
 
 }  // namespace

@@ -70,6 +70,25 @@ void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdenti
                " of this site" + (records->partial ? ", with a partial record at the end" : ""));
 }
 
+// What the game needs there: a program to start, a marker it may write, and nobody else able
+// to change either.
+void CheckCompetitionFolder(CheckList& list, const std::string& folder) {
+  if (!FolderExists(folder)) {
+    list.Say(false, "competition folder", folder + " is missing: the game starts nothing (leaguenet enable)");
+    return;
+  }
+  if (WritableByOthers(folder)) {
+    list.Say(false, "competition folder",
+             folder + " may be changed by others than root: run leaguenet enable again");
+    return;
+  }
+  std::string marker = folder + std::string(kMarkerName);
+  bool markable = MarkerWritableByGame(marker) || FolderIsWritable(folder);
+  list.Say(markable, "competition folder",
+           markable ? folder : marker + " is missing or not writable by the games group: the game "
+                                        "cannot leave its marker (leaguenet enable)");
+}
+
 }  // namespace
 
 int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& err) {
@@ -137,13 +156,7 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   list.Say(FolderIsWritable(folder), "program folder",
            folder + (FolderIsWritable(folder) ? "" : " is not writable"));
   CheckScoreFile(list, folder, known ? &site : nullptr);
-  std::string markerFolder = invocation.root + std::string(kCompetitionFolder);
-  bool there = FolderExists(markerFolder);
-  list.Say(there && FolderIsWritable(markerFolder), "marker folder",
-           markerFolder + (!there ? " is missing: the game starts nothing (leaguenet enable)"
-                           : FolderIsWritable(markerFolder)
-                               ? ""
-                               : " is not writable: the game cannot leave its marker"));
+  CheckCompetitionFolder(list, invocation.root + std::string(kCompetitionFolder));
   return list.Result();
 }
 

@@ -1,6 +1,7 @@
 #include "edge/files.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,19 @@ bool FolderIsWritable(const std::string& folder) {
 bool FolderExists(const std::string& folder) {
   struct stat status {};
   return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool WritableByOthers(const std::string& folder) {
+  struct stat status {};
+  return ::stat(folder.c_str(), &status) != 0 || status.st_uid != 0 ||
+         (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+bool MarkerWritableByGame(const std::string& marker) {
+  struct stat status {};
+  struct group* games = ::getgrnam("games");
+  return ::lstat(marker.c_str(), &status) == 0 && S_ISREG(status.st_mode) && games &&
+         status.st_gid == games->gr_gid && (status.st_mode & S_IWGRP) != 0;
 }
 
 bool ReadableByEveryone(const std::string& path) {

@@ -9,6 +9,12 @@ bool FolderIsWritable(const std::string& folder);
 
 bool FolderExists(const std::string& folder);
 
+// Whether anyone but root may change what is in the folder.
+bool WritableByOthers(const std::string& folder);
+
+// Whether the marker is a plain file that the games group may write.
+bool MarkerWritableByGame(const std::string& marker);
+
 // Whether users other than the file's owner and group may read it.
 bool ReadableByEveryone(const std::string& path);
 

@@ -1,5 +1,6 @@
 #include "edge/system.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -69,6 +70,15 @@ bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned m
   }
   if (::chown(path.c_str(), 0, entry->gr_gid) != 0 ||
       ::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool CreateEmptyFile(const std::string& path, std::string* error) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 || ::close(fd) != 0) {
     *error = path + ": " + std::strerror(errno);
     return false;
   }
