@@ -17,7 +17,6 @@ namespace lexfray {
 namespace {
 
 using std::chrono::microseconds;
-using Clock = std::chrono::steady_clock;
 
 // The lock file is made by whichever program comes first; one it may only read still takes
 // a lock, since flock needs no write permission.
@@ -28,17 +27,19 @@ int OpenLockFile(const std::string& path) {
   return WithGameGroup([&] { return ::open(path.c_str(), O_RDONLY | kFlags); });
 }
 
-// Critical sections last well under a millisecond: the first waits are short, and they grow
-// only for a holder that takes long.
+// Critical sections last well under a millisecond: the first pauses are short, and they
+// grow only for a holder that takes long. The wait is the sum of the pauses, so that only
+// time spent waiting counts against it.
 bool WaitForLock(int fd, int operation, std::chrono::milliseconds wait) {
-  Clock::time_point deadline = Clock::now() + wait;
+  microseconds waited{0};
   microseconds pause{50};
   for (;;) {
     if (::flock(fd, operation | LOCK_NB) == 0) return true;
     if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) return errno == ENOLCK || errno == EINVAL;  // no locks here
-    if (Clock::now() >= deadline) return false;
+    if (waited >= wait) return false;
     std::this_thread::sleep_for(pause);
+    waited += pause;
     pause = std::min(pause * 2, microseconds{5000});
   }
 }
