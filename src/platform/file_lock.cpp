@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -49,7 +50,12 @@ bool WaitForLock(int fd, int operation, std::chrono::milliseconds wait) {
 std::optional<FileLock> FileLock::Take(const std::string& path, LockKind kind, std::string* error,
                                        std::chrono::milliseconds wait) {
   int fd = OpenLockFile(LockPathOf(path));
-  if (fd < 0) return FileLock(-1);
+  if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM || errno == ENOENT))
+    return FileLock(-1);
+  if (fd < 0) {
+    if (error) *error = "cannot lock " + path + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
   int operation = kind == LockKind::kShared ? LOCK_SH : LOCK_EX;
   if (WaitForLock(fd, operation, wait)) return FileLock(fd);
   ::close(fd);
