@@ -32,7 +32,8 @@ std::variant<ConfigValues, ConfigError> ParseConfig(std::string_view bytes);
 
 // The leading decimal number of a text (blanks before it skipped, a sign and a fraction
 // taken), rounded to the nearest whole number with halves to even; 0 when there is none.
-// Nothing when it lies outside the 16-bit range.
+// The point is always '.', whatever the locale. Nothing when it lies outside the 16-bit
+// range.
 std::optional<std::int16_t> LeadingNumber(std::string_view text);
 
 }  // namespace lexfray

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+
 #include "support/temp_folder.h"
 
 namespace lexfray {
@@ -106,6 +109,33 @@ TEST(LeadingNumber, RoundsHalvesToEven) {
   EXPECT_EQ(LeadingNumber(".5"), 0);
   EXPECT_EQ(LeadingNumber("32767.4"), 32767);
   EXPECT_EQ(LeadingNumber("32767.5"), std::nullopt);
+  EXPECT_EQ(LeadingNumber("2.50000000000000000001"), 3);  // beyond the precision of a double
+  EXPECT_EQ(LeadingNumber("0000000000032767"), 32767);
+  EXPECT_EQ(LeadingNumber("-32768.5"), -32768);
+  EXPECT_EQ(LeadingNumber("-32769"), std::nullopt);
+  EXPECT_EQ(LeadingNumber("3,5"), 3);
+}
+
+// A locale whose decimal point is a comma, made for the test: nothing more than its numbers.
+bool UseCommaLocale(const testing::TempFolder& folder) {
+  folder.Write("comma", "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\n"
+                        "grouping 3;3\nEND LC_NUMERIC\n");
+  std::string make = "localedef -c -i " + folder.PathOf("comma") + " -f ANSI_X3.4-1968 " +
+                     folder.PathOf("xx_XX") + " >/dev/null 2>&1";
+  static_cast<void>(std::system(make.c_str()));
+  setenv("LOCPATH", folder.path().c_str(), 1);
+  return std::setlocale(LC_NUMERIC, "xx_XX") != nullptr;
+}
+
+TEST(LeadingNumber, ThePointIsAPointWhateverTheLocale) {
+  testing::TempFolder folder;
+  if (!UseCommaLocale(folder)) GTEST_SKIP() << "localedef cannot make a locale here";
+  std::optional<std::int16_t> games = LeadingNumber("3.5");
+  std::optional<std::int16_t> commaGames = LeadingNumber("3,5");
+  std::setlocale(LC_NUMERIC, "C");
+  unsetenv("LOCPATH");
+  EXPECT_EQ(games, 4);
+  EXPECT_EQ(commaGames, 3);
 }
 
 }  // namespace
