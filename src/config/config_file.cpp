@@ -97,9 +97,9 @@ std::variant<ConfigValues, ConfigError> ParseConfig(std::string_view bytes) {
   values.gamesPerDayText = lines[6];
   values.monthlyReset = UpperCase(lines[8]);
   std::optional<std::int16_t> games = LeadingNumber(lines[6]);
-  if (!games) return ConfigError{7, "the games per day is out of range"};
+  if (!games) return ConfigError{7, "the games per day must be a whole number from 0 to 32767"};
   std::optional<std::int16_t> competition = LeadingNumber(lines[31]);
-  if (!competition) return ConfigError{32, "the competition switch is out of range"};
+  if (!competition) return ConfigError{32, "the competition switch must be 1 (on) or 0 (off)"};
   values.gamesPerDay = *games;
   values.competitionActive = *competition;
   return values;

@@ -19,7 +19,8 @@ struct ConfigValues {
   std::int16_t competitionActive = 0;  // line 32
 };
 
-// A line whose number does not fit the 16-bit range.
+// A line whose number does not fit the 16-bit range, with what the line must hold in the
+// words of the file's own notes.
 struct ConfigError {
   int line;
   std::string message;

@@ -56,7 +56,7 @@ std::optional<ConfigValues> ReadConfig(Io& io, const std::string& path) {
   std::variant<ConfigValues, ConfigError> parsed = ParseConfig(*bytes);
   if (const ConfigError* error = std::get_if<ConfigError>(&parsed)) {
     ConfigProblem(io, "Line " + std::to_string(error->line) + " of LEXFRAY.CFG: " + error->message +
-                          " (-32768 to 32767). Correct and restart!");
+                          ". Correct and restart!");
     return std::nullopt;
   }
   return std::get<ConfigValues>(parsed);

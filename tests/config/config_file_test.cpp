@@ -88,10 +88,13 @@ TEST(ConfigFile, NumbersOutsideSixteenBitsNameTheirLine) {
   auto games = ParseConfig(testing::ConfigText("s", "32768", "Y", "0"));
   ASSERT_TRUE(std::holds_alternative<ConfigError>(games));
   EXPECT_EQ(std::get<ConfigError>(games).line, 7);
+  // What the line must hold, as the file's own notes say it.
+  EXPECT_EQ(std::get<ConfigError>(games).message, "the games per day must be a whole number from 0 to 32767");
 
   auto competition = ParseConfig(testing::ConfigText("s", "5", "Y", "-40000"));
   ASSERT_TRUE(std::holds_alternative<ConfigError>(competition));
   EXPECT_EQ(std::get<ConfigError>(competition).line, 32);
+  EXPECT_EQ(std::get<ConfigError>(competition).message, "the competition switch must be 1 (on) or 0 (off)");
 
   EXPECT_TRUE(std::holds_alternative<ConfigValues>(ParseConfig(testing::ConfigText("s", "32767", "Y", "-32768"))));
   EXPECT_FALSE(std::holds_alternative<ConfigValues>(

@@ -65,7 +65,7 @@ TEST(StartUp, ANumberOutOfRangeStopsWithAMessageNamingItsLine) {
   ProgramHarness h;
   h.folder.Write("LEXFRAY.CFG", testing::ConfigText("Site", "70000"));
   h.terminal.Then([](const Screen& s) {
-    EXPECT_GT(RowOf(s, "Line 7 of LEXFRAY.CFG: the games per day is out of range"), 0)
+    EXPECT_GT(RowOf(s, "Line 7 of LEXFRAY.CFG: the games per day must be a whole number"), 0)
         << testing::Picture(s);
     EXPECT_EQ(RowOf(s, "line 7"), 0);  // named once
   });
