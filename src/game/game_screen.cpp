@@ -18,6 +18,9 @@ constexpr std::string_view kHeadings = "3-Letter  4-Letter  5-Letter  6-Letter  
 constexpr std::string_view kUnderlines = "--------  --------  --------  --------  --------";
 constexpr std::string_view kCompleteText = "Complete";
 constexpr std::size_t kPaddedNameLength = 30;
+constexpr std::string_view kOfText = " of";
+// The cells between the score panel's side lines.
+constexpr int kPanelInside = kPanelRight - kPanelLeft - 1;
 
 void DrawFrames(Screen& screen) {
   DrawBox(screen, kUpperTop, kWordsLeft, kUpperBottom, kWordsRight, kDoubleLine, kLightBlue, kBlack);
@@ -25,11 +28,47 @@ void DrawFrames(Screen& screen) {
   DrawBox(screen, kUpperTop, kPanelLeft, kUpperBottom, kPanelRight, kDoubleLine, kLightBlue, kBlack);
 }
 
+// Where the game number, " of" and the allowance stand. The usual line ("  3 of 10") keeps
+// its own columns; wider numbers move left so that the line stays inside the panel, and
+// when even that is too narrow, the allowance goes to the row below.
+struct GamesLine {
+  int countColumn;
+  int ofColumn;
+  int allowanceRow;
+  int allowanceColumn;
+};
+
+GamesLine GamesLineFor(int countWidth, int allowanceWidth) {
+  if (countWidth <= kGamesCountedWidth && allowanceWidth <= kPanelRight - kAllowanceColumn)
+    return {kGamesCountedColumn, kOfColumn, kGamesRow, kAllowanceColumn};
+  int of = static_cast<int>(kOfText.size());
+  int whole = countWidth + of + 1 + allowanceWidth;
+  if (whole <= kPanelInside) {
+    int start = kPanelRight - whole;
+    return {start, start + countWidth, kGamesRow, start + countWidth + of + 1};
+  }
+  int start = kPanelRight - (countWidth + of);
+  return {start, start + countWidth, kGamesRow + 1, kPanelRight - allowanceWidth};
+}
+
+// The games line; without a count (the board before the first game starts) its place
+// is left blank.
+void DrawGamesLine(Screen& screen, std::string_view countText, std::string_view allowanceText) {
+  std::string_view allowance = allowanceText.substr(0, kPanelInside);
+  int countWidth = std::max(static_cast<int>(countText.size()), kGamesCountedWidth);
+  GamesLine line = GamesLineFor(countWidth, static_cast<int>(allowance.size()));
+  for (int row = kGamesRow; row <= kGamesRow + 1; ++row)
+    PrintAt(screen, std::string(kPanelInside, ' '), kLightBlue, kBlack, row, kPanelLeft + 1);
+  if (!countText.empty())
+    PrintAt(screen, countText, kBrightWhite, kBlack, kGamesRow, line.countColumn);
+  PrintAt(screen, kOfText, kLightRed, kBlack, kGamesRow, line.ofColumn);
+  PrintAt(screen, allowance, kBrightWhite, kBlack, line.allowanceRow, line.allowanceColumn);
+}
+
 void DrawPanelLabels(Screen& screen, bool competition, std::string_view allowanceText) {
   PrintAt(screen, "Game", kLightRed, kBlack, kGameLabelRow, kGameLabelColumn);
   if (competition) {
-    PrintAt(screen, " of", kLightRed, kBlack, kGamesRow, kOfColumn);
-    PrintAt(screen, allowanceText, kBrightWhite, kBlack, kGamesRow, kAllowanceColumn);
+    DrawGamesLine(screen, "", allowanceText);
   } else {
     PrintAt(screen, "Unlimited", kBrightWhite, kBlack, kGamesRow, kUnlimitedColumn);
   }
@@ -89,8 +128,8 @@ void DrawGameScreen(Screen& screen, bool competition, std::string_view allowance
 
 void ShowScorePanel(Screen& screen, bool competition, const ScorePanel& panel) {
   if (competition) {
-    PrintAt(screen, RightAlignNumber(panel.gamesCounted, kGamesCountedWidth), kBrightWhite, kBlack,
-            kGamesRow, kGamesCountedColumn);
+    DrawGamesLine(screen, RightAlignNumber(panel.gamesCounted, kGamesCountedWidth),
+                  panel.allowanceText);
     PrintAt(screen, PanelNumber(panel.topScore, kScoreWidth), kBrightWhite, kBlack, kTopScoreRow,
             kTopScoreColumn);
   } else {

@@ -38,6 +38,34 @@ TEST(ShowScorePanel, CompetitionShowsTheGameNumberAndTheTopScore) {
   EXPECT_EQ(screen.RowText(5).find("Unlimited"), std::string::npos);
 }
 
+// The cells between the panel's side lines on the game number's row and the one below.
+struct GamesLineCase {
+  std::int16_t counted;
+  const char* allowance;
+  const char* numberRow;
+  const char* rowBelow;
+};
+
+TEST(ShowScorePanel, TheGameNumberAndTheAllowanceStayInsideThePanel) {
+  const GamesLineCase cases[] = {
+      {3, "10", "   3 of 10  ", "            "},
+      {1, "32767", "  1 of 32767", "            "},
+      {1000, "10", "  1000 of 10", "            "},
+      {32767, "32767", "    32767 of", "       32767"},
+      {-32768, "-32768", "   -32768 of", "      -32768"},
+  };
+  for (const GamesLineCase& c : cases) {
+    SCOPED_TRACE(c.numberRow);
+    Screen screen;
+    DrawGameScreen(screen, true, c.allowance, "BOB");
+    ShowScorePanel(screen, true, {c.counted, c.allowance, 0, 0});
+    EXPECT_EQ(testing::TextAt(screen, 5, 68, 79), c.numberRow);
+    EXPECT_EQ(testing::TextAt(screen, 6, 68, 79), c.rowBelow);
+    EXPECT_EQ(screen.At(5, 80).ch, 0xBA);
+    EXPECT_EQ(screen.At(6, 80).ch, 0xBA);
+  }
+}
+
 TEST(ShowScorePanel, AHugeTotalStopsShortOfTheFrame) {
   Screen screen;
   DrawGameScreen(screen, false, "", "BOB");
