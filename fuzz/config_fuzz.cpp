@@ -9,6 +9,7 @@
 #include "shell/start_up.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
+#include "support/word_files.h"
 
 using namespace lexfray;
 
@@ -48,6 +49,7 @@ void CheckParse(std::string_view bytes, const std::variant<ConfigValues, ConfigE
 void CheckStartUp(std::string_view bytes, const std::variant<ConfigValues, ConfigError>& parsed) {
   testing::TempFolder folder;
   folder.Write("LEXFRAY.CFG", bytes);
+  testing::WriteDictionary(folder, {"CAT"});
   fuzz::WatchingTerminal terminal;
   fuzz::AnswerBoxes(terminal, kKeyEnter);
   testing::FakeClock clock;
@@ -73,7 +75,7 @@ void CheckStartUp(std::string_view bytes, const std::variant<ConfigValues, Confi
                 "start-up keeps the parsed values");
   fuzz::Require(settings.capDays == (settings.Competition() ? 0 : 27),
                 "the cap follows the competition switch");
-  fuzz::Require(!state.dictionary.usable, "no dictionary in the folder, none usable");
+  fuzz::Require(state.dictionary.usable, "the folder's dictionary is in use");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "platform/files.h"
 
@@ -78,27 +79,56 @@ bool SearchSpan(std::FILE* file, std::int64_t start, std::int64_t length, std::u
   return false;
 }
 
+DictionaryIndex Unusable(std::string problem) {
+  DictionaryIndex index;
+  index.problem = std::move(problem);
+  return index;
+}
+
+// The system's words of a failed read, without the file's name that comes before them.
+std::string SystemReason(const std::string& error) {
+  std::size_t colon = error.rfind(": ");
+  return colon == std::string::npos ? error : error.substr(colon + 2);
+}
+
 }  // namespace
 
 DictionaryIndex ParseDictionaryIndex(std::string_view text) {
   DictionaryIndex index;
   std::size_t at = 0;
   std::int64_t previous = 1;
-  for (std::int64_t& number : index.dictIndex) {
-    std::optional<std::int64_t> value = RecordNumber(NextToken(text, at));
-    if (!value || *value < previous) return DictionaryIndex{};
-    number = previous = *value;
+  for (int k = 1; k <= kIndexNumbers; ++k) {
+    std::string_view token = NextToken(text, at);
+    std::optional<std::int64_t> value = RecordNumber(token);
+    if (token.empty()) return Unusable("it holds " + std::to_string(k - 1) + " of its 27 numbers");
+    if (!value)
+      return Unusable("its number " + std::to_string(k) + " is not a record number (a whole number from 1)");
+    if (*value < previous)
+      return Unusable("its number " + std::to_string(k) + " is smaller than the one before it");
+    index.dictIndex[static_cast<std::size_t>(k - 1)] = previous = *value;
   }
   index.usable = true;
   return index;
 }
 
 DictionaryIndex LoadDictionaryIndex(const std::string& indexPath, const std::string& wordFilePath) {
-  std::optional<std::string> text = ReadSmallFile(indexPath, kLargestIndex);
-  if (!text) return {};
+  std::string named = "The dictionary index " + indexPath;
+  if (!FileExists(indexPath)) return Unusable(named + " is missing, or is no ordinary file.");
+  std::string error;
+  std::optional<std::string> text = ReadSmallFile(indexPath, kLargestIndex, &error);
+  if (!text && RegularFileSize(indexPath).value_or(0) > kLargestIndex)
+    return Unusable(named + " is too large for an index: more than " +
+                    std::to_string(kLargestIndex) + " bytes.");
+  if (!text) return Unusable(named + " cannot be read (" + SystemReason(error) + ").");
   DictionaryIndex index = ParseDictionaryIndex(*text);
+  if (!index.usable) return Unusable(named + " is damaged: " + index.problem + ".");
+  std::string words = "the word file " + wordFilePath;
   std::optional<std::uint64_t> size = RegularFileSize(wordFilePath);
-  if (!size || index.dictIndex.back() > static_cast<std::int64_t>(*size / kWordRecordSize)) return {};
+  if (!size) return Unusable(named + " stands without " + words + ", which is missing.");
+  std::int64_t records = static_cast<std::int64_t>(*size / kWordRecordSize);
+  if (index.dictIndex.back() > records)
+    return Unusable(named + " reaches beyond " + words + ": to record " +
+                    std::to_string(index.dictIndex.back()) + " of its " + std::to_string(records) + ".");
   return index;
 }
 

@@ -23,6 +23,9 @@ struct DictionaryIndex {
   // 27 whole numbers, each at least 1 and none smaller than the one before, and (once
   // loaded) the last of them inside the word file.
   bool usable = false;
+  // Why it is not usable, for whoever looks after the installation: what is wrong, and
+  // (once loaded) in which file. Empty when it is usable.
+  std::string problem;
 };
 
 // The first 27 numbers of the index text (whitespace between them, CR LF lines as written);
@@ -31,6 +34,7 @@ DictionaryIndex ParseDictionaryIndex(std::string_view text);
 
 // Reads the index file and checks it against the word file: a missing, unreadable or huge
 // (over 64 KiB) index, or one reaching beyond the records of the word file, is not usable.
+// Its problem is a sentence that names the file.
 DictionaryIndex LoadDictionaryIndex(const std::string& indexPath, const std::string& wordFilePath);
 
 // The word blank-padded to a full record (a 7-letter word as it is).

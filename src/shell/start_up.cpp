@@ -62,6 +62,16 @@ std::optional<ConfigValues> ReadConfig(Io& io, const std::string& path) {
   return std::get<ConfigValues>(parsed);
 }
 
+// Without its index no word would count in a game, so the game does not start.
+bool LoadDictionary(Io& io, ProgramState& state) {
+  state.dictionary =
+      LoadDictionaryIndex(state.settings.PathOf(kIndexFileName), state.settings.PathOf(kWordFileName));
+  if (state.dictionary.usable) return true;
+  ConsoleMessageBox(io, state.dictionary.problem + " Correct and restart!", kStyleExclamation,
+                    "DICTIONARY ERROR", kIconWarning);
+  return false;
+}
+
 Settings Derive(const Platform& platform, const ConfigValues& config, int year) {
   Settings settings;
   settings.programFolder = platform.programFolder;
@@ -86,9 +96,7 @@ bool StartUp(Io& io, Platform& platform, ProgramState& state) {
       ReadConfig(io, platform.programFolder + std::string(kConfigFileName));
   if (!config) return false;
   state.settings = Derive(platform, *config, platform.clock.Now().year);
-  state.dictionary =
-      LoadDictionaryIndex(state.settings.PathOf(kIndexFileName), state.settings.PathOf(kWordFileName));
-  return true;
+  return LoadDictionary(io, state);
 }
 
 }  // namespace lexfray

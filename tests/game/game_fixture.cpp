@@ -1,9 +1,6 @@
 #include "game_fixture.h"
 
-#include <algorithm>
-
 #include "config/constants.h"
-#include "dictionary_files.h"
 
 namespace lexfray::testing {
 
@@ -28,14 +25,6 @@ std::vector<std::string> SixtyWords() {
     words.insert(words.end(), some.begin(), some.end());
   }
   return words;
-}
-
-void WriteDictionary(const TempFolder& folder, std::vector<std::string> words) {
-  std::sort(words.begin(), words.end());
-  words.erase(std::unique(words.begin(), words.end()), words.end());
-  mkdict::DictionaryFiles files = mkdict::BuildDictionaryFiles(words);
-  folder.Write(kWordFileName, files.words);
-  folder.Write(kIndexFileName, files.index);
 }
 
 GameFixture::GameFixture(std::vector<std::string> words, bool competition) {

@@ -9,6 +9,7 @@
 #include "game/game_play.h"
 #include "game/game_state.h"
 #include "support/harness.h"
+#include "support/word_files.h"
 
 namespace lexfray::testing {
 
@@ -16,10 +17,6 @@ namespace lexfray::testing {
 inline constexpr std::string_view kRichRack = "AEINRSTLCDOPMGH";
 std::vector<std::string> TwelveWordsOfLength(int length);
 std::vector<std::string> SixtyWords();
-
-// Writes the dictionary files for the words into folder (through the builder the game
-// ships with).
-void WriteDictionary(const TempFolder& folder, std::vector<std::string> words);
 
 // A fake clock that keeps the board as it stood at each pause, where the game's messages
 // can be seen before the next prompt clears them.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "support/harness.h"
 #include "support/snapshot.h"
@@ -84,6 +85,59 @@ TEST(StartUp, AHugeConfigurationIsRefusedWithoutReadingItAll) {
   h.terminal.Key(kKeyEnter);
   EXPECT_EQ(h.Run(), 0);
   EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
+// The words of the board read as one text, whatever rows a box wrapped them onto.
+std::string Words(const Screen& s) {
+  std::string words;
+  for (int row = 1; row <= kRows; ++row) {
+    for (char c : s.RowText(row)) {
+      bool blank = c == ' ' || c == '\xBA';
+      if (!blank) words.push_back(c);
+      else if (!words.empty() && words.back() != ' ') words.push_back(' ');
+    }
+  }
+  return words;
+}
+
+std::string RepeatedOnes(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "1\r\n";
+  return text;
+}
+
+// A dictionary index that cannot be used, and what the box says is wrong with it.
+struct BrokenDictionary {
+  const char* what;
+  std::function<void(const testing::TempFolder&)> breakIt;
+  const char* told;
+};
+
+TEST(StartUp, ADictionaryIndexThatCannotBeUsedEndsTheProgramWithWhatIsWrong) {
+  const BrokenDictionary cases[] = {
+      {"missing", [](const auto& f) { f.Remove("QUILLON.DIX"); }, "is missing"},
+      {"too large", [](const auto& f) { std::filesystem::resize_file(f.PathOf("QUILLON.DIX"), 1 << 20); },
+       "is too large"},
+      {"damaged", [](const auto& f) { f.Write("QUILLON.DIX", "1\r\n1\r\nX\r\n"); }, "number 3 is not"},
+      {"short", [](const auto& f) { f.Write("QUILLON.DIX", "1 1 1\r\n"); }, "holds 3 of its 27"},
+      {"beyond", [](const auto& f) { f.Write("QUILLON.DIX", RepeatedOnes(26) + "99"); },
+       "to record 99 of its 1."},
+      {"no word file", [](const auto& f) { f.Remove("quillon.dic"); }, "which is missing"},
+  };
+  for (const BrokenDictionary& c : cases) {
+    SCOPED_TRACE(c.what);
+    ProgramHarness h;
+    c.breakIt(h.folder);
+    h.terminal.Then([&](const Screen& s) {
+      EXPECT_GT(RowOf(s, " DICTIONARY ERROR "), 0);
+      std::string told = Words(s);
+      EXPECT_NE(told.find("index " + h.folder.PathOf("QUILLON.DIX")), std::string::npos) << told;
+      EXPECT_NE(told.find(c.told), std::string::npos) << told;
+    });
+    h.terminal.Key(kKeyEnter);
+    EXPECT_EQ(h.Run(), 0);
+    EXPECT_TRUE(h.terminal.ScriptDone()) << "no title screen after the box";
+  }
 }
 
 TEST(StartUp, SeedsTheGeneratorOnceFromTheTimeOfDayAndNamesTheWindow) {

@@ -19,7 +19,8 @@ struct BoardHarness {
   Io io{screen, terminal, clock};
 };
 
-// The whole program on fakes, in a temporary program folder holding a configuration file.
+// The whole program on fakes, in a temporary program folder holding a configuration file
+// and a dictionary of one word.
 struct ProgramHarness {
   ScriptedTerminal terminal;
   FakeClock clock;
