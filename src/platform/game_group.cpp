@@ -3,6 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/terminal_signals.h"
 
 namespace lexfray {
 
@@ -28,9 +32,9 @@ bool SetEffectiveGroup(gid_t group) {
 
 }  // namespace
 
-void PutGameGroupAside() {
+bool PutGameGroupAside() {
   Groups groups = CurrentGroups();
-  if (groups.effective != groups.real) SetEffectiveGroup(groups.real);
+  return groups.effective == groups.real || SetEffectiveGroup(groups.real);
 }
 
 GameGroup::GameGroup() {
@@ -45,7 +49,9 @@ GameGroup::GameGroup() {
 GameGroup::~GameGroup() {
   if (!taken_) return;
   int saved = errno;
-  SetEffectiveGroup(previous_);
+  if (!SetEffectiveGroup(previous_))
+    EndWithMessage("cannot give the games group back (" + std::string(std::strerror(errno)) +
+                   "); the game stops rather than play on with it");
   errno = saved;
 }
 

@@ -13,12 +13,14 @@ namespace lexfray {
 // and saved groups are the same, and all of this does nothing.
 
 // Sets the effective group back to the real one. Called once the terminal is open, so that
-// the terminal was set up with the group (ncurses then ignores a player's TERMINFO).
-void PutGameGroupAside();
+// the terminal was set up with the group (ncurses then ignores a player's TERMINFO). False,
+// with errno set, when the games group is still held: the game must not play on then.
+bool PutGameGroupAside();
 
 // Holds the games group as the effective group for its scope, then gives back the group
 // that was effective before, so guards nest. errno survives the hand-back, so that a
-// failure inside the scope can still be told after it.
+// failure inside the scope can still be told after it. A hand-back that fails ends the
+// program at once (see EndWithMessage): it never plays on holding the group.
 class GameGroup {
  public:
   GameGroup();

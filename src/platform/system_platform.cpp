@@ -1,5 +1,7 @@
 #include "platform/system_platform.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "platform/game_group.h"
@@ -13,7 +15,12 @@ std::unique_ptr<SystemPlatform> SystemPlatform::Start(std::string* error) {
   if (!terminal) return nullptr;
   // The terminal was set up with the group; from here on the game holds it only for its
   // files and the exchange program.
-  PutGameGroupAside();
+  if (!PutGameGroupAside()) {
+    if (error)
+      *error = "cannot put the games group aside (" + std::string(std::strerror(errno)) +
+               "); the game does not play with it held";
+    return nullptr;
+  }
   return std::unique_ptr<SystemPlatform>(new SystemPlatform(std::move(terminal)));
 }
 

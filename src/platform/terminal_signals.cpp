@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <iterator>
+#include <string>
 
 namespace lexfray {
 
@@ -47,12 +49,15 @@ void WriteAll(int fd, const char* bytes, std::size_t length) {
   }
 }
 
+void RestoreTerminal() {
+  if (!state.armed) return;
+  state.armed = 0;
+  WriteAll(state.outputFd, state.reset, state.resetLength);
+  if (state.haveModes) ::tcsetattr(state.inputFd, TCSANOW, &state.modes);
+}
+
 void RestoreAndResignal(int signal) {
-  if (state.armed) {
-    state.armed = 0;
-    WriteAll(state.outputFd, state.reset, state.resetLength);
-    if (state.haveModes) ::tcsetattr(state.inputFd, TCSANOW, &state.modes);
-  }
+  RestoreTerminal();
   // With the previous handler back (the default, or a sanitizer's report), the signal is
   // raised again; it is blocked in here and arrives as soon as this handler returns.
   std::size_t i = IndexOf(signal);
@@ -92,6 +97,13 @@ void EndAsHangUp() {
   ::sigaction(SIGHUP, &hangUp, nullptr);
   RestoreAndResignal(SIGHUP);
   ::_exit(128 + SIGHUP);  // SIGHUP was ignored (nohup) or is blocked
+}
+
+void EndWithMessage(std::string_view message) {
+  RestoreTerminal();
+  std::string line = std::string(program_invocation_short_name) + ": " + std::string(message) + "\n";
+  WriteAll(STDERR_FILENO, line.data(), line.size());
+  ::_exit(1);
 }
 
 void RemoveTerminalRestorer() {

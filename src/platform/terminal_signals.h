@@ -25,6 +25,11 @@ void DisarmTerminalRestorer();
 // Ends the process as a hang-up would, for a terminal that is gone without one.
 [[noreturn]] void EndAsHangUp();
 
+// Ends the process at once with status 1, for a fault the program must not play on after:
+// the terminal is put back first (when the board is up), then the message goes to
+// standard error.
+[[noreturn]] void EndWithMessage(std::string_view message);
+
 // Gives the signals back their previous handlers.
 void RemoveTerminalRestorer();
 

@@ -3,11 +3,16 @@
 // game would be (real group the player's, saved group games, user nobody).
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -82,6 +87,19 @@ std::string SharedFolder(const TempFolder& folder) {
   return program;
 }
 
+// From here on every change of the groups fails, as a locked-down machine may have it.
+bool RefuseGroupChanges() {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_setresgid, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+  return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
 class GameGroupTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -107,6 +125,25 @@ TEST_F(GameGroupTest, PutAsideItIsTakenForAScopeAndNestedGuardsGiveBackInTurn) {
     return found + Expect("after outer", Groups(), kAside);
   };
   EXPECT_EQ(AsGame(kGames, checks), "");
+}
+
+TEST_F(GameGroupTest, AGroupThatCannotBePutAsideOrGivenBackStopsTheGame) {
+  auto checks = [] {
+    if (!RefuseGroupChanges()) return std::string("no filter");
+    return std::string(PutGameGroupAside() ? "put aside; " : "") + Expect("held", Groups(), kHeld);
+  };
+  EXPECT_EQ(AsGame(kGames, checks), "");
+
+  auto handBack = [] {
+    static_cast<void>(::setgroups(0, nullptr) == 0 && ::setresgid(kPlayer, kGames, kGames) == 0 &&
+                      ::setresuid(kNobody, kNobody, kNobody) == 0 && PutGameGroupAside());
+    {
+      GameGroup group;
+      RefuseGroupChanges();
+    }
+    ::_exit(0);  // played on
+  };
+  EXPECT_EXIT(handBack(), ::testing::ExitedWithCode(1), ": cannot give the games group back");
 }
 
 TEST_F(GameGroupTest, AGameThatIsNotSetgidKeepsItsGroups) {
