@@ -5,7 +5,7 @@
 
 #include "console/cp437.h"
 #include "dialogs/box_look.h"
-#include "dialogs/document_viewer.h"
+#include "dialogs/show_document.h"
 #include "fuzz_check.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"

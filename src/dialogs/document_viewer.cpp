@@ -1,11 +1,10 @@
 #include "dialogs/document_viewer.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "dialogs/box_look.h"
-#include "dialogs/input_box.h"
-#include "platform/files.h"
 
 namespace lexfray {
 
@@ -17,10 +16,6 @@ constexpr int kTextTop = 3;
 constexpr int kTextRows = 19;
 constexpr int kStatusRow = 22;
 constexpr int kMargin = 1;
-// More than anyone reads in a viewer; a file behind the name that never ends (a device,
-// a runaway log) is cut here, so that memory stays small.
-constexpr std::size_t kLongestDocument = 1 << 20;
-constexpr std::string_view kCutNote = "[The document goes on: only its first 1 MiB is shown.]";
 
 const std::vector<Button> kClose = {{"Close", 1, 'C'}};
 
@@ -93,12 +88,6 @@ void ViewDocument(Io& io, std::string_view title, std::string_view text) {
     viewer.Draw(io.screen);
   }
   io.screen.Restore(saved);
-}
-
-void ShowDocument(Io& io, const std::string& path, std::string_view title) {
-  FilePrefix document = ReadOrCreateFile(path, kLongestDocument);
-  if (document.cut) document.bytes += "\r\n\r\n" + std::string(kCutNote);
-  ConsoleInputBox(io, kInputStyleViewer, "", title, document.bytes);
 }
 
 }  // namespace lexfray

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "config/constants.h"
-#include "dialogs/document_viewer.h"
 #include "dialogs/list_box.h"
 #include "dialogs/message_box.h"
+#include "dialogs/show_document.h"
 #include "game/about_box.h"
 #include "platform/files.h"
 

@@ -11,6 +11,7 @@
 #include "dialogs/list_box.h"
 #include "dialogs/message_box.h"
 #include "dialogs/notice_box.h"
+#include "dialogs/show_document.h"
 #include "platform/files.h"
 #include "players/player_file.h"
 

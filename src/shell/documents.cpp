@@ -1,7 +1,7 @@
 #include "shell/documents.h"
 
 #include "config/constants.h"
-#include "dialogs/document_viewer.h"
+#include "dialogs/show_document.h"
 #include "platform/files.h"
 
 namespace lexfray {

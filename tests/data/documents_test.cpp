@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "config/constants.h"
-#include "dialogs/document_viewer.h"
+#include "dialogs/show_document.h"
 #include "support/harness.h"
 #include "support/snapshot.h"
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "dialogs/show_document.h"
 #include "support/harness.h"
 #include "support/snapshot.h"
 
