@@ -8,10 +8,12 @@
 
 #include "console/screen.h"
 #include "platform/curses_terminal.h"
-#include "platform/pseudo_terminal.h"
+#include "support/pseudo_terminal.h"
 
 namespace lexfray {
 namespace {
+
+using testing::PseudoTerminal;
 
 struct Bench {
   std::unique_ptr<PseudoTerminal> pty;

@@ -6,10 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/pseudo_terminal.h"
+#include "support/pseudo_terminal.h"
 
 namespace lexfray {
 namespace {
+
+using testing::PseudoTerminal;
 
 bool Has(const std::string& output, const std::string& part) {
   return output.find(part) != std::string::npos;
@@ -207,7 +209,7 @@ TEST_F(CursesTerminalTest, AfterTheSwitchReleasesAreClicksAndPressesAreNot) {
 TEST_F(CursesTerminalTest, TypedAheadInputIsDropped) {
   Start();
   pty_->Type("abc");
-  pty_->TakeOutput();  // gives the bytes time to arrive
+  ASSERT_TRUE(pty_->AwaitTyped(3));
   Show();
   terminal_->DiscardTypedAhead();
   EXPECT_TRUE(After("z").IsKey('z'));
