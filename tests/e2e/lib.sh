@@ -113,6 +113,15 @@ program_pid() { pgrep -P "$(e2e_tmux display -p -t "$e2e_target" '#{pane_pid}')"
 
 pane_flag() { e2e_tmux display -p -t "$e2e_target" "#{$1}"; }
 
+# input_taken: the program has read all that was sent to it; nothing waits in its
+# terminal's input queue (FIONREAD).
+input_taken() {
+  local waiting
+  waiting=$(perl -MFcntl -e 'sysopen(my $t, $ARGV[0], O_RDONLY | O_NOCTTY) or exit 1;
+    my $n = pack("L", 0); ioctl($t, 0x541B, $n) or exit 1; print unpack("L", $n)' "$(pane_flag pane_tty)") &&
+    [ "$waiting" = 0 ]
+}
+
 exit_status() { cat "$e2e_dir/$1.rc" 2>/dev/null; }
 has_ended() { [ -s "$e2e_dir/$1.rc" ]; }
 wait_for_end() { retry has_ended "${1:-$e2e_target}" || fail "the program did not end"; }

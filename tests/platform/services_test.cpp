@@ -30,7 +30,7 @@ void WriteScript(const TempFolder& folder, const std::string& name, const std::s
 }
 
 bool WaitForFile(const std::string& path) {
-  for (int i = 0; i < 500 && !fs::exists(path); ++i)
+  for (int i = 0; i < 3000 && !fs::exists(path); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return fs::exists(path);
 }
@@ -67,11 +67,12 @@ TEST(SystemClock, SleepTakesAtLeastTheTimeAskedAndNothingForNone) {
   clock.Sleep(60);
   auto slept = std::chrono::steady_clock::now() - start;
   EXPECT_GE(slept, std::chrono::milliseconds(60));
-  EXPECT_LT(slept, std::chrono::milliseconds(1000));
+  // Upper bounds far above the time asked: a loaded machine may be slow to wake anyone.
+  EXPECT_LT(slept, std::chrono::seconds(10));
   start = std::chrono::steady_clock::now();
   clock.Sleep(0);
   clock.Sleep(-5);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 TEST(SystemRandom, TheSameSeedDealsTheSameAndTheMillisecondsCount) {
@@ -188,20 +189,22 @@ TEST(ProcessLauncher, TheProgramStartsInTheFolderGivenWithAFixedEnvironment) {
 TEST(ProcessLauncher, AProgramThatCannotStartReturnsAtOnce) {
   auto start = std::chrono::steady_clock::now();
   ProcessLauncher().RunAndWait("/no/such/program", "/");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 TEST(ProcessLauncher, TheBrowserIsXdgOpenWithTheAddressAndIsNotWaitedFor) {
   TempFolder folder;
+  // The browser goes on only once the game has returned and the test lets it; should the
+  // game wait for it, it gives up waiting after a minute, and the address comes too early.
   WriteScript(folder, "xdg-open",
-              "sleep 0.3\nprintf '%s|%s' \"$1\" \"$#\" > " + folder.PathOf("url") + "\n");
+              "for i in $(seq 6000); do [ -e " + folder.PathOf("go") + " ] && break; sleep 0.01; done\n"
+              "printf '%s|%s' \"$1\" \"$#\" > " + folder.PathOf("url.part") + "\n"
+              "mv " + folder.PathOf("url.part") + " " + folder.PathOf("url") + "\n");
   ScopedVariable path("PATH", folder.path() + ":/usr/bin:/bin");
-  auto start = std::chrono::steady_clock::now();
   ProcessLauncher().OpenInBrowser("https://example.org/a b?c=1;d");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  EXPECT_FALSE(folder.Exists("url")) << "the game waited for the browser";
+  folder.Write("go", "");
   ASSERT_TRUE(WaitForFile(folder.PathOf("url")));
-  for (int i = 0; i < 100 && folder.Read("url").find('|') == std::string::npos; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(folder.Read("url"), "https://example.org/a b?c=1;d|1");
 }
 
