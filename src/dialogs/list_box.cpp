@@ -17,6 +17,48 @@ constexpr unsigned char kMoreBelow = 0x1F;  // CP437 down triangle
 constexpr int kEntryFg = kBrightWhite;
 constexpr int kSelectedFg = kBlack;
 constexpr int kSelectedBg = kLightCyan;
+// Letters typed closer together than this make one text to find; a longer pause starts a
+// new search.
+constexpr int kSearchPauseMs = 1000;
+
+bool StartsWithUpperCased(std::string_view entry, std::string_view text) {
+  if (entry.size() < text.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(entry[i])) != static_cast<unsigned char>(text[i]))
+      return false;
+  return true;
+}
+
+// True when now is less than the search pause after before, on the same day.
+bool SoonAfter(const LocalTime& before, const LocalTime& now) {
+  if (now.year != before.year || now.month != before.month || now.day != before.day) return false;
+  int gap = (now.SecondsSinceMidnight() - before.SecondsSinceMidnight()) * 1000 + now.millisecond -
+            before.millisecond;
+  return gap >= 0 && gap < kSearchPauseMs;
+}
+
+// What the player has typed to find an entry, upper-cased.
+class TypedSearch {
+ public:
+  // Adds a typed character; true when it begins a new search.
+  bool Add(int key, const LocalTime& now) {
+    bool fresh = text_.empty() || !SoonAfter(last_, now);
+    if (fresh) text_.clear();
+    text_.push_back(static_cast<char>(std::toupper(key)));
+    last_ = now;
+    return fresh;
+  }
+  void Forget() { text_.clear(); }
+  const std::string& text() const { return text_; }
+  // One letter typed again and again, as in "AAA".
+  bool OneLetterRepeated() const {
+    return text_.size() > 1 && text_.find_first_not_of(text_[0]) == std::string::npos;
+  }
+
+ private:
+  std::string text_;
+  LocalTime last_;
+};
 
 class ListView {
  public:
@@ -70,13 +112,12 @@ class ListView {
     return 0;
   }
 
-  // The next entry after the selected one that starts with the letter, going round.
-  int NextStartingWith(int key) const {
-    int wanted = std::toupper(key);
-    for (int step = 1; step <= count(); ++step) {
-      int index = (selected_ + step) % count();
-      const std::string& entry = entries_[static_cast<std::size_t>(index)];
-      if (!entry.empty() && std::toupper(static_cast<unsigned char>(entry[0])) == wanted) return index;
+  // The first entry from index first on, going round, whose upper-cased text starts with
+  // text; -1 when there is none.
+  int FindFrom(int first, std::string_view text) const {
+    for (int step = 0; step < count(); ++step) {
+      int index = (first + step) % count();
+      if (StartsWithUpperCased(entries_[static_cast<std::size_t>(index)], text)) return index;
     }
     return -1;
   }
@@ -132,20 +173,35 @@ bool Navigate(ListView& view, int key) {
     case kKeyPageDown: view.Select(view.selected() + view.visible()); return true;
     case kKeyHome: view.Select(0); return true;
     case kKeyEnd: view.Select(view.count() - 1); return true;
-    default: break;
+    default: return false;
   }
-  if (key < 256 && std::isalnum(key)) {
-    int next = view.NextStartingWith(key);
-    if (next >= 0) view.Select(next);
-    return true;
-  }
-  return false;
 }
+
+// Selects the entry that what was typed finds; a text that finds none moves nothing. A new
+// search looks from the entry after the selected one, so that a letter typed again after a
+// pause goes on to the next entry with it; a longer text looks from the selected one on.
+void FindTyped(ListView& view, TypedSearch& search, int key, const LocalTime& now) {
+  bool fresh = search.Add(key, now);
+  int found = view.FindFrom(view.selected() + (fresh ? 1 : 0), search.text());
+  // One letter typed again and again goes through the entries that start with it.
+  if (found < 0 && search.OneLetterRepeated())
+    found = view.FindFrom(view.selected() + 1, search.text().substr(0, 1));
+  if (found >= 0) view.Select(found);
+}
+
+bool IsTypedText(int key) { return key >= 0x20 && key < 0x7F; }
 
 // The chosen entry's index, or -1 when the box is cancelled.
 int RunList(Io& io, ListView& view) {
+  TypedSearch search;
   for (;;) {
     InputEvent event = WaitForInput(io);
+    if (event.kind == InputEvent::Kind::kKey && IsTypedText(event.key)) {
+      FindTyped(view, search, event.key, io.clock.Now());
+      view.DrawEntries(io.screen);
+      continue;
+    }
+    search.Forget();
     if (event.kind == InputEvent::Kind::kClick) {
       int hit = view.EntryAt(event.row, event.column);
       if (hit >= 0) return hit;

@@ -59,17 +59,38 @@ TEST(ListBox, MovesWithArrowsPagesHomeAndEndWithoutLeavingTheList) {
   EXPECT_EQ(Choose(back, Names(30)), "2");
 }
 
-TEST(ListBox, ALetterJumpsToTheNextEntryStartingWithItAndGoesRound) {
+// What is typed in the box, '|' standing for a pause of more than a second, and the entry
+// that Enter then chooses.
+struct Typing {
+  const char* typed;
+  const char* chosen;
+};
+
+TEST(ListBox, TypingFindsTheEntryThatStartsWithWhatWasTyped) {
   const std::vector<std::string> names = {"ALICE", "BOB", "ANNA", "CAROL", "New Player"};
-  BoardHarness h;
-  h.terminal.Key('a').Key(kKeyEnter);
-  EXPECT_EQ(Choose(h, names, kListReturnsText), "ANNA");
-  BoardHarness round;
-  round.terminal.Key('a').Key('A').Key(kKeyEnter);
-  EXPECT_EQ(Choose(round, names, kListReturnsText), "ALICE");
-  BoardHarness none;
-  none.terminal.Key('z').Key('n').Key(kKeyEnter);
-  EXPECT_EQ(Choose(none, names, kListReturnsText), "New Player");
+  const Typing cases[] = {
+      {"a", "ANNA"},         // the next entry with the letter
+      {"Carol", "CAROL"},    // quick letters make one text
+      {"al", "ALICE"},       // which goes round to find its entry
+      {"aA", "ALICE"},       // one letter again goes on to the next entry with it
+      {"cx", "CAROL"},       // a text that finds nothing moves nothing
+      {"zn", "ALICE"},
+      {"z|n", "New Player"},  // after a pause a new search
+      {"a|a", "ALICE"},
+      {"c\x01" "a", "ALICE"},  // any other key (here Down) starts afresh too
+  };
+  for (const Typing& c : cases) {
+    SCOPED_TRACE(c.typed);
+    BoardHarness h;
+    for (const char* key = c.typed; *key; ++key) {
+      if (*key == '|')
+        h.terminal.Then([&h](const Screen&) { h.clock.Sleep(1001); });
+      else
+        h.terminal.Key(*key == '\x01' ? static_cast<int>(kKeyDown) : *key);
+    }
+    h.terminal.Key(kKeyEnter);
+    EXPECT_EQ(Choose(h, names, kListReturnsText), c.chosen);
+  }
 }
 
 TEST(ListBox, ScrollsSoThatTheSelectionStaysInSight) {
