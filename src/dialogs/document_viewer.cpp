@@ -16,6 +16,9 @@ constexpr int kTextTop = 3;
 constexpr int kTextRows = 19;
 constexpr int kStatusRow = 22;
 constexpr int kMargin = 1;
+// A notch of the wheel scrolls a few lines, as elsewhere on the desktop: a line alone is
+// slow through a long document, and a page loses the reader's place.
+constexpr int kWheelLines = 3;
 
 const std::vector<Button> kClose = {{"Close", 1, 'C'}};
 
@@ -56,6 +59,8 @@ bool Scroll(Viewer& viewer, int key) {
   switch (key) {
     case kKeyUp: viewer.ScrollTo(viewer.top() - 1); return true;
     case kKeyDown: viewer.ScrollTo(viewer.top() + 1); return true;
+    case kKeyWheelUp: viewer.ScrollTo(viewer.top() - kWheelLines); return true;
+    case kKeyWheelDown: viewer.ScrollTo(viewer.top() + kWheelLines); return true;
     case kKeyPageUp: viewer.ScrollTo(viewer.top() - kTextRows); return true;
     case kKeyPageDown:
     case ' ': viewer.ScrollTo(viewer.top() + kTextRows); return true;

@@ -164,11 +164,15 @@ class ListView {
   int selected_ = 0;
 };
 
-// Moves the selection for a navigation key; false for keys that do not navigate.
+// Moves the selection for a navigation key; false for keys that do not navigate. A notch of
+// the wheel moves it one entry, as the arrow keys do: the selection is what Enter takes,
+// and the lists are short enough to go through entry by entry.
 bool Navigate(ListView& view, int key) {
   switch (key) {
-    case kKeyUp: view.Select(view.selected() - 1); return true;
-    case kKeyDown: view.Select(view.selected() + 1); return true;
+    case kKeyUp:
+    case kKeyWheelUp: view.Select(view.selected() - 1); return true;
+    case kKeyDown:
+    case kKeyWheelDown: view.Select(view.selected() + 1); return true;
     case kKeyPageUp: view.Select(view.selected() - view.visible()); return true;
     case kKeyPageDown: view.Select(view.selected() + view.visible()); return true;
     case kKeyHome: view.Select(0); return true;

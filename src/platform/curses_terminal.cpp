@@ -108,7 +108,8 @@ void CursesTerminal::SetUpModes() {
   define_key("\033OM", KEY_ENTER);  // the keypad's Enter in application mode
   set_escdelay(25);
   SetCursorVisibility(0);
-  mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED, nullptr);
+  // Buttons 4 and 5 are the wheel.
+  mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr);
   // Without this curses waits to merge a press and its release into one click.
   mouseinterval(0);
 }
@@ -191,6 +192,7 @@ bool CursesTerminal::ReadCurses(int timeoutMs) {
     RawInput raw{code, event.y, event.x};
     raw.pressed = (event.bstate & BUTTON1_PRESSED) != 0;
     raw.released = (event.bstate & BUTTON1_RELEASED) != 0;
+    raw.wheel = (event.bstate & BUTTON4_PRESSED) ? -1 : (event.bstate & BUTTON5_PRESSED) ? 1 : 0;
     events.push_front(raw);
   }
   pending_.insert(pending_.end(), events.begin(), events.end());
@@ -218,7 +220,7 @@ std::optional<InputEvent> CursesTerminal::EventOf(const RawInput& raw) {
   // A resize that curses has not reported yet has moved the board, and the clicks on it.
   if (SizeChanged() || raw.code == KEY_RESIZE) DrawFitting(shown_);
   if (raw.code == KEY_RESIZE) return std::nullopt;
-  if (raw.code == KEY_MOUSE) return ClickOf(raw);
+  if (raw.code == KEY_MOUSE) return MouseEventOf(raw);
   if (raw.code == kKeyEscape) return ReadEscapeSequence();
   std::optional<int> key = KeyOfCursesCode(raw.code);
   if (!key) return std::nullopt;
@@ -247,8 +249,9 @@ std::optional<InputEvent> CursesTerminal::ReadEscapeSequence() {
   }
   std::optional<MouseReport> report =
       sequence == "[M" ? X10MouseReport(ReadX10Bytes()) : SgrMouseReport(sequence);
-  if (report) return ClickOf(RawInput{KEY_MOUSE, report->y - 1, report->x - 1, report->leftPress,
-                                      report->release});
+  if (report)
+    return MouseEventOf(RawInput{KEY_MOUSE, report->y - 1, report->x - 1, report->leftPress,
+                                 report->release, report->wheel});
   std::optional<int> key = KeyOfEscapeSequence(sequence);
   if (!key) return std::nullopt;
   return InputEvent::KeyPress(*key);
@@ -269,7 +272,10 @@ std::string CursesTerminal::ReadX10Bytes() {
   return bytes;
 }
 
-std::optional<InputEvent> CursesTerminal::ClickOf(const RawInput& raw) const {
+// A notch of the wheel scrolls whatever is open, wherever the pointer stands; a click
+// counts only on the board.
+std::optional<InputEvent> CursesTerminal::MouseEventOf(const RawInput& raw) const {
+  if (raw.wheel != 0) return InputEvent::KeyPress(raw.wheel < 0 ? kKeyWheelUp : kKeyWheelDown);
   bool wanted = reportReleases_ ? raw.released : raw.pressed;
   int row = 0;
   int column = 0;

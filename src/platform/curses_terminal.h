@@ -50,6 +50,7 @@ class CursesTerminal final : public Terminal {
     int code = 0;
     int y = 0, x = 0;
     bool pressed = false, released = false;
+    int wheel = 0;  // -1 a notch up, 1 a notch down
   };
 
   CursesTerminal(const TerminalDevice& device, ::screen* curses, bool unicode);
@@ -63,7 +64,7 @@ class CursesTerminal final : public Terminal {
   std::optional<InputEvent> EventOf(const RawInput& raw);
   std::optional<InputEvent> ReadEscapeSequence();
   std::string ReadX10Bytes();
-  std::optional<InputEvent> ClickOf(const RawInput& raw) const;
+  std::optional<InputEvent> MouseEventOf(const RawInput& raw) const;
 
   void FollowTerminalSize();
   bool SizeChanged();

@@ -55,12 +55,23 @@ std::optional<int> KeyOfKeypad(char letter) {
 }
 
 // The button value of both forms: the low two bits name the button (3: a release in X10),
-// 32 marks a motion and 64 a wheel.
+// 32 marks a motion and 64 a wheel, whose buttons 0 and 1 turn it up and down.
 constexpr int kButtonBits = 3;
-constexpr int kMotionOrWheel = 32 | 64;
+constexpr int kMotion = 32;
+constexpr int kWheel = 64;
+constexpr int kMotionOrWheel = kMotion | kWheel;
 
 bool IsLeftPress(int button) {
   return (button & kButtonBits) == 0 && (button & kMotionOrWheel) == 0;
+}
+
+int WheelOf(int button) {
+  if ((button & kMotionOrWheel) != kWheel) return 0;
+  switch (button & kButtonBits) {
+    case 0: return -1;
+    case 1: return 1;
+    default: return 0;  // sideways
+  }
 }
 
 std::optional<int> NumberAt(std::string_view& text) {
@@ -81,6 +92,7 @@ std::optional<MouseReport> X10MouseReport(std::string_view bytes) {
   report.y = static_cast<unsigned char>(bytes[2]) - 32;
   report.leftPress = IsLeftPress(button);
   report.release = (button & kButtonBits) == kButtonBits && (button & kMotionOrWheel) == 0;
+  report.wheel = WheelOf(button);
   return report;
 }
 
@@ -103,6 +115,7 @@ std::optional<MouseReport> SgrMouseReport(std::string_view sequence) {
   bool left = IsLeftPress(*button);
   report.leftPress = left && final == 'M';
   report.release = left && final == 'm';
+  report.wheel = final == 'M' ? WheelOf(*button) : 0;
   return report;
 }
 

@@ -22,6 +22,7 @@ struct MouseReport {
   int x = 0, y = 0;  // 1-based terminal cell
   bool leftPress = false;
   bool release = false;
+  int wheel = 0;  // -1 a notch of the wheel up, 1 a notch down
 };
 
 // The X10 report of the three bytes after "[M"; nothing unless there are three.

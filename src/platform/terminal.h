@@ -25,6 +25,10 @@ enum Key : int {
   kKeyDelete,
   kKeyBackTab,
   kKeyFunction,  // F1..F12 and anything else the terminal names
+  // One notch of the mouse wheel. A wheel scrolls like the arrow keys rather than clicking
+  // anywhere, so it comes as a key that whatever does not scroll ignores.
+  kKeyWheelUp,
+  kKeyWheelDown,
 };
 
 inline bool IsExtendedKey(int key) { return key >= kKeyExtended; }

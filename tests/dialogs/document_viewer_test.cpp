@@ -38,6 +38,10 @@ TEST(DocumentViewer, ScrollsThroughTheWholeText) {
     EXPECT_GT(RowOf(s, "Line number 1 "), 0);
   });
   h.terminal.Key(' ').Then([](const Screen& s) { EXPECT_GT(RowOf(s, "Line number 20 "), 0); });
+  h.terminal.Key(kKeyHome).Key(kKeyWheelDown).Key(kKeyWheelDown).Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, "Lines 7-25 of 50"), 0);
+  });
+  h.terminal.Key(kKeyWheelUp).Then([](const Screen& s) { EXPECT_GT(RowOf(s, "Lines 4-22 of 50"), 0); });
   h.terminal.Key(kKeyEscape);
   ViewDocument(h.io, "LEX FRAY HELP FILE", Numbered(50));
 }

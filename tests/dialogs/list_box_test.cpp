@@ -93,6 +93,15 @@ TEST(ListBox, TypingFindsTheEntryThatStartsWithWhatWasTyped) {
   }
 }
 
+TEST(ListBox, ANotchOfTheWheelMovesTheSelectionOneEntry) {
+  BoardHarness h;
+  h.terminal.Key(kKeyWheelDown).Key(kKeyWheelDown).Key(kKeyWheelDown).Key(kKeyWheelUp).Key(kKeyEnter);
+  EXPECT_EQ(Choose(h, Names(30)), "3");
+  BoardHarness top;
+  top.terminal.Key(kKeyWheelUp).Key(kKeyEnter);
+  EXPECT_EQ(Choose(top, Names(30)), "1");
+}
+
 TEST(ListBox, ScrollsSoThatTheSelectionStaysInSight) {
   BoardHarness h;
   h.terminal.Key(kKeyEnd).Then([](const Screen& s) {

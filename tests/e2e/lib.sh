@@ -141,6 +141,18 @@ send_button() {
   fi
 }
 
+# send_wheel up|down: a notch of the mouse wheel over the middle of the board, in the mouse
+# form the program turned on (buttons 64 and 65; in X10 each value + 32).
+send_wheel() {
+  local y=$(($(board_top) + 13)) x=$(($(board_left) + 40)) button=64
+  [ "$1" = down ] && button=65
+  if [ "$(pane_flag mouse_sgr_flag)" = 1 ]; then
+    send_keys -H $(printf '%s' $'\e'"[<$button;$x;${y}M" | od -An -tx1)
+  else
+    send_keys -H 1b 5b 4d "$(printf %x $((button + 32)))" "$(printf %x $((x + 32)))" "$(printf %x $((y + 32)))"
+  fi
+}
+
 # send_click ROW COLUMN: a press and its release, as a player clicks.
 send_click() {
   send_button "$1" "$2" press

@@ -21,9 +21,10 @@ constexpr std::size_t kRecentEvents = 40;
 constexpr std::array<std::string_view, 4> kTellings = {"could not", "NOT SUCCESSFUL", "cannot",
                                                       "NOT SAVED"};
 
-constexpr std::array<int, 14> kExtendedKeys = {
+constexpr std::array<int, 16> kExtendedKeys = {
     kKeyUp,     kKeyDown,   kKeyLeft,   kKeyRight,    kKeyHome,    kKeyEnd,   kKeyPageUp,
-    kKeyPageDown, kKeyInsert, kKeyDelete, kKeyBackTab, kKeyFunction, kKeyTab, kKeyBackspace};
+    kKeyPageDown, kKeyInsert, kKeyDelete, kKeyBackTab, kKeyFunction, kKeyTab, kKeyBackspace,
+    kKeyWheelUp, kKeyWheelDown};
 
 // Where the game screen shows its prompt and its rack of letters.
 using game_layout::kPromptRow;

@@ -188,10 +188,15 @@ TEST_F(CursesTerminalTest, BothMouseFormsAreClicksWhateverTheTerminalTypeSays) {
     EXPECT_EQ(click.kind, InputEvent::Kind::kClick);
     EXPECT_EQ(click.row, 3);
     EXPECT_EQ(click.column, 3);
-    // Releases, other buttons and the wheel leave nothing behind, least of all keys.
-    EXPECT_TRUE(After(X10Button(3, 12, 4) + X10Button(64, 12, 4) + "\033[<0;13;5m" +
+    // Releases and other buttons leave nothing behind, least of all keys.
+    EXPECT_TRUE(After(X10Button(3, 12, 4) + X10Button(66, 12, 4) + "\033[<0;13;5m" +
                       "\033[<2;13;5M" + "k")
                     .IsKey('k'));
+    // A notch of the wheel, wherever the pointer stands.
+    EXPECT_TRUE(After(X10Button(64, 12, 4)).IsKey(kKeyWheelUp));
+    EXPECT_TRUE(After(X10Button(65, 1, 1)).IsKey(kKeyWheelDown));
+    EXPECT_TRUE(After("\033[<64;13;5M").IsKey(kKeyWheelUp));
+    EXPECT_TRUE(After("\033[<65;13;5M").IsKey(kKeyWheelDown));
     terminal_.reset();
   }
 }

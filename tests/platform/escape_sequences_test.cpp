@@ -87,6 +87,18 @@ TEST(MouseReports, BothFormsGiveTheCellAndOnlyTheLeftButtonPresses) {
   EXPECT_FALSE(X10MouseReport(" ,"));
 }
 
+TEST(MouseReports, TheWheelTurnsANotchUpOrDownInBothForms) {
+  EXPECT_EQ(SgrMouseReport("[<64;12;5M")->wheel, -1);
+  EXPECT_EQ(SgrMouseReport("[<65;12;5M")->wheel, 1);
+  EXPECT_EQ(SgrMouseReport("[<81;12;5M")->wheel, 1);  // with Ctrl held
+  EXPECT_EQ(SgrMouseReport("[<66;12;5M")->wheel, 0);  // sideways
+  EXPECT_EQ(SgrMouseReport("[<96;12;5M")->wheel, 0);  // a motion
+  EXPECT_EQ(SgrMouseReport("[<0;12;5M")->wheel, 0);
+  EXPECT_EQ(X10MouseReport(std::string{'`', ',', '%'})->wheel, -1);
+  EXPECT_EQ(X10MouseReport(std::string{'a', ',', '%'})->wheel, 1);
+  EXPECT_EQ(X10MouseReport(std::string{'#', ',', '%'})->wheel, 0);
+}
+
 TEST(CursesKeys, EnterBackspaceAndPlainBytes) {
   EXPECT_EQ(KeyOfCursesCode('\r'), kKeyEnter);
   EXPECT_EQ(KeyOfCursesCode('\n'), kKeyEnter);
