@@ -20,6 +20,8 @@ constexpr int kSelectedBg = kLightCyan;
 // Letters typed closer together than this make one text to find; a longer pause starts a
 // new search.
 constexpr int kSearchPauseMs = 1000;
+// Wider than any entry a box shows: typing on without a pause adds nothing more.
+constexpr std::size_t kLongestSearch = look::kMaxInnerWidth;
 
 bool StartsWithUpperCased(std::string_view entry, std::string_view text) {
   if (entry.size() < text.size()) return false;
@@ -44,7 +46,7 @@ class TypedSearch {
   bool Add(int key, const LocalTime& now) {
     bool fresh = text_.empty() || !SoonAfter(last_, now);
     if (fresh) text_.clear();
-    text_.push_back(static_cast<char>(std::toupper(key)));
+    if (text_.size() < kLongestSearch) text_.push_back(static_cast<char>(std::toupper(key)));
     last_ = now;
     return fresh;
   }
