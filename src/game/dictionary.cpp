@@ -100,11 +100,13 @@ DictionaryIndex ParseDictionaryIndex(std::string_view text) {
   for (int k = 1; k <= kIndexNumbers; ++k) {
     std::string_view token = NextToken(text, at);
     std::optional<std::int64_t> value = RecordNumber(token);
-    if (token.empty()) return Unusable("it holds " + std::to_string(k - 1) + " of its 27 numbers");
-    if (!value)
-      return Unusable("its number " + std::to_string(k) + " is not a record number (a whole number from 1)");
-    if (*value < previous)
-      return Unusable("its number " + std::to_string(k) + " is smaller than the one before it");
+    if (token.empty())
+      return Unusable("it holds " + std::to_string(k - 1) + " of its " +
+                      std::to_string(kIndexNumbers) + " numbers");
+    if (!value || *value < previous)
+      return Unusable("its number " + std::to_string(k) +
+                      (value ? " is smaller than the one before it"
+                             : " is not a record number (a whole number from 1)"));
     index.dictIndex[static_cast<std::size_t>(k - 1)] = previous = *value;
   }
   index.usable = true;
