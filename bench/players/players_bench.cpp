@@ -103,7 +103,7 @@ void BM_WritingTablePass(benchmark::State& state) {
   std::string name = VisitName("PLAYER 16000");
   for (auto _ : state)
     benchmark::DoNotOptimize(
-        TablePass(board.io, folder.settings, buffer, TableWriteBack{name, 1234}));
+        TablePass(board.io, folder.settings, buffer, TableWriteBack{name, 1234, {}}));
 }
 BENCHMARK(BM_WritingTablePass)->Unit(benchmark::kMillisecond);
 

@@ -6,6 +6,7 @@
 
 #include "config/constants.h"
 #include "dialogs/message_box.h"
+#include "platform/record_fields.h"
 
 namespace lexfray {
 
@@ -19,7 +20,11 @@ constexpr std::string_view kWriteFailureTitle = "PLAYER FILE NOT SAVED";
 
 }  // namespace
 
-PlayerFile::PlayerFile(const Settings& settings) : path_(settings.PathOf(kPlayerFileName)) {
+PlayerFile::PlayerFile(const Settings& settings, LockKind lock)
+    : path_(settings.PathOf(kPlayerFileName)) {
+  lock_ = FileLock::Take(path_, lock, &openError_);
+  busy_ = !lock_;
+  if (busy_) return;
   file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
   if (file_ && file_->Count() > kMostPlayers) {
     file_.reset();
@@ -32,13 +37,17 @@ std::int64_t PlayerFile::Count() const {
 }
 
 bool PlayerFile::Write(std::int64_t n, const PlayerRecord& buffer) {
+  return WriteBytes(n, EncodePlayerRecord(buffer));
+}
+
+bool PlayerFile::WriteBytes(std::int64_t n, std::span<const std::uint8_t> record) {
   // One record more and the whole file would be refused as damaged at its next opening.
   if (file_ && n > kMostPlayers) {
     fullError_ = path_ + " is full: it holds " + std::to_string(kMostPlayers) + " players";
     return false;
   }
   fullError_.clear();
-  return file_ && file_->Write(n, EncodePlayerRecord(buffer));
+  return file_ && file_->Write(n, record);
 }
 
 std::int64_t PlayerFile::Scan(const Visit& visit) {
@@ -58,6 +67,25 @@ std::int64_t PlayerFile::Scan(const Visit& visit) {
     if (got < wanted) break;  // the file shrank under us
   }
   return last;
+}
+
+std::optional<PlayerRecordBytes> PlayerFile::ReadRecord(std::int64_t n) {
+  PlayerRecordBytes bytes{};
+  if (!file_ || n > Count() || !file_->Read(n, bytes)) return std::nullopt;
+  return bytes;
+}
+
+std::vector<std::uint8_t> PlayerFile::ReadAll() {
+  std::int64_t count = Count();
+  std::vector<std::uint8_t> records(static_cast<std::size_t>(count) * PlayerRecord::kSize);
+  std::int64_t got = count > 0 ? file_->ReadMany(1, count, records) : 0;
+  records.resize(static_cast<std::size_t>(got) * PlayerRecord::kSize);
+  return records;
+}
+
+std::string FileMonthOf(std::span<const std::uint8_t> allRecords) {
+  if (allRecords.size() < PlayerRecord::kSize) return {};
+  return fields::GetText(allRecords, player_fields::kStartMonth, 2);
 }
 
 std::string PlayerFile::WriteFailure() const {
@@ -82,6 +110,11 @@ bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n,
   file.Close();
   if (!written) Tell(reason);
   return written;
+}
+
+void TellPlayersNotRead(Io& io, const std::string& reason) {
+  ConsoleMessageBox(io, "The players could not be read (" + reason + ").\n\nPlease try again in a moment.",
+                    kStyleExclamation, "PLAYER FILE NOT READ", kIconWarning);
 }
 
 std::string_view NameField(std::span<const std::uint8_t> recordBytes) {

@@ -35,7 +35,7 @@ class FileFaultsTest : public PlayersTest {
   }
   // Game over's write-back of the player's new total.
   void SaveTotal(std::string_view name, double total) {
-    TablePass(board.io, settings, buffer, TableWriteBack{name, total});
+    TablePass(board.io, settings, buffer, TableWriteBack{name, total, {}});
   }
   double TotalOf(std::string_view name) const {
     double best = -1;
