@@ -40,7 +40,7 @@ void TellUnreadable(Io& io, const Settings& settings) {
 
 void TellNotStarted(Io& io, const std::string& reason) {
   ConsoleMessageBox(io, "No game starts: " + reason + ".\n\nPlease try again in a moment.",
-                    kStyleExclamation, "PLAYER FILE BUSY", kIconWarning);
+                    kStyleExclamation, "GAME NOT STARTED", kIconWarning);
 }
 
 class GameStarter {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <string_view>
 #include <utility>
 
@@ -45,7 +46,7 @@ std::string_view BaseName(std::string_view path) {
 bool IsSavedFile(std::string_view path) {
   std::string_view name = BaseName(path);
   return name == "LEXFRAY.USR" || name == "LEXFRAY.BKP" || name == "LEXFRAY.ISC" ||
-         name.starts_with(".lexfray-copy-");
+         name == "LEXFRAY.OWN" || name.starts_with(".lexfray-copy-");
 }
 
 bool IsSavedFile(int fd) {
@@ -62,6 +63,16 @@ bool CountsDown(Fault kind, int fd) {
   if (--plan.countdown > 0) return false;
   plan.fault = Fault::kNone;
   return true;
+}
+
+// A slow disk widens every critical section over the saved files, so that games of other
+// accounts that did not wait for each other would overlap.
+void TakeTime(int fd) {
+  const FaultPlan& plan = State().plan;
+  if (plan.fault != Fault::kSlowDisk || !IsSavedFile(fd)) return;
+  timespec pause{0, static_cast<long>(plan.countdown) * 1000000L};
+  while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
 }
 
 ssize_t FailWith(int error) {
@@ -83,6 +94,7 @@ std::size_t RoomFor(int fd, std::size_t size, off_t offset) {
 }
 
 ssize_t WriteAt(int fd, const void* buffer, size_t size, off_t offset, bool positioned) {
+  TakeTime(fd);
   if (CountsDown(Fault::kFailWrite, fd)) {
     ++State().events.writesFailed;
     return FailWith(EIO);
@@ -117,11 +129,13 @@ using lexfray::monkey::Fault;
 extern "C" {
 
 ssize_t __wrap_read(int fd, void* buffer, size_t size) {
+  lexfray::monkey::TakeTime(fd);
   if (lexfray::monkey::CountsDown(Fault::kFailRead, fd)) return lexfray::monkey::FailRead();
   return __real_read(fd, buffer, size);
 }
 
 ssize_t __wrap_pread(int fd, void* buffer, size_t size, off_t offset) {
+  lexfray::monkey::TakeTime(fd);
   if (lexfray::monkey::CountsDown(Fault::kFailRead, fd)) return lexfray::monkey::FailRead();
   return __real_pread(fd, buffer, size, offset);
 }

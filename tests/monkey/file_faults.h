@@ -16,11 +16,12 @@ enum class Fault {
   kFailWrite,  // the n-th write from now fails with EIO, writing nothing
   kFailRead,   // the n-th read from now fails with EIO
   kDiskFull,   // from now on, no write may grow a file: ENOSPC once the file's end is reached
+  kSlowDisk,   // from now on, every read and write takes countdown milliseconds more
 };
 
 struct FaultPlan {
   Fault fault = Fault::kNone;
-  int countdown = 1;  // kFailWrite, kFailRead: the call that fails, from 1
+  int countdown = 1;  // kFailWrite, kFailRead: the call that fails, from 1; kSlowDisk: ms
 };
 
 // What the file layer saw; the monkey compares it with what the player was told.

@@ -111,6 +111,21 @@ TEST_F(FileFaultsTest, ABackupOntoAFullDiskIsToldAndKeepsTheOldBackup) {
   EXPECT_GT(monkey::TakeFileEvents().writesFailed, 0);
 }
 
+// A name taken on a full disk: the line that went in part and the torn line a crash left
+// before it are both cut away, and no game starts on a name that is nobody's.
+TEST_F(FileFaultsTest, ANameTakenOnAFullDiskLeavesNoTornLine) {
+  settings.installation = {true, 1001, "ann", false, "root"};
+  folder.Write("LEXFRAY.OWN", "1002 BOB\n1003 CARO");
+  ArmFault({Fault::kDiskFull, 1});
+  ExpectBoxAndAccept(" GAME NOT STARTED ");
+  EXPECT_EQ(Start().outcome, StartOutcome::kNotStarted);
+  EXPECT_EQ(folder.Read("LEXFRAY.OWN"), "1002 BOB\n");
+  EXPECT_TRUE(monkey::TakeFileEvents().partialWrite);
+  monkey::DisarmFaults();
+  EXPECT_EQ(Start().outcome, StartOutcome::kPlay);
+  EXPECT_EQ(folder.Read("LEXFRAY.OWN"), "1002 BOB\n1001 ANNA\n");
+}
+
 // The score file is shared with the other sites: an entry that could not be appended must
 // not leave a gap of zero bytes that the next append would turn into a record.
 TEST_F(FileFaultsTest, AFailedAppendToTheScoreFileLeavesNoGap) {

@@ -141,6 +141,16 @@ TEST_F(BackupTest, TheHelpReadsWordForWordAndEachRowIsFilled) {
             "Quillon HOME Software support personnel.");
 }
 
+// A disk that fills up takes the scratch file's first bytes at most: what was made of it
+// goes, and the help is shown all the same.
+TEST_F(BackupTest, AScratchFileWrittenOnlyInPartIsNotLeftBehind) {
+  std::filesystem::create_symlink("/dev/full", folder.PathOf("Temp.HLP"));
+  board.terminal.Then([](const Screen& screen) { EXPECT_NE(RowOf(screen, "RESTORE"), 0); });
+  board.terminal.Key(kKeyEnter);
+  ShowBackupHelp(board.io, settings);
+  EXPECT_FALSE(std::filesystem::is_symlink(folder.PathOf("Temp.HLP")));
+}
+
 TEST_F(BackupTest, TheHelpShowsEvenWhereItsScratchFileCannotBeWritten) {
   settings.programFolder = folder.PathOf("gone/");
   board.terminal.Then([](const Screen& screen) { EXPECT_NE(RowOf(screen, "RESTORE"), 0); });
