@@ -29,20 +29,12 @@ constexpr int kLabelRuleLength = 56;
 
 constexpr std::string_view kLabels = "Player's Name                     Score     Last  Played";
 
-// What a pass took from the file while it held the lock.
-struct PassRead {
-  std::vector<std::uint8_t> records;  // as the file holds them once the pass has written
-  std::string failure;                // why the file was not read or the total not written
-  bool writing = false;
-  bool movedOn = false;
-};
-
 bool IsTheProgramsOwn(std::span<const std::uint8_t> record) {
   return NameFieldMatches(record, kProgramCode);
 }
 
 // Stores the player's total into every record of theirs, in memory and in the file.
-void WriteBack(PlayerFile& file, PassRead& read, const TableWriteBack& writeBack) {
+void WriteBack(PlayerFile& file, TableRead& read, const TableWriteBack& writeBack) {
   std::string comparable = ComparableName(writeBack.playerName);
   std::size_t count = read.records.size() / PlayerRecord::kSize;
   for (std::size_t i = 0; i < count; ++i) {
@@ -57,10 +49,25 @@ void WriteBack(PlayerFile& file, PassRead& read, const TableWriteBack& writeBack
   }
 }
 
-// The critical section of a pass: the whole file read at once and, for a game over, the
-// player's records written; nothing else happens while the lock is held.
-PassRead ReadUnderLock(const Settings& settings, const std::optional<TableWriteBack>& writeBack) {
-  PassRead read;
+void TellMovedOn(Io& io) {
+  ConsoleMessageBox(io,
+                    "While you played, the player file was started afresh: a new month began "
+                    "with another player's first game, or the administrator restored the "
+                    "file.\n\nThis game's score stays with the old file and is not saved.",
+                    kStyleExclamation, "SCORE NOT SAVED", kIconWarning);
+}
+
+void TellFailure(Io& io, const TableRead& read) {
+  if (read.movedOn) TellMovedOn(io);
+  if (read.failure.empty()) return;
+  if (read.writing) WriteFailureNotice(io).Tell(read.failure);
+  else TellPlayersNotRead(io, read.failure);
+}
+
+}  // namespace
+
+TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteBack>& writeBack) {
+  TableRead read;
   read.writing = writeBack.has_value();
   PlayerFile file(settings, read.writing ? LockKind::kExclusive : LockKind::kShared);
   if (file.Busy()) {
@@ -77,26 +84,9 @@ PassRead ReadUnderLock(const Settings& settings, const std::optional<TableWriteB
   return read;
 }
 
-void TellMovedOn(Io& io) {
-  ConsoleMessageBox(io,
-                    "While you played, the player file was started afresh: a new month began "
-                    "with another player's first game, or the administrator restored the "
-                    "file.\n\nThis game's score stays with the old file and is not saved.",
-                    kStyleExclamation, "SCORE NOT SAVED", kIconWarning);
-}
-
-void TellFailure(Io& io, const PassRead& read) {
-  if (read.movedOn) TellMovedOn(io);
-  if (read.failure.empty()) return;
-  if (read.writing) WriteFailureNotice(io).Tell(read.failure);
-  else TellPlayersNotRead(io, read.failure);
-}
-
-}  // namespace
-
 TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
                      const std::optional<TableWriteBack>& writeBack, bool* fileMovedOn) {
-  PassRead read = ReadUnderLock(settings, writeBack);
+  TableRead read = ReadForTable(settings, writeBack);
   std::size_t count = read.records.size() / PlayerRecord::kSize;
   TopPlayers table(count);
   for (std::size_t i = 0; i < count; ++i) {

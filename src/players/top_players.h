@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <cstdint>
 #include <vector>
 
 #include "config/settings.h"
@@ -32,6 +33,18 @@ struct TableWriteBack {
   // since (or the administrator restored). Empty: whatever the file's month.
   std::string_view fileMonth;
 };
+
+// What a table pass took from the player file while it held the lock.
+struct TableRead {
+  std::vector<std::uint8_t> records;  // as the file holds them once the pass has written
+  std::string failure;                // why the file was not read or the total not written
+  bool writing = false;
+  bool movedOn = false;  // the file began another month than the game's: nothing written
+};
+
+// All a table pass does while it holds the player file's lock (shared, or exclusive to write
+// back): the whole file read at once and, with writeBack, the player's records written.
+TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteBack>& writeBack);
 
 // Reads every record of the player file into the table and sorts it. With writeBack, every
 // record whose name matches the player gets the player's total (0 for a negative one) and is
