@@ -39,10 +39,14 @@ constexpr int kAccounts = 8;
 constexpr int kGameOversEach = 125;  // 1000 in all
 constexpr uid_t kFirstAccount = 60601;
 
-std::string NameOf(int player) { return VisitName("PLAYER " + std::to_string(player)); }
+std::string NameOf(int player) {
+  return VisitName("PLAYER " + std::to_string(player));
+}
 
 // The player whose games account k plays, spread over the file.
-int PlayerOf(int account) { return account * (kPlayers / kAccounts) + 1; }
+int PlayerOf(int account) {
+  return account * (kPlayers / kAccounts) + 1;
+}
 
 // A program folder holding a full player file, open to every account of the benchmark.
 struct SharedFolder : testing::TempFolder {
@@ -55,7 +59,8 @@ struct SharedFolder : testing::TempFolder {
       players.push_back(testing::Player("PLAYER " + std::to_string(i), 1000.0 + i, 3, "12-06-26"));
     testing::WritePlayerFile(*this, players);
     ::chmod(path().c_str(), 0777);
-    for (std::string_view name : {kPlayerFileName, kConfigFileName}) ::chmod(PathOf(name).c_str(), 0666);
+    for (std::string_view name : {kPlayerFileName, kConfigFileName})
+      ::chmod(PathOf(name).c_str(), 0666);
     settings.programFolder = path();
     settings.gamesPerDay = 5;
     settings.gamesPerDayText = "5";
@@ -88,7 +93,9 @@ struct Board {
   Io io{screen, terminal, clock};
 };
 
-TableWriteBack GameOver(const std::string& name, double total) { return {name, total, "12"}; }
+TableWriteBack GameOver(const std::string& name, double total) {
+  return {name, total, "12"};
+}
 
 // How long each exclusive lock of the player file was held, from the moment flock granted it
 // to the close that let it go: the benchmark is linked with both calls wrapped
@@ -104,19 +111,25 @@ Holds& HoldsOfThisProcess() {
   return holds;
 }
 
-std::vector<double> TakeHolds() { return std::exchange(HoldsOfThisProcess().micros, {}); }
+std::vector<double> TakeHolds() {
+  return std::exchange(HoldsOfThisProcess().micros, {});
+}
 
 bool IsPlayerFileLock(int fd) {
   char target[4096];
-  ssize_t length = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
-  return length > 0 && std::string_view(target, static_cast<std::size_t>(length)).ends_with("/.LEXFRAY.USR.lock");
+  ssize_t length =
+      ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
+  return length > 0 &&
+         std::string_view(target, static_cast<std::size_t>(length)).ends_with("/.LEXFRAY.USR.lock");
 }
 
 // Percentiles of a set of durations in microseconds.
 void Report(benchmark::State& state, const std::string& prefix, std::vector<double> micros) {
   if (micros.empty()) return;
   std::sort(micros.begin(), micros.end());
-  auto at = [&](double q) { return micros[static_cast<std::size_t>(q * static_cast<double>(micros.size() - 1))]; };
+  auto at = [&](double q) {
+    return micros[static_cast<std::size_t>(q * static_cast<double>(micros.size() - 1))];
+  };
   state.counters[prefix + "p50_us"] = at(0.5);
   state.counters[prefix + "p99_us"] = at(0.99);
   state.counters[prefix + "max_us"] = micros.back();
@@ -129,7 +142,8 @@ void GameOverHoldsTheLock(benchmark::State& state) {
   std::string name = NameOf(PlayerOf(3));
   double total = 0;
   TakeHolds();
-  for (auto _ : state) benchmark::DoNotOptimize(ReadForTable(folder.settings, GameOver(name, ++total)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ReadForTable(folder.settings, GameOver(name, ++total)));
   Report(state, "hold_", TakeHolds());
 }
 BENCHMARK(GameOverHoldsTheLock)->Unit(benchmark::kMicrosecond);
@@ -198,7 +212,8 @@ void EightAccountsFinishAtOnce(benchmark::State& state) {
       lost += folder.TotalOf(PlayerOf(account)) != 1000.0 + PlayerOf(account) + kGameOversEach;
     state.counters["game_overs"] = kAccounts * kGameOversEach;
     state.counters["lost"] = lost;
-    state.counters["file_whole"] = folder.Read(kPlayerFileName).size() == kPlayers * PlayerRecord::kSize;
+    state.counters["file_whole"] =
+        folder.Read(kPlayerFileName).size() == kPlayers * PlayerRecord::kSize;
     state.counters["wall_ms"] = wallMs;
     Report(state, "game_over_", gameOvers.Collect());
     Report(state, "hold_", holds.Collect());
@@ -252,7 +267,8 @@ void LoginListAndTableBesideWaitingCopies(benchmark::State& state) {
       testing::ScriptedRandom random;
       testing::FakeLock lock;
       testing::FakeLauncher launcher;
-      Platform platform{terminal, clock, random, lock, launcher, folder.path(), "/", folder.settings.installation};
+      Platform platform{terminal, clock,         random, lock,
+                        launcher, folder.path(), "/",    folder.settings.installation};
       RunProgram(platform);
       ::_exit(0);
     }
@@ -301,7 +317,8 @@ int __wrap_flock(int fd, int operation) {
 int __wrap_close(int fd) {
   auto& holds = lexfray::HoldsOfThisProcess();
   if (fd == holds.fd) {
-    holds.micros.push_back(std::chrono::duration<double, std::micro>(lexfray::Steady::now() - holds.since).count());
+    holds.micros.push_back(
+        std::chrono::duration<double, std::micro>(lexfray::Steady::now() - holds.since).count());
     holds.fd = -1;
   }
   return __real_close(fd);

@@ -26,7 +26,9 @@ struct flock ByteOf(std::uint32_t uid, short type) {
   return byte;
 }
 
-std::string LockFileOf(const std::string& folder) { return folder + std::string(kLockFileName); }
+std::string LockFileOf(const std::string& folder) {
+  return folder + std::string(kLockFileName);
+}
 
 // The terminal of a process as its name under /dev/pts, from the tty number in its stat
 // line, which every user may read (its descriptors are closed to others, setgid as it is).

@@ -70,7 +70,8 @@ std::optional<int> FileMonth(const PlayerRecord& first, const LocalTime& now) {
   if (!month || *month < 1 || *month > 12) return std::nullopt;
   std::optional<int> playedMonth = TwoDigits(first.lastPlayed, 0);
   std::optional<int> playedYear = TwoDigits(first.lastPlayed, 6);
-  if (!playedMonth || !playedYear) return MonthCount(now.year - (*month > now.month ? 1 : 0), *month);
+  if (!playedMonth || !playedYear)
+    return MonthCount(now.year - (*month > now.month ? 1 : 0), *month);
   int year = now.year - now.year % 100 + *playedYear;
   if (year > now.year + 50) year -= 100;
   if (year < now.year - 50) year += 100;

@@ -113,7 +113,9 @@ bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n,
 }
 
 void TellPlayersNotRead(Io& io, const std::string& reason) {
-  ConsoleMessageBox(io, "The players could not be read (" + reason + ").\n\nPlease try again in a moment.",
+  ConsoleMessageBox(io,
+                    "The players could not be read (" + reason +
+                        ").\n\nPlease try again in a moment.",
                     kStyleExclamation, "PLAYER FILE NOT READ", kIconWarning);
 }
 

@@ -38,7 +38,8 @@ void WriteBack(PlayerFile& file, TableRead& read, const TableWriteBack& writeBac
   std::string comparable = ComparableName(writeBack.playerName);
   std::size_t count = read.records.size() / PlayerRecord::kSize;
   for (std::size_t i = 0; i < count; ++i) {
-    std::span<std::uint8_t> record(read.records.data() + i * PlayerRecord::kSize, PlayerRecord::kSize);
+    std::span<std::uint8_t> record(read.records.data() + i * PlayerRecord::kSize,
+                                   PlayerRecord::kSize);
     if (IsTheProgramsOwn(record) || !NameFieldMatches(record, comparable)) continue;
     double stored = fields::GetDouble(record, player_fields::kTotalScore);
     fields::PutDouble(record, player_fields::kTotalScore, TotalToFile(writeBack.playerTotal));
@@ -100,7 +101,7 @@ TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
                 fields::GetText(record, player_fields::kLastPlayed, 8)};
   }
   TellFailure(io, read);
-  if (fileMovedOn) *fileMovedOn = read.movedOn;
+  if (fileMovedOn && read.movedOn) *fileMovedOn = true;
   SortTopPlayers(table);
   return table;
 }

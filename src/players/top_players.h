@@ -53,8 +53,8 @@ TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteB
 //
 // The file is read whole under its lock (exclusive to write back) and let go before the
 // table is built, so a game over holds it for a read and a write. A file that has moved on
-// to another month is told to the player and *fileMovedOn set; a write that failed, or a
-// file another game held too long, is told too.
+// to another month is told to the player and *fileMovedOn set to true; a write that failed,
+// or a file another game held too long, is told too.
 TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
                      const std::optional<TableWriteBack>& writeBack, bool* fileMovedOn = nullptr);
 

@@ -25,7 +25,8 @@ void TellWhoIsPlaying(Io& io, const Platform& platform, const std::string& holde
       platform.installation.shared
           ? "Your other copy of the game is still running (" + holder +
                 "). One copy for each account plays at a time:\nfinish or end that one first."
-          : holder + " is playing the game now. One player at a time plays it here:\ntry again when " +
+          : holder +
+                " is playing the game now. One player at a time plays it here:\ntry again when " +
                 holder + " has finished.";
   ConsoleMessageBox(io, text, kStyleOk, "PLAYING NOW", kIconNone);
 }

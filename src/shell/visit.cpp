@@ -114,7 +114,8 @@ void Visit::CloseThePlay() {
 void Visit::FinalScreen() {
   io_.screen.SetColours(kLightGrey, kBlack);
   io_.screen.Clear();
-  TopPlayers table = TablePass(io_, state_.settings, state_.playerRecord, WriteBack(), &fileMovedOn_);
+  TopPlayers table =
+      TablePass(io_, state_.settings, state_.playerRecord, WriteBack(), &fileMovedOn_);
   if (state_.settings.Competition()) {
     ExportScores(io_, state_.settings, state_.competition, state_.playerRecord);
     ShowStandings(io_, state_.settings, state_.competition);

@@ -200,7 +200,8 @@ TEST(AccountLock, OneCopyForEachAccount) {
   EXPECT_EQ(same.Holder(folder.path()).rfind("process " + std::to_string(child), 0), 0u);
   AccountLock other(4243);
   EXPECT_TRUE(other.Acquire(folder.path()));
-  EXPECT_EQ(AccountLock(4243).Holder(folder.path()), "");  // one's own copy holds nothing against it
+  // A copy's own lock holds nothing against itself.
+  EXPECT_EQ(AccountLock(4243).Holder(folder.path()), "");
 
   static_cast<void>(::write(hold[1], "x", 1));
   ::waitpid(child, nullptr, 0);

@@ -5,15 +5,15 @@
 // and the monthly fresh start land at once, and a slow disk (every read and write of the
 // shared files 3 ms longer) makes each critical section wide enough that they would overlap
 // without the locks.
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -40,7 +40,9 @@ constexpr int kAccounts = 4;
 constexpr int kExitRefused = 10;  // the account was told its name is another's
 constexpr int kSlowMs = 3;
 
-uid_t AccountOf(int index) { return kFirstAccount + static_cast<uid_t>(index); }
+uid_t AccountOf(int index) {
+  return kFirstAccount + static_cast<uid_t>(index);
+}
 
 // Lines the children up: each says it is ready on a shared pipe, then waits on a pipe of its
 // own until every child is ready.
@@ -92,8 +94,15 @@ struct SharedFolder : testing::TempFolder {
 // One account's whole program on the scripted terminal and the fake clock.
 struct AccountProgram {
   AccountProgram(const std::string& folder, int index)
-      : platform{terminal, clock, random, lock, launcher, folder, folder + "root/",
-                 Installation{true, AccountOf(index), "player" + std::to_string(index), false, "root"}} {}
+      : platform{terminal,
+                 clock,
+                 random,
+                 lock,
+                 launcher,
+                 folder,
+                 folder + "root/",
+                 Installation{true, AccountOf(index), "player" + std::to_string(index), false,
+                              "root"}} {}
 
   // From the title screen to the login list.
   void OpenLogin() { terminal.Key(kKeyEnter); }
@@ -132,7 +141,8 @@ bool BecomeAccount(int index) {
   return done;
 }
 
-[[noreturn]] void RunAccount(const std::string& folder, int index, Barrier& barrier, const Script& script) {
+[[noreturn]] void RunAccount(const std::string& folder, int index, Barrier& barrier,
+                             const Script& script) {
   if (!BecomeAccount(index)) ::_exit(3);
   monkey::ArmFault({monkey::Fault::kSlowDisk, kSlowMs});
   AccountProgram program(folder, index);
@@ -200,17 +210,18 @@ TEST_F(Accounts, GameOversAtTheSameMomentAllLand) {
     before.push_back(testing::Player("PLAYER" + std::to_string(i), 1000.0 * i, 4, "12-06-26"));
   testing::WritePlayerFile(folder, before);
 
-  std::vector<int> statuses = PlayAtOnce(folder, kGames, [](AccountProgram& p, Barrier& barrier, int index) {
-    p.OpenLogin();
-    for (int down = 0; down < index; ++down) p.terminal.Key(kKeyDown);
-    p.terminal.Key(kKeyEnter);
-    for (int game = 1; game <= kGames; ++game) {
-      p.PlayWords(WordsOf(index));
-      p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
-      p.terminal.Key('y').Key(game < kGames ? 'y' : 'n');
-    }
-    p.terminal.Key(kKeyEnter);  // the final table
-  });
+  std::vector<int> statuses =
+      PlayAtOnce(folder, kGames, [](AccountProgram& p, Barrier& barrier, int index) {
+        p.OpenLogin();
+        for (int down = 0; down < index; ++down) p.terminal.Key(kKeyDown);
+        p.terminal.Key(kKeyEnter);
+        for (int game = 1; game <= kGames; ++game) {
+          p.PlayWords(WordsOf(index));
+          p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
+          p.terminal.Key('y').Key(game < kGames ? 'y' : 'n');
+        }
+        p.terminal.Key(kKeyEnter);  // the final table
+      });
 
   EXPECT_EQ(statuses, std::vector<int>(kAccounts, 0));
   EXPECT_EQ(folder.Read(kPlayerFileName).size(), kAccounts * PlayerRecord::kSize);
@@ -224,11 +235,13 @@ TEST_F(Accounts, GameOversAtTheSameMomentAllLand) {
   }
   // Names made before owners were kept went to the first account that played them.
   std::string owners;
-  for (int i = 0; i < kAccounts; ++i) owners += std::to_string(AccountOf(i)) + " PLAYER" + std::to_string(i) + "\n";
+  for (int i = 0; i < kAccounts; ++i)
+    owners += std::to_string(AccountOf(i)) + " PLAYER" + std::to_string(i) + "\n";
   std::string kept = folder.Read(kOwnersFileName);
   EXPECT_EQ(kept.size(), owners.size());
   for (int i = 0; i < kAccounts; ++i)
-    EXPECT_NE(kept.find(std::to_string(AccountOf(i)) + " PLAYER" + std::to_string(i) + "\n"), std::string::npos);
+    EXPECT_NE(kept.find(std::to_string(AccountOf(i)) + " PLAYER" + std::to_string(i) + "\n"),
+              std::string::npos);
 }
 
 // New players all at once: two names that nobody has, and one name that two accounts type
@@ -236,21 +249,22 @@ TEST_F(Accounts, GameOversAtTheSameMomentAllLand) {
 // title screen.
 TEST_F(Accounts, NewPlayersAtTheSameMomentEachGetOneRecord) {
   const std::array<std::string, kAccounts> names = {"Anna", "Boris", "Clara", "clara"};
-  std::vector<int> statuses = PlayAtOnce(folder, 1, [&names](AccountProgram& p, Barrier& barrier, int index) {
-    p.OpenLogin();
-    p.terminal.Key(kKeyEnd).Key(kKeyEnter).Type(names[static_cast<std::size_t>(index)]);
-    p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
-    p.terminal.Key(kKeyEnter);
-    p.random.DealLetters(std::string(testing::kRichRack));
-    p.terminal.Then([&p](const Screen& screen) {
-      if (RowOf(screen, " NAME TAKEN ") > 0) {
-        p.result = kExitRefused;
-        p.terminal.Key(kKeyEnter).Key('x');
-        return;
-      }
-      p.terminal.Type("Q\r").Key('y').Key('n').Key(kKeyEnter);
-    });
-  });
+  std::vector<int> statuses =
+      PlayAtOnce(folder, 1, [&names](AccountProgram& p, Barrier& barrier, int index) {
+        p.OpenLogin();
+        p.terminal.Key(kKeyEnd).Key(kKeyEnter).Type(names[static_cast<std::size_t>(index)]);
+        p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
+        p.terminal.Key(kKeyEnter);
+        p.random.DealLetters(std::string(testing::kRichRack));
+        p.terminal.Then([&p](const Screen& screen) {
+          if (RowOf(screen, " NAME TAKEN ") > 0) {
+            p.result = kExitRefused;
+            p.terminal.Key(kKeyEnter).Key('x');
+            return;
+          }
+          p.terminal.Type("Q\r").Key('y').Key('n').Key(kKeyEnter);
+        });
+      });
 
   EXPECT_EQ(statuses[0], 0);
   EXPECT_EQ(statuses[1], 0);
@@ -261,7 +275,8 @@ TEST_F(Accounts, NewPlayersAtTheSameMomentEachGetOneRecord) {
   for (const PlayerRecord& record : folder.Records()) ++records[ComparableName(record.name)];
   EXPECT_EQ(records, (std::map<std::string, int>{{"ANNA", 1}, {"BORIS", 1}, {"CLARA", 1}}));
   uid_t winner = AccountOf(statuses[2] == 0 ? 2 : 3);
-  EXPECT_NE(folder.Read(kOwnersFileName).find(std::to_string(winner) + " CLARA\n"), std::string::npos);
+  EXPECT_NE(folder.Read(kOwnersFileName).find(std::to_string(winner) + " CLARA\n"),
+            std::string::npos);
 }
 
 // One account's game began on the last evening of November; another account's first game
@@ -270,34 +285,35 @@ TEST_F(Accounts, NewPlayersAtTheSameMomentEachGetOneRecord) {
 TEST_F(Accounts, AMonthlyFreshStartRacingAGameOverLeavesAWholeNewFile) {
   testing::WritePlayerFile(folder, {testing::Player("ANNA", 500, 9, "11-29-26", 1, "11"),
                                     testing::Player("BORIS", 700, 9, "11-29-26", 1, "11")});
-  std::vector<int> statuses = PlayAtOnce(folder, 1, [](AccountProgram& p, Barrier& barrier, int index) {
-    if (index >= 2) {  // two more accounts look at the scores meanwhile
-      p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
-      p.terminal.Key('s').Key(kKeyEnter).Key(kKeyEnter).Key('x');
-      return;
-    }
-    p.clock.Set({2026, 11, 30, 23, 50, 0, 0});
-    p.OpenLogin();
-    if (index == 1) {  // BORIS starts December
-      p.clock.Set({2026, 12, 1, 0, 5, 0, 0});
-      p.terminal.Key(kKeyDown);
-      p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
-      p.terminal.Key(kKeyEnter);
-      p.random.DealLetters(std::string(testing::kRichRack));
-      p.terminal.Type("Q\r").Key('y').Key('n').Key(kKeyEnter);
-      return;
-    }
-    p.terminal.Key(kKeyEnter);  // ANNA, in November
-    p.PlayWords(WordsOf(2));
-    p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
-    p.terminal.Key('y');
-    // The total that finds the new month's file is not saved, and the player is told, at
-    // the game over or at the final table, whichever comes after the fresh start.
-    p.DismissIfShown(" SCORE NOT SAVED ", [&p] {
-      p.terminal.Key('n');
-      p.DismissIfShown(" SCORE NOT SAVED ", [&p] { p.terminal.Key(kKeyEnter); });
-    });
-  });
+  std::vector<int> statuses =
+      PlayAtOnce(folder, 1, [](AccountProgram& p, Barrier& barrier, int index) {
+        if (index >= 2) {  // two more accounts look at the scores meanwhile
+          p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
+          p.terminal.Key('s').Key(kKeyEnter).Key(kKeyEnter).Key('x');
+          return;
+        }
+        p.clock.Set({2026, 11, 30, 23, 50, 0, 0});
+        p.OpenLogin();
+        if (index == 1) {  // BORIS starts December
+          p.clock.Set({2026, 12, 1, 0, 5, 0, 0});
+          p.terminal.Key(kKeyDown);
+          p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
+          p.terminal.Key(kKeyEnter);
+          p.random.DealLetters(std::string(testing::kRichRack));
+          p.terminal.Type("Q\r").Key('y').Key('n').Key(kKeyEnter);
+          return;
+        }
+        p.terminal.Key(kKeyEnter);  // ANNA, in November
+        p.PlayWords(WordsOf(2));
+        p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
+        p.terminal.Key('y');
+        // The total that finds the new month's file is not saved, and the player is told, at
+        // the game over or at the final table, whichever comes after the fresh start.
+        p.DismissIfShown(" SCORE NOT SAVED ", [&p] {
+          p.terminal.Key('n');
+          p.DismissIfShown(" SCORE NOT SAVED ", [&p] { p.terminal.Key(kKeyEnter); });
+        });
+      });
 
   EXPECT_EQ(statuses, std::vector<int>(kAccounts, 0));
   std::string bytes = folder.Read(kPlayerFileName);
@@ -308,7 +324,8 @@ TEST_F(Accounts, AMonthlyFreshStartRacingAGameOverLeavesAWholeNewFile) {
   EXPECT_EQ(records[0].startMonth, "12");
   EXPECT_EQ(records[0].totalScore, 0);
   // The names stay their accounts' across the fresh start.
-  EXPECT_NE(folder.Read(kOwnersFileName).find(std::to_string(AccountOf(0)) + " ANNA\n"), std::string::npos);
+  EXPECT_NE(folder.Read(kOwnersFileName).find(std::to_string(AccountOf(0)) + " ANNA\n"),
+            std::string::npos);
 }
 
 }  // namespace
