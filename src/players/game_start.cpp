@@ -107,7 +107,7 @@ class GameStarter {
       TellUnreadable(io_, settings_);
       return {StartOutcome::kEndProgram, 0, 0, 0, {}};
     }
-    if (stop == Stop::kNameTaken) TellNameTaken(io_, name_);
+    if (stop == Stop::kNameTaken) TellNameTaken(io_, settings_, name_);
     else TellNotStarted(io_, reason_);
     return {StartOutcome::kNotStarted, 0, 0, 0, {}};
   }

@@ -110,7 +110,7 @@ std::string PlayerLogin(Io& io, const Settings& settings, PlayerRecord& buffer) 
   // free name meanwhile.
   if (!name.empty() && read.owners &&
       read.owners->OwnedByAnother(ComparableName(name), settings.installation.uid)) {
-    TellNameTaken(io, name);
+    TellNameTaken(io, settings, name);
     return {};
   }
   return name;

@@ -90,11 +90,12 @@ bool NameOwners::Claim(std::string_view comparable, std::uint32_t uid, std::stri
   return true;
 }
 
-void TellNameTaken(Io& io, std::string_view name) {
+void TellNameTaken(Io& io, const Settings& settings, std::string_view name) {
   ConsoleMessageBox(io,
                     "The player name " + ComparableName(name) +
                         " belongs to another account of this machine, and only that account "
-                        "plays it.\n\nPlease choose a name of your own, or enter a new one.",
+                        "plays it.\n\nPlease choose a name of your own (you play as the account " +
+                        settings.installation.loginName + "), or enter a new one.",
                     kStyleExclamation, "NAME TAKEN", kIconWarning);
 }
 

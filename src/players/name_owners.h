@@ -42,7 +42,8 @@ class NameOwners {
   std::int64_t count_ = 0;
 };
 
-// Says that the name is another account's, which alone plays it.
-void TellNameTaken(Io& io, std::string_view name);
+// Says that the name is another account's, which alone plays it, and which account the
+// player is.
+void TellNameTaken(Io& io, const Settings& settings, std::string_view name);
 
 }  // namespace lexfray

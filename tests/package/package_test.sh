@@ -208,7 +208,7 @@ a_player_plays() {
   start_installed_game second
   wait_for "DUPLICATE PROGRAM"
   send_keys Enter
-  wait_for "Your other copy of the game is still running (process $(pgrep -u "$player" -x lexfray | head -n 1)"
+  wait_for "Your other copy of the game is still running (process $(pgrep -o -u "$player" -x lexfray)"
   send_keys Enter
   wait_for_end second
   another_account_plays_meanwhile
