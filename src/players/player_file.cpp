@@ -6,6 +6,7 @@
 
 #include "config/constants.h"
 #include "dialogs/message_box.h"
+#include "platform/files.h"
 #include "platform/record_fields.h"
 
 namespace lexfray {
@@ -75,12 +76,20 @@ std::optional<PlayerRecordBytes> PlayerFile::ReadRecord(std::int64_t n) {
   return bytes;
 }
 
-std::vector<std::uint8_t> PlayerFile::ReadAll() {
+void PlayerFile::ReadAll(std::vector<std::uint8_t>& records) {
   std::int64_t count = Count();
-  std::vector<std::uint8_t> records(static_cast<std::size_t>(count) * PlayerRecord::kSize);
+  records.resize(static_cast<std::size_t>(count) * PlayerRecord::kSize);
   std::int64_t got = count > 0 ? file_->ReadMany(1, count, records) : 0;
   records.resize(static_cast<std::size_t>(got) * PlayerRecord::kSize);
-  return records;
+}
+
+std::vector<std::uint8_t> RoomForRecords(const Settings& settings) {
+  // The file may grow by a few new players before the lock is had.
+  constexpr std::uint64_t kHeadroom = 16 * PlayerRecord::kSize;
+  constexpr std::uint64_t kLargest = kMostPlayers * PlayerRecord::kSize;
+  std::uint64_t size = RegularFileSize(settings.PathOf(kPlayerFileName)).value_or(0);
+  // Zeroed here, so that its pages are in place: ReadAll only shrinks it to the file.
+  return std::vector<std::uint8_t>(static_cast<std::size_t>(std::min(size, kLargest) + kHeadroom));
 }
 
 std::string FileMonthOf(std::span<const std::uint8_t> allRecords) {
@@ -124,16 +133,16 @@ std::string_view NameField(std::span<const std::uint8_t> recordBytes) {
           PlayerRecord::kNameWidth};
 }
 
+// Compared from the front, so that the names of a whole file are told apart at their first
+// differing letter: a game over runs through all of them while it holds the lock.
 bool NameFieldMatches(std::span<const std::uint8_t> recordBytes, std::string_view comparable) {
   std::string_view name = NameField(recordBytes);
-  std::size_t end = name.find_last_not_of(' ');
-  name = name.substr(0, end == std::string_view::npos ? 0 : end + 1);
-  if (name.size() != comparable.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
+  if (comparable.size() > name.size()) return false;
+  for (std::size_t i = 0; i < comparable.size(); ++i)
     if (std::toupper(static_cast<unsigned char>(name[i])) !=
         static_cast<unsigned char>(comparable[i]))
       return false;
-  return true;
+  return name.find_first_not_of(' ', comparable.size()) == std::string_view::npos;
 }
 
 }  // namespace lexfray

@@ -51,8 +51,9 @@ class PlayerFile {
   // Record n, when the file holds it whole.
   std::optional<PlayerRecordBytes> ReadRecord(std::int64_t n);
 
-  // Every record, in one buffer of Count() records at most (fewer when the file ends early).
-  std::vector<std::uint8_t> ReadAll();
+  // Every record into records, resized to hold them: Count() records at most (fewer when the
+  // file ends early). Memory made with RoomForRecords is used as it is.
+  void ReadAll(std::vector<std::uint8_t>& records);
 
   // Closes the file and lets other games at it.
   void Close() {
@@ -75,6 +76,11 @@ class PlayerFile {
   std::string openError_;
   std::string fullError_;
 };
+
+// Room for the records of the player file as it stands, and a few more, its memory already
+// in place: made before the lock is taken, so that a pass holding the lock reads and does
+// nothing else (the first touch of fresh memory costs more than the read).
+std::vector<std::uint8_t> RoomForRecords(const Settings& settings);
 
 // Record 1's month, which the monthly fresh start sets: a game writes its total back only
 // into the file of the month it began in. Empty for an empty file.

@@ -40,7 +40,7 @@ void WriteBack(PlayerFile& file, TableRead& read, const TableWriteBack& writeBac
   for (std::size_t i = 0; i < count; ++i) {
     std::span<std::uint8_t> record(read.records.data() + i * PlayerRecord::kSize,
                                    PlayerRecord::kSize);
-    if (IsTheProgramsOwn(record) || !NameFieldMatches(record, comparable)) continue;
+    if (!NameFieldMatches(record, comparable) || IsTheProgramsOwn(record)) continue;
     double stored = fields::GetDouble(record, player_fields::kTotalScore);
     fields::PutDouble(record, player_fields::kTotalScore, TotalToFile(writeBack.playerTotal));
     // The table lists what the file holds: a total that was not saved is not shown.
@@ -70,12 +70,13 @@ void TellFailure(Io& io, const TableRead& read) {
 TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteBack>& writeBack) {
   TableRead read;
   read.writing = writeBack.has_value();
+  read.records = RoomForRecords(settings);
   PlayerFile file(settings, read.writing ? LockKind::kExclusive : LockKind::kShared);
   if (file.Busy()) {
     read.failure = file.Failure();
     return read;
   }
-  read.records = file.ReadAll();
+  file.ReadAll(read.records);
   if (!read.writing) return read;
   // Records left unread may hold the player's, whose new total would then go unsaved.
   if (static_cast<std::int64_t>(read.records.size() / PlayerRecord::kSize) < file.Count())
