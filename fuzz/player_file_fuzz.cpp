@@ -80,7 +80,7 @@ void CheckViewOnlyPass(Bench& bench, const std::string& file) {
 
 void CheckWritingPass(Bench& bench, const std::string& file, std::string_view name,
                       double total) {
-  TablePass(bench.io, bench.settings, bench.buffer, TableWriteBack{name, total});
+  TablePass(bench.io, bench.settings, bench.buffer, TableWriteBack{name, total, {}});
   std::string after = bench.File();
   fuzz::Require(after.size() == file.size(), "a writing pass keeps the file's size");
   std::string comparable = ComparableName(name);

@@ -17,6 +17,7 @@ inline constexpr std::string_view kTopPlayersTitle = "LEX FRAY'S          TOP   
 inline constexpr std::string_view kConfigFileName = "LEXFRAY.CFG";
 inline constexpr std::string_view kPlayerFileName = "LEXFRAY.USR";
 inline constexpr std::string_view kBackupFileName = "LEXFRAY.BKP";
+inline constexpr std::string_view kOwnersFileName = "LEXFRAY.OWN";
 inline constexpr std::string_view kScoreFileName = "LEXFRAY.ISC";
 inline constexpr std::string_view kHistoryFileName = "LEXFRAY.HIS";
 inline constexpr std::string_view kInstructionsFileName = "LEXFRAY.INS";

@@ -115,10 +115,11 @@ void ExportPlayer(ScoreFileImage& image, EntryIndex& index, const std::string& s
 // The player file as it stands, read under its lock and let go before the score file is
 // locked: one shared file locked at a time.
 std::optional<std::vector<PlayerRecord>> ReadPlayers(const Settings& settings, std::string* error) {
-  std::optional<FileLock> lock =
-      FileLock::Take(settings.PathOf(kPlayerFileName), LockKind::kShared, error);
-  if (!lock) return std::nullopt;
-  PlayerFile file(settings);
+  PlayerFile file(settings, LockKind::kShared);
+  if (file.Busy()) {
+    *error = file.Failure();
+    return std::nullopt;
+  }
   std::vector<PlayerRecord> players;
   players.reserve(static_cast<std::size_t>(file.Count()));
   file.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {

@@ -1,7 +1,6 @@
 #include "platform/folder_lock.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -12,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/account.h"
 #include "platform/game_group.h"
 
 namespace lexfray {
@@ -53,12 +53,7 @@ std::string UserOf(pid_t pid) {
     }
     status.ignore(4096, '\n');
   }
-  if (uid < 0) return {};
-  struct passwd entry {};
-  struct passwd* found = nullptr;
-  char buffer[4096];
-  ::getpwuid_r(static_cast<uid_t>(uid), &entry, buffer, sizeof buffer, &found);
-  return found ? found->pw_name : std::to_string(uid);
+  return uid < 0 ? std::string() : LoginNameOf(static_cast<std::uint32_t>(uid));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/installation.h"
 #include "platform/random_source.h"
 #include "platform/services.h"
 #include "platform/terminal.h"
@@ -19,6 +20,7 @@ struct Platform {
   Launcher& launcher;
   std::string programFolder;  // where the game's files are, ending in '/'
   std::string driveRoot;      // where the competition program's folder lives: "/"
+  Installation installation{};
 };
 
 }  // namespace lexfray

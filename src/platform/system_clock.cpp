@@ -3,8 +3,16 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace lexfray {
+
+void UseMachineTimeZone() {
+  ::unsetenv("TZ");
+  ::unsetenv("TZDIR");
+  // The C library reads the zone once and keeps it: have it read again.
+  ::tzset();
+}
 
 LocalTime SystemClock::Now() {
   timespec now{};

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/curses_terminal.h"
-#include "platform/folder_lock.h"
 #include "platform/platform.h"
 #include "platform/process_launcher.h"
 #include "platform/system_clock.h"
@@ -24,12 +23,13 @@ class SystemPlatform {
   Platform& platform() { return platform_; }
 
  private:
-  explicit SystemPlatform(std::unique_ptr<CursesTerminal> terminal);
+  SystemPlatform(std::unique_ptr<CursesTerminal> terminal, std::string folder,
+                 Installation installation);
 
   std::unique_ptr<CursesTerminal> terminal_;
   SystemClock clock_;
   SystemRandom random_;
-  FolderLock lock_;
+  std::unique_ptr<InstanceLock> lock_;
   ProcessLauncher launcher_;
   Platform platform_;
 };

@@ -12,6 +12,7 @@
 #include "dialogs/message_box.h"
 #include "dialogs/notice_box.h"
 #include "dialogs/show_document.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "players/player_file.h"
 
@@ -56,10 +57,30 @@ bool FitsAPlayerFile(const std::string& path) {
   return size && *size < static_cast<std::uint64_t>(kMostPlayers + 1) * PlayerRecord::kSize;
 }
 
-void CopyAndTell(Io& io, const std::string& from, const std::string& to, std::string_view done,
-                 std::string_view failed) {
-  bool copied = FitsAPlayerFile(from) && CopyFileReplacing(from, to);
+// The copy runs under the player file's lock, which no game then holds: a backup reads it
+// whole (shared), a restore replaces it (exclusive). The notice waits until the lock is gone.
+void CopyAndTell(Io& io, const std::string& playerFile, LockKind lock, const std::string& from,
+                 const std::string& to, std::string_view done, std::string_view failed) {
+  std::optional<FileLock> held = FileLock::Take(playerFile, lock);
+  bool copied = held && FitsAPlayerFile(from) && CopyFileReplacing(from, to);
+  held.reset();
   Notify(io, copied ? done : failed, copied ? kIconExclamation : kIconWarning);
+}
+
+// In a shared installation the player file holds every account's scores: only the
+// administrator copies it whole, either way. Others are told who and how.
+bool AdministratorOnly(Io& io, const Settings& settings) {
+  const Installation& installation = settings.installation;
+  if (!installation.shared || installation.administrator) return false;
+  std::string name = installation.administratorName;
+  std::string command = name == "root" ? "sudo lexfray" : "sudo -u " + name + " lexfray";
+  ConsoleMessageBox(io,
+                    "The player file holds the scores of every player of this machine, so only "
+                    "its administrator (" + name + ") backs it up and restores it.\n\n"
+                    "The administrator does it from the game started as " + name + ":\n\n\t" +
+                        command,
+                    kStyleExclamation, "ADMINISTRATOR ONLY", kIconWarning);
+  return true;
 }
 
 }  // namespace
@@ -71,17 +92,21 @@ std::string BackupMenu(Io& io) {
 }
 
 void BackupPlayerFile(Io& io, const Settings& settings, std::string_view programCode) {
-  CopyAndTell(io, FilePath(settings, programCode, ".USR"), FilePath(settings, programCode, ".BKP"),
+  if (AdministratorOnly(io, settings)) return;
+  std::string players = FilePath(settings, programCode, ".USR");
+  CopyAndTell(io, players, LockKind::kShared, players, FilePath(settings, programCode, ".BKP"),
               "Backup was SUCCESSFUL!", "Backup was NOT SUCCESSFUL");
 }
 
 void RestorePlayerFile(Io& io, const Settings& settings, std::string_view programCode) {
+  if (AdministratorOnly(io, settings)) return;
   std::string backup = FilePath(settings, programCode, ".BKP");
   if (!FileExists(backup)) {
     Notify(io, "A Backup File DOES NOT Exist!", kIconWarning);
     return;
   }
-  CopyAndTell(io, backup, FilePath(settings, programCode, ".USR"), "Restore was SUCCESSFUL!",
+  std::string players = FilePath(settings, programCode, ".USR");
+  CopyAndTell(io, players, LockKind::kExclusive, backup, players, "Restore was SUCCESSFUL!",
               "Restore was NOT SUCCESSFUL");
 }
 
@@ -89,8 +114,10 @@ void ShowBackupHelp(Io& io, const Settings& settings) {
   std::string text;
   for (std::string_view paragraph : kHelpParagraphs) text += std::string(paragraph) + "\r\n";
   std::string path = settings.PathOf(kBackupHelpFileName);
-  // Without a writable program folder the help is shown all the same, straight from memory.
+  // Without a writable program folder the help is shown all the same, straight from memory;
+  // a scratch file written only in part (a full disk) is not left behind.
   if (!WriteFileBytes(path, text)) {
+    RemoveFile(path);
     ViewDocument(io, kHelpTitle, text);
     return;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "config/settings.h"
@@ -13,6 +14,8 @@ namespace lexfray {
 enum class StartOutcome {
   kPlay,          // the game begins
   kLimitReached,  // the allowance is used up; the limit message has been shown
+  kNotStarted,    // the name is another account's, or the player file was held by another
+                  // game too long; nothing was written and the reason has been shown
   kEndProgram,    // too close to the month's end, or the player file could not be read to
                   // its end; the message has been shown
 };
@@ -22,6 +25,8 @@ struct GameStart {
   std::int64_t playerRecordNo = 0;
   double playerTotal = 0;         // the player's running total as the file holds it
   std::int16_t gamesCounted = 0;  // this month's games with the competition, else today's
+  // Record 1's month when the game began: its total goes back only into that month's file.
+  std::string fileMonth;
 };
 
 // The start of every game of a visit: with the competition the end-of-month check; then the
@@ -30,6 +35,10 @@ struct GameStart {
 // and, with the competition, the start may be refused (the limit message shown, the counters
 // of a start beyond the month's allowance taken back). playerName is the visit's name, upper
 // case and padded to 30. buffer is the program's one record buffer; limits the visit's state.
+//
+// The player file is read and written under its exclusive lock, held only while it is; in a
+// shared installation the name must be the account's own, and a name nobody has taken yet
+// becomes the account's in the same step as its record.
 GameStart StartGameRecord(Io& io, const Settings& settings, PlayLimits& limits,
                           PlayerRecord& buffer, std::string_view playerName);
 

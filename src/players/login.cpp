@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 #include "dialogs/input_box.h"
 #include "dialogs/list_box.h"
 #include "dialogs/message_box.h"
 #include "dialogs/notice_box.h"
+#include "platform/record_fields.h"
+#include "players/name_owners.h"
 #include "players/player_file.h"
 
 namespace lexfray {
@@ -61,32 +64,56 @@ std::string AskNewName(Io& io) {
   return name;
 }
 
-}  // namespace
-
-std::vector<std::string> LoginList(const Settings& settings, PlayerRecord& buffer) {
-  PlayerFile file(settings);
+// What the login shows, read in one pass under the player file's lock.
+struct LoginRead {
   std::vector<std::string> list;
-  list.reserve(static_cast<std::size_t>(file.Count()) + 1);
+  std::optional<NameOwners> owners;  // in a shared installation, who took which name
+  std::string failure;               // why the file could not be read, if it could not
+};
+
+LoginRead ReadLogin(const Settings& settings, PlayerRecord& buffer) {
+  LoginRead read;
+  PlayerFile file(settings);
+  if (file.Busy()) read.failure = file.Failure();
+  if (settings.Shared() && !file.Busy()) read.owners = NameOwners::Read(settings, &read.failure);
+  read.list.reserve(static_cast<std::size_t>(file.Count()) + 1);
   PlayerRecordBytes lastRead{};
   std::int64_t last = file.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
     std::string name = UpperCase(Trimmed(NameField(bytes)));
-    if (name != kComputerPlayer) list.push_back(std::move(name));
+    if (name != kComputerPlayer) read.list.push_back(std::move(name));
     std::copy(bytes.begin(), bytes.end(), lastRead.begin());
     return true;
   });
   file.Close();
   if (last > 0) buffer = DecodePlayerRecord(lastRead);
-  list.emplace_back(kNewPlayerEntry);
-  return list;
+  read.list.emplace_back(kNewPlayerEntry);
+  return read;
+}
+
+}  // namespace
+
+std::vector<std::string> LoginList(const Settings& settings, PlayerRecord& buffer) {
+  return ReadLogin(settings, buffer).list;
 }
 
 std::string PlayerLogin(Io& io, const Settings& settings, PlayerRecord& buffer) {
-  std::vector<std::string> list = LoginList(settings, buffer);
+  LoginRead read = ReadLogin(settings, buffer);
+  if (!read.failure.empty()) {
+    TellPlayersNotRead(io, read.failure);
+    return {};
+  }
   std::string chosen = ConsoleListBox(
       io, kListStyle, "Returning player? Please select your name, else select 'NEW PLAYER'",
-      "PLAYER NAME LOGIN", list, kListReturnsText);
-  if (chosen != kNewPlayerEntry) return chosen;
-  return AskNewName(io);
+      "PLAYER NAME LOGIN", read.list, kListReturnsText);
+  std::string name = chosen == kNewPlayerEntry ? AskNewName(io) : chosen;
+  // The game start asks again under the player file's lock: another account may take a
+  // free name meanwhile.
+  if (!name.empty() && read.owners &&
+      read.owners->OwnedByAnother(ComparableName(name), settings.installation.uid)) {
+    TellNameTaken(io, settings, name);
+    return {};
+  }
+  return name;
 }
 
 bool NameIsBlocked(Io& io, std::string_view name) {

@@ -30,13 +30,17 @@ void ComputeAllowance(PlayLimits& limits, const Settings& settings, const LocalT
                       const PlayerRecord& record);
 
 // Whether the first game start of a new month empties the player file: record 1 began in
-// another month, the reset is configured on, and this is not a follow-on game.
+// an earlier month, the reset is configured on, and this is not a follow-on game. Only
+// forward: a clock set back, or a player's zone behind the file's, never deletes it.
 bool MonthlyResetDue(const Settings& settings, const PlayLimits& limits, const PlayerRecord& first,
                      const LocalTime& now);
 
-// Shows the maintenance notice and deletes the player file (which must be closed). A file
-// that cannot be deleted is told in a box; false then, and the file stays as it was.
-bool PerformMonthlyReset(Io& io, const Settings& settings);
+// Shows the maintenance notice, then, under the player file's lock, deletes the file when
+// the reset is still due (another game may have done it meanwhile). A file that cannot be
+// deleted, or whose lock another game holds, is told in a box; false then, and the file
+// stays as it was.
+bool PerformMonthlyReset(Io& io, const Settings& settings, const PlayLimits& limits,
+                         const LocalTime& now);
 
 // True, after its message, when the game may not begin: the last day of the month from
 // 23:40 on, when a game could run past midnight into the next month.

@@ -6,6 +6,8 @@
 
 #include "config/constants.h"
 #include "dialogs/message_box.h"
+#include "platform/files.h"
+#include "platform/record_fields.h"
 
 namespace lexfray {
 
@@ -19,7 +21,11 @@ constexpr std::string_view kWriteFailureTitle = "PLAYER FILE NOT SAVED";
 
 }  // namespace
 
-PlayerFile::PlayerFile(const Settings& settings) : path_(settings.PathOf(kPlayerFileName)) {
+PlayerFile::PlayerFile(const Settings& settings, LockKind lock)
+    : path_(settings.PathOf(kPlayerFileName)) {
+  lock_ = FileLock::Take(path_, lock, &openError_);
+  busy_ = !lock_;
+  if (busy_) return;
   file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
   if (file_ && file_->Count() > kMostPlayers) {
     file_.reset();
@@ -32,13 +38,17 @@ std::int64_t PlayerFile::Count() const {
 }
 
 bool PlayerFile::Write(std::int64_t n, const PlayerRecord& buffer) {
+  return WriteBytes(n, EncodePlayerRecord(buffer));
+}
+
+bool PlayerFile::WriteBytes(std::int64_t n, std::span<const std::uint8_t> record) {
   // One record more and the whole file would be refused as damaged at its next opening.
   if (file_ && n > kMostPlayers) {
     fullError_ = path_ + " is full: it holds " + std::to_string(kMostPlayers) + " players";
     return false;
   }
   fullError_.clear();
-  return file_ && file_->Write(n, EncodePlayerRecord(buffer));
+  return file_ && file_->Write(n, record);
 }
 
 std::int64_t PlayerFile::Scan(const Visit& visit) {
@@ -58,6 +68,33 @@ std::int64_t PlayerFile::Scan(const Visit& visit) {
     if (got < wanted) break;  // the file shrank under us
   }
   return last;
+}
+
+std::optional<PlayerRecordBytes> PlayerFile::ReadRecord(std::int64_t n) {
+  PlayerRecordBytes bytes{};
+  if (!file_ || n > Count() || !file_->Read(n, bytes)) return std::nullopt;
+  return bytes;
+}
+
+void PlayerFile::ReadAll(std::vector<std::uint8_t>& records) {
+  std::int64_t count = Count();
+  records.resize(static_cast<std::size_t>(count) * PlayerRecord::kSize);
+  std::int64_t got = count > 0 ? file_->ReadMany(1, count, records) : 0;
+  records.resize(static_cast<std::size_t>(got) * PlayerRecord::kSize);
+}
+
+std::vector<std::uint8_t> RoomForRecords(const Settings& settings) {
+  // The file may grow by a few new players before the lock is had.
+  constexpr std::uint64_t kHeadroom = 16 * PlayerRecord::kSize;
+  constexpr std::uint64_t kLargest = kMostPlayers * PlayerRecord::kSize;
+  std::uint64_t size = RegularFileSize(settings.PathOf(kPlayerFileName)).value_or(0);
+  // Zeroed here, so that its pages are in place: ReadAll only shrinks it to the file.
+  return std::vector<std::uint8_t>(static_cast<std::size_t>(std::min(size, kLargest) + kHeadroom));
+}
+
+std::string FileMonthOf(std::span<const std::uint8_t> allRecords) {
+  if (allRecords.size() < PlayerRecord::kSize) return {};
+  return fields::GetText(allRecords, player_fields::kStartMonth, 2);
 }
 
 std::string PlayerFile::WriteFailure() const {
@@ -84,21 +121,28 @@ bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n,
   return written;
 }
 
+void TellPlayersNotRead(Io& io, const std::string& reason) {
+  ConsoleMessageBox(io,
+                    "The players could not be read (" + reason +
+                        ").\n\nPlease try again in a moment.",
+                    kStyleExclamation, "PLAYER FILE NOT READ", kIconWarning);
+}
+
 std::string_view NameField(std::span<const std::uint8_t> recordBytes) {
   return {reinterpret_cast<const char*>(recordBytes.data() + player_fields::kName),
           PlayerRecord::kNameWidth};
 }
 
+// Compared from the front, so that the names of a whole file are told apart at their first
+// differing letter: a game over runs through all of them while it holds the lock.
 bool NameFieldMatches(std::span<const std::uint8_t> recordBytes, std::string_view comparable) {
   std::string_view name = NameField(recordBytes);
-  std::size_t end = name.find_last_not_of(' ');
-  name = name.substr(0, end == std::string_view::npos ? 0 : end + 1);
-  if (name.size() != comparable.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
+  if (comparable.size() > name.size()) return false;
+  for (std::size_t i = 0; i < comparable.size(); ++i)
     if (std::toupper(static_cast<unsigned char>(name[i])) !=
         static_cast<unsigned char>(comparable[i]))
       return false;
-  return true;
+  return name.find_first_not_of(' ', comparable.size()) == std::string_view::npos;
 }
 
 }  // namespace lexfray

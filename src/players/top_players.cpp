@@ -4,6 +4,7 @@
 
 #include "config/constants.h"
 #include "console/primitives.h"
+#include "dialogs/message_box.h"
 #include "dialogs/action_reader.h"
 #include "platform/record_fields.h"
 #include "players/player_file.h"
@@ -28,66 +29,80 @@ constexpr int kLabelRuleLength = 56;
 
 constexpr std::string_view kLabels = "Player's Name                     Score     Last  Played";
 
-// Loads one record's line into the table, after storing the player's total into it.
-class TableLoader {
- public:
-  TableLoader(Io& io, PlayerFile& file, const std::optional<TableWriteBack>& writeBack)
-      : notice_(io), file_(file), writeBack_(writeBack) {
-    if (writeBack_) comparable_ = ComparableName(writeBack_->playerName);
+bool IsTheProgramsOwn(std::span<const std::uint8_t> record) {
+  return NameFieldMatches(record, kProgramCode);
+}
+
+// Stores the player's total into every record of theirs, in memory and in the file.
+void WriteBack(PlayerFile& file, TableRead& read, const TableWriteBack& writeBack) {
+  std::string comparable = ComparableName(writeBack.playerName);
+  std::size_t count = read.records.size() / PlayerRecord::kSize;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::span<std::uint8_t> record(read.records.data() + i * PlayerRecord::kSize,
+                                   PlayerRecord::kSize);
+    if (!NameFieldMatches(record, comparable) || IsTheProgramsOwn(record)) continue;
+    double stored = fields::GetDouble(record, player_fields::kTotalScore);
+    fields::PutDouble(record, player_fields::kTotalScore, TotalToFile(writeBack.playerTotal));
+    // The table lists what the file holds: a total that was not saved is not shown.
+    if (file.WriteBytes(static_cast<std::int64_t>(i) + 1, record)) continue;
+    if (read.failure.empty()) read.failure = file.WriteFailure();
+    fields::PutDouble(record, player_fields::kTotalScore, stored);
   }
+}
 
-  void Load(std::int64_t n, std::span<const std::uint8_t> bytes, TopPlayer& entry) {
-    last_ = DecodePlayerRecord(bytes);
-    if (ComparableName(last_.name) == kProgramCode) return;
-    if (writeBack_ && NameFieldMatches(bytes, comparable_)) {
-      double stored = last_.totalScore;
-      last_.totalScore = TotalToFile(writeBack_->playerTotal);
-      // The table lists what the file holds: a total that was not saved is not shown.
-      if (!file_.Write(n, last_)) {
-        NoteFailure(file_.WriteFailure());
-        last_.totalScore = stored;
-      }
-    }
-    entry = {last_.name, TotalFromFile(last_.totalScore), last_.lastPlayed};
-  }
+void TellMovedOn(Io& io) {
+  ConsoleMessageBox(io,
+                    "While you played, the player file was started afresh: a new month began "
+                    "with another player's first game, or the administrator restored the "
+                    "file.\n\nThis game's score stays with the old file and is not saved.",
+                    kStyleExclamation, "SCORE NOT SAVED", kIconWarning);
+}
 
-  // The last record read, as this pass stored it.
-  PlayerRecord& last() { return last_; }
-
-  void NoteFailure(std::string reason) {
-    if (failure_.empty()) failure_ = std::move(reason);
-  }
-
-  void TellFailure() {
-    if (!failure_.empty()) notice_.Tell(failure_);
-  }
-
- private:
-  WriteFailureNotice notice_;
-  PlayerFile& file_;
-  const std::optional<TableWriteBack>& writeBack_;
-  std::string comparable_;
-  std::string failure_;
-  PlayerRecord last_;
-};
+void TellFailure(Io& io, const TableRead& read) {
+  if (read.movedOn) TellMovedOn(io);
+  if (read.failure.empty()) return;
+  if (read.writing) WriteFailureNotice(io).Tell(read.failure);
+  else TellPlayersNotRead(io, read.failure);
+}
 
 }  // namespace
 
-TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
-                     const std::optional<TableWriteBack>& writeBack) {
-  PlayerFile file(settings);
-  TopPlayers table(static_cast<std::size_t>(file.Count()));
-  TableLoader loader(io, file, writeBack);
-  std::int64_t last = file.Scan([&](std::int64_t n, std::span<const std::uint8_t> bytes) {
-    loader.Load(n, bytes, table[static_cast<std::size_t>(n - 1)]);
-    return true;
-  });
+TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteBack>& writeBack) {
+  TableRead read;
+  read.writing = writeBack.has_value();
+  read.records = RoomForRecords(settings);
+  PlayerFile file(settings, read.writing ? LockKind::kExclusive : LockKind::kShared);
+  if (file.Busy()) {
+    read.failure = file.Failure();
+    return read;
+  }
+  file.ReadAll(read.records);
+  if (!read.writing) return read;
   // Records left unread may hold the player's, whose new total would then go unsaved.
-  if (writeBack && last < file.Count()) loader.NoteFailure("its records could not all be read");
-  file.Close();
-  table.resize(static_cast<std::size_t>(last));
-  if (last > 0) buffer = std::move(loader.last());
-  loader.TellFailure();
+  if (static_cast<std::int64_t>(read.records.size() / PlayerRecord::kSize) < file.Count())
+    read.failure = "its records could not all be read";
+  read.movedOn = !writeBack->fileMonth.empty() && FileMonthOf(read.records) != writeBack->fileMonth;
+  if (!read.movedOn) WriteBack(file, read, *writeBack);
+  return read;
+}
+
+TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
+                     const std::optional<TableWriteBack>& writeBack, bool* fileMovedOn) {
+  TableRead read = ReadForTable(settings, writeBack);
+  std::size_t count = read.records.size() / PlayerRecord::kSize;
+  TopPlayers table(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::span<const std::uint8_t> record(read.records.data() + i * PlayerRecord::kSize,
+                                         PlayerRecord::kSize);
+    // The buffer ends with the last record read, the program's own included.
+    if (i + 1 == count) buffer = DecodePlayerRecord(record);
+    if (IsTheProgramsOwn(record)) continue;
+    table[i] = {fields::GetText(record, player_fields::kName, PlayerRecord::kNameWidth),
+                TotalFromFile(fields::GetDouble(record, player_fields::kTotalScore)),
+                fields::GetText(record, player_fields::kLastPlayed, 8)};
+  }
+  TellFailure(io, read);
+  if (fileMovedOn && read.movedOn) *fileMovedOn = true;
   SortTopPlayers(table);
   return table;
 }

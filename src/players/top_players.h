@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <cstdint>
 #include <vector>
 
 #include "config/settings.h"
@@ -27,14 +28,35 @@ using TopPlayers = std::vector<TopPlayer>;
 struct TableWriteBack {
   std::string_view playerName;
   double playerTotal = 0;
+  // Record 1's month when the game began (GameStart::fileMonth): the total goes back only
+  // while the file is still that month's, never into a file another game has started afresh
+  // since (or the administrator restored). Empty: whatever the file's month.
+  std::string_view fileMonth;
 };
+
+// What a table pass took from the player file while it held the lock.
+struct TableRead {
+  std::vector<std::uint8_t> records;  // as the file holds them once the pass has written
+  std::string failure;                // why the file was not read or the total not written
+  bool writing = false;
+  bool movedOn = false;  // the file began another month than the game's: nothing written
+};
+
+// All a table pass does while it holds the player file's lock (shared, or exclusive to write
+// back): the whole file read at once and, with writeBack, the player's records written.
+TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteBack>& writeBack);
 
 // Reads every record of the player file into the table and sorts it. With writeBack, every
 // record whose name matches the player gets the player's total (0 for a negative one) and is
 // rewritten; without it (a view-only pass) nothing is written. The record named after the
 // program itself is neither written nor listed. buffer ends holding the last record read.
+//
+// The file is read whole under its lock (exclusive to write back) and let go before the
+// table is built, so a game over holds it for a read and a write. A file that has moved on
+// to another month is told to the player and *fileMovedOn set to true; a write that failed,
+// or a file another game held too long, is told too.
 TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
-                     const std::optional<TableWriteBack>& writeBack);
+                     const std::optional<TableWriteBack>& writeBack, bool* fileMovedOn = nullptr);
 
 // Highest score first; equal scores keep their record order.
 void SortTopPlayers(TopPlayers& table);

@@ -18,16 +18,25 @@ namespace {
 // Many times the size of any configuration: a larger file is no configuration.
 constexpr std::size_t kLargestConfig = 64 * 1024;
 
+// Who to wait for: on a machine shared by several players, this account's own other copy;
+// in a player's own copy, whoever plays it.
+void TellWhoIsPlaying(Io& io, const Platform& platform, const std::string& holder) {
+  std::string text =
+      platform.installation.shared
+          ? "Your other copy of the game is still running (" + holder +
+                "). One copy for each account plays at a time:\nfinish or end that one first."
+          : holder +
+                " is playing the game now. One player at a time plays it here:\ntry again when " +
+                holder + " has finished.";
+  ConsoleMessageBox(io, text, kStyleOk, "PLAYING NOW", kIconNone);
+}
+
 bool RefuseSecondCopy(Io& io, Platform& platform) {
   if (platform.lock.Acquire(platform.programFolder)) return false;
   ConsoleMessageBox(io, "You can only run one instance of this program at a time!", kStyleOk,
                     "DUPLICATE PROGRAM", kIconNone);
-  // On a machine shared by several players, who to wait for.
   std::string holder = platform.lock.Holder(platform.programFolder);
-  if (!holder.empty())
-    ConsoleMessageBox(io, holder + " is playing the game now. One player at a time plays it here:\ntry again when " +
-                              holder + " has finished.",
-                      kStyleOk, "PLAYING NOW", kIconNone);
+  if (!holder.empty()) TellWhoIsPlaying(io, platform, holder);
   return true;
 }
 
@@ -76,6 +85,7 @@ Settings Derive(const Platform& platform, const ConfigValues& config, int year) 
   Settings settings;
   settings.programFolder = platform.programFolder;
   settings.driveRoot = platform.driveRoot;
+  settings.installation = platform.installation;
   settings.siteName = config.siteName;
   settings.gamesPerDayText = config.gamesPerDayText;
   settings.gamesPerDay = config.gamesPerDay;

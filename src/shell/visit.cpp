@@ -38,11 +38,18 @@ VisitEnd Visit::Run() {
   std::string login = PlayerLogin(io_, state_.settings, state_.playerRecord);
   if (login.empty()) return VisitEnd::kBackToMenu;
   playerName_ = VisitName(login);
-  for (;;) {
+  for (bool first = true;; first = false) {
     GameStart start = StartGameRecord(io_, state_.settings, limits_, state_.playerRecord, playerName_);
     if (start.outcome == StartOutcome::kEndProgram) return VisitEnd::kProgramEnd;
+    // Refused before anything was counted: the first time that is a refused login.
+    if (start.outcome == StartOutcome::kNotStarted) {
+      if (first) return VisitEnd::kBackToMenu;
+      break;
+    }
     playerTotal_ = start.playerTotal;
     gamesCounted_ = start.gamesCounted;
+    fileMonth_ = start.fileMonth;
+    fileMovedOn_ = false;
     if (start.outcome == StartOutcome::kLimitReached) break;
     GameContext context{io_, state_.settings, platform_.random, state_.dictionary, *this, playerName_};
     PlayGame(context, state_.game, limits_.followOnGame);
@@ -67,7 +74,7 @@ ScorePanel Visit::PanelValues() {
 Visit::AfterGame Visit::GameOver() {
   playerTotal_ += state_.game.gameScore;
   GrantBonusIfComplete();
-  TablePass(io_, state_.settings, state_.playerRecord, TableWriteBack{playerName_, playerTotal_});
+  TablePass(io_, state_.settings, state_.playerRecord, WriteBack(), &fileMovedOn_);
   if (state_.settings.Competition() && gamesCounted_ >= limits_.gamesLimit) {
     ShowLimitReached(io_);
     ExportScores(io_, state_.settings, state_.competition, state_.playerRecord);
@@ -82,6 +89,12 @@ Visit::AfterGame Visit::GameOver() {
   ResetGameState(state_.game);
   ClearWordArea(io_.screen);
   return AfterGame::kNextGame;
+}
+
+std::optional<TableWriteBack> Visit::WriteBack() const {
+  // Told once: the total of a game whose file has moved on is not offered again.
+  if (fileMovedOn_) return std::nullopt;
+  return TableWriteBack{playerName_, playerTotal_, fileMonth_};
 }
 
 void Visit::GrantBonusIfComplete() {
@@ -101,7 +114,8 @@ void Visit::CloseThePlay() {
 void Visit::FinalScreen() {
   io_.screen.SetColours(kLightGrey, kBlack);
   io_.screen.Clear();
-  TopPlayers table = TablePass(io_, state_.settings, state_.playerRecord, TableWriteBack{playerName_, playerTotal_});
+  TopPlayers table =
+      TablePass(io_, state_.settings, state_.playerRecord, WriteBack(), &fileMovedOn_);
   if (state_.settings.Competition()) {
     ExportScores(io_, state_.settings, state_.competition, state_.playerRecord);
     ShowStandings(io_, state_.settings, state_.competition);

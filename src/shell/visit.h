@@ -1,9 +1,13 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "dialogs/io.h"
 #include "game/game_play.h"
 #include "platform/platform.h"
 #include "players/play_limits.h"
+#include "players/top_players.h"
 #include "shell/program_state.h"
 
 namespace lexfray {
@@ -27,6 +31,7 @@ class Visit : private GameHooks {
   ScorePanel PanelValues() override;
 
   AfterGame GameOver();
+  std::optional<TableWriteBack> WriteBack() const;
   void GrantBonusIfComplete();
   void CloseThePlay();
   void FinalScreen();
@@ -38,6 +43,8 @@ class Visit : private GameHooks {
   std::string playerName_;
   double playerTotal_ = 0;
   std::int16_t gamesCounted_ = 0;
+  std::string fileMonth_;     // record 1's month when the game began
+  bool fileMovedOn_ = false;  // the game's total found a file started afresh
 };
 
 }  // namespace lexfray

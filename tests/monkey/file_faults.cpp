@@ -28,6 +28,7 @@ int __real_open(const char* path, int flags, ...);
 int __real_fsync(int fd);
 int __real_ftruncate(int fd, off_t length);
 int __real_flock(int fd, int operation);
+int __real_nanosleep(const struct timespec* pause, struct timespec* left);
 }
 
 namespace lexfray::monkey {
@@ -71,7 +72,8 @@ Family FamilyOf(std::string_view path) {
   std::string_view name = BaseName(path);
   if (IsLockFile(path)) name = name.substr(1, name.size() - 6);
   if (name == "LEXFRAY.ISC") return Family::kScores;
-  if (name == "LEXFRAY.USR" || name == "LEXFRAY.BKP" || name.starts_with(".lexfray-copy-"))
+  if (name == "LEXFRAY.USR" || name == "LEXFRAY.BKP" || name == "LEXFRAY.OWN" ||
+      name.starts_with(".lexfray-copy-"))
     return Family::kPlayers;
   return Family::kNone;
 }
@@ -95,6 +97,16 @@ bool CountsDown(Fault kind, bool saved) {
   if (--plan.countdown > 0) return false;
   plan.fault = Fault::kNone;
   return true;
+}
+
+// A slow disk widens every critical section over the saved files, so that games of other
+// accounts that did not wait for each other would overlap.
+void TakeTime(int fd) {
+  const FaultPlan& plan = State().plan;
+  if (plan.fault != Fault::kSlowDisk || !IsSavedFile(fd)) return;
+  timespec pause{0, static_cast<long>(plan.countdown) * 1000000L};
+  while (__real_nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
 }
 
 void NoteWriteFailed(Family family) {
@@ -121,6 +133,7 @@ std::size_t RoomFor(int fd, std::size_t size, off_t offset) {
 }
 
 ssize_t WriteAt(int fd, const void* buffer, size_t size, off_t offset, bool positioned) {
+  TakeTime(fd);
   if (CountsDown(Fault::kFailWrite, IsSavedFile(fd))) {
     NoteWriteFailed(FamilyOf(PathOf(fd)));
     return FailWith(EIO);
@@ -173,11 +186,13 @@ namespace monkey = lexfray::monkey;
 extern "C" {
 
 ssize_t __wrap_read(int fd, void* buffer, size_t size) {
+  monkey::TakeTime(fd);
   if (monkey::CountsDown(Fault::kFailRead, monkey::IsSavedFile(fd))) return monkey::FailRead();
   return __real_read(fd, buffer, size);
 }
 
 ssize_t __wrap_pread(int fd, void* buffer, size_t size, off_t offset) {
+  monkey::TakeTime(fd);
   if (monkey::CountsDown(Fault::kFailRead, monkey::IsSavedFile(fd))) return monkey::FailRead();
   return __real_pread(fd, buffer, size, offset);
 }
@@ -221,13 +236,15 @@ int __wrap_ftruncate(int fd, off_t length) {
 
 int __wrap_flock(int fd, int operation) { return monkey::Lock(fd, operation); }
 
-// The only real pauses of the program are those of a wait for a lock: they take no time
-// here, and a busy lock is held for as long as they add up to.
+// While a lock is held elsewhere for the monkey, the program's pauses in its wait for it take
+// no time, and the lock is held for as long as they add up to; other pauses are real.
 int __wrap_nanosleep(const struct timespec* pause, struct timespec* left) {
+  monkey::Busy& busy = monkey::State().busy;
+  if (!busy.on) return __real_nanosleep(pause, left);
   if (left) *left = {0, 0};
-  monkey::State().busy.slept += std::chrono::seconds(pause->tv_sec) +
-                                std::chrono::duration_cast<std::chrono::microseconds>(
-                                    std::chrono::nanoseconds(pause->tv_nsec));
+  busy.slept += std::chrono::seconds(pause->tv_sec) +
+                std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::nanoseconds(pause->tv_nsec));
   return 0;
 }
 

@@ -21,11 +21,12 @@ enum class Fault {
   kFailTruncate,  // the n-th cutting of a saved file to a length fails with EIO
   kFailRename,    // the n-th rename onto a saved file fails with EIO
   kLockBusy,      // the n-th lock of a saved file finds it held elsewhere for all of its wait
+  kSlowDisk,      // from now on, every read and write takes countdown milliseconds more
 };
 
 struct FaultPlan {
   Fault fault = Fault::kNone;
-  int countdown = 1;  // the call that fails, from 1 (kDiskFull: from the first)
+  int countdown = 1;  // the call that fails, from 1 (kDiskFull: from the first; kSlowDisk: ms)
 };
 
 // What the file layer saw; the monkey compares it with what the player was told.

@@ -35,7 +35,7 @@ class FileFaultsTest : public PlayersTest {
   }
   // Game over's write-back of the player's new total.
   void SaveTotal(std::string_view name, double total) {
-    TablePass(board.io, settings, buffer, TableWriteBack{name, total});
+    TablePass(board.io, settings, buffer, TableWriteBack{name, total, {}});
   }
   double TotalOf(std::string_view name) const {
     double best = -1;
@@ -109,6 +109,21 @@ TEST_F(FileFaultsTest, ABackupOntoAFullDiskIsToldAndKeepsTheOldBackup) {
     leftOver += entry.path().filename().string().starts_with(".lexfray-copy-");
   EXPECT_EQ(leftOver, 0) << "no half copy is left behind";
   EXPECT_GT(monkey::TakeFileEvents().writesFailed, 0);
+}
+
+// A name taken on a full disk: the line that went in part and the torn line a crash left
+// before it are both cut away, and no game starts on a name that is nobody's.
+TEST_F(FileFaultsTest, ANameTakenOnAFullDiskLeavesNoTornLine) {
+  settings.installation = {true, 1001, "ann", false, "root"};
+  folder.Write("LEXFRAY.OWN", "1002 BOB\n1003 CARO");
+  ArmFault({Fault::kDiskFull, 1});
+  ExpectBoxAndAccept(" GAME NOT STARTED ");
+  EXPECT_EQ(Start().outcome, StartOutcome::kNotStarted);
+  EXPECT_EQ(folder.Read("LEXFRAY.OWN"), "1002 BOB\n");
+  EXPECT_GT(monkey::TakeFileEvents().writesFailed, 0);
+  monkey::DisarmFaults();
+  EXPECT_EQ(Start().outcome, StartOutcome::kPlay);
+  EXPECT_EQ(folder.Read("LEXFRAY.OWN"), "1002 BOB\n1001 ANNA\n");
 }
 
 // The score file is shared with the other sites: an entry that could not be appended must

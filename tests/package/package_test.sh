@@ -29,13 +29,16 @@ done
 
 work=$(mktemp -d /tmp/lexfray-package.XXXXXX)
 player=lexfray-t$$
+other=lexfray-u$$
 installed=0
 probe=/usr/games/lexfray-probe-$$
 package_cleanup() {
+  [ -n "$e2e_dir" ] && other_tmux kill-server 2>/dev/null
   e2e_cleanup
   rm -f "$probe"
   if [ "$installed" = 1 ]; then dpkg --purge lexfray >/dev/null 2>&1; fi
   if getent passwd "$player" >/dev/null; then userdel "$player" 2>/dev/null; fi
+  if getent passwd "$other" >/dev/null; then userdel "$other" 2>/dev/null; fi
   rm -rf "$work"
 }
 trap package_cleanup EXIT
@@ -163,6 +166,31 @@ the_game_waits_with_the_players_group() {
     fail "the waiting game (process $pid, $(ps -o args= -p "$pid")) has $(grep -E '^(Uid|Gid|Groups|CapEff|NoNewPrivs):' "/proc/$pid/status" | tr '\n\t' '  '), not the player's group $gid with games $games saved"
 }
 
+# A second account of the machine starts the game while the first one plays, in a terminal
+# of its own: it reaches its title screen and the players' list, where the first player's
+# name shows; that name is not its to play.
+other_tmux() { runuser -u "$other" -- tmux -S "$e2e_dir/other-sock" "$@"; }
+another_account_plays_meanwhile() {
+  useradd --no-create-home --home-dir /nonexistent --shell /bin/sh "$other"
+  chmod 1777 "$e2e_dir"
+  printf '#!/bin/sh\ncd /\nexec /usr/games/lexfray\n' >"$e2e_dir/other.sh"
+  chmod 755 "$e2e_dir/other.sh"
+  e2e_tmux() { other_tmux "$@"; }
+  start_program other "$e2e_dir/other.sh"
+  wait_at 21 50 "Exit Game"
+  send_keys Enter
+  wait_for "PLAYER NAME LOGIN"
+  wait_for " PAT"
+  send_keys Home Enter
+  wait_for "NAME TAKEN"
+  send_keys Enter
+  wait_at 21 50 "Exit Game"
+  send_keys x
+  wait_for_end other
+  other_tmux kill-server
+  e2e_tmux() { runuser -u "$player" -- tmux -S "$e2e_dir/sock" "$@"; }
+}
+
 a_player_plays() {
   step "a game played by $player"
   player_begin
@@ -183,13 +211,15 @@ a_player_plays() {
   wait_at 16 72 "$(printf '%5d' "$(score_of "$word")")"
   the_game_waits_with_the_players_group
 
-  # A second copy meanwhile is refused with the name of the player at the game.
+  # A second copy of the same player meanwhile is refused and told which copy runs; another
+  # account plays at the same time.
   start_installed_game second
   wait_for "DUPLICATE PROGRAM"
   send_keys Enter
-  wait_for "$player is playing the game now."
+  wait_for "Your other copy of the game is still running (process $(pgrep -o -u "$player" -x lexfray)"
   send_keys Enter
   wait_for_end second
+  another_account_plays_meanwhile
   e2e_target=game
 
   send_keys q Enter

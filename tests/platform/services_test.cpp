@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/account_lock.h"
 #include "platform/folder_lock.h"
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
@@ -73,6 +75,28 @@ TEST(SystemClock, SleepTakesAtLeastTheTimeAskedAndNothingForNone) {
   clock.Sleep(0);
   clock.Sleep(-5);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A shared game's calendar is the machine's: a player's TZ (here a full day ahead of UTC,
+// where no machine's zone is) and TZDIR move it no more. In a child, whose environment may
+// change.
+TEST(SystemClock, TheMachinesZoneWhateverThePlayersEnvironmentSays) {
+  EXPECT_EXIT(
+      {
+        setenv("TZ", "XXX-24", 1);
+        setenv("TZDIR", "/nonexistent", 1);
+        tzset();
+        LocalTime player = SystemClock().Now();
+        UseMachineTimeZone();
+        LocalTime machine = SystemClock().Now();
+        bool gone = !std::getenv("TZ") && !std::getenv("TZDIR");
+        // Some ten hours at least between them, the player's day the later one.
+        int hours = ((player.year * 400 + player.month * 32 + player.day) -
+                     (machine.year * 400 + machine.month * 32 + machine.day)) * 24 +
+                    player.hour - machine.hour;
+        std::exit(gone && hours >= 10 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(SystemRandom, TheSameSeedDealsTheSameAndTheMillisecondsCount) {
@@ -152,6 +176,38 @@ TEST(FolderLock, TheLockLeavesNoFileBehind) {
 TEST(FolderLock, AFolderThatCannotBeOpenedDoesNotStopTheGame) {
   FolderLock lock;
   EXPECT_TRUE(lock.Acquire("/no/such/folder/"));
+}
+
+// Another process of the same account holds its byte of the lock file until it ends; other
+// accounts' bytes stay free.
+TEST(AccountLock, OneCopyForEachAccount) {
+  TempFolder folder;
+  int ready[2], hold[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(hold), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    AccountLock mine(4242);
+    char byte = mine.Acquire(folder.path()) ? 'y' : 'n';
+    static_cast<void>(::write(ready[1], &byte, 1));
+    static_cast<void>(::read(hold[0], &byte, 1));
+    ::_exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ASSERT_EQ(byte, 'y');
+  AccountLock same(4242);
+  EXPECT_FALSE(same.Acquire(folder.path()));
+  EXPECT_EQ(same.Holder(folder.path()).rfind("process " + std::to_string(child), 0), 0u);
+  AccountLock other(4243);
+  EXPECT_TRUE(other.Acquire(folder.path()));
+  // A copy's own lock holds nothing against itself.
+  EXPECT_EQ(AccountLock(4243).Holder(folder.path()), "");
+
+  static_cast<void>(::write(hold[1], "x", 1));
+  ::waitpid(child, nullptr, 0);
+  EXPECT_TRUE(same.Acquire(folder.path()));
+  EXPECT_EQ(fs::file_size(folder.PathOf(".LEXFRAY.RUN.lock")), 0u);
 }
 
 TEST(ProcessLauncher, RunsWithoutAShellOnDevNullAndWaitsForTheEnd) {

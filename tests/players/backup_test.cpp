@@ -80,7 +80,7 @@ TEST_F(BackupTest, AReadOnlyTargetIsLeftAsItWas) {
   EXPECT_EQ(FileBytes(), player);
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-    files += entry.is_regular_file();
+    files += entry.is_regular_file() && entry.path().extension() != ".lock";
   EXPECT_EQ(files, 2) << "no temporary copy is left behind";
 }
 
@@ -139,6 +139,16 @@ TEST_F(BackupTest, TheHelpReadsWordForWordAndEachRowIsFilled) {
             "weather in your area, etc. RESTORE Use this option when you have a visual indication that the "
             "Player file might have been compromised or you are advised to restore the Player file by "
             "Quillon HOME Software support personnel.");
+}
+
+// A disk that fills up takes the scratch file's first bytes at most: what was made of it
+// goes, and the help is shown all the same.
+TEST_F(BackupTest, AScratchFileWrittenOnlyInPartIsNotLeftBehind) {
+  std::filesystem::create_symlink("/dev/full", folder.PathOf("Temp.HLP"));
+  board.terminal.Then([](const Screen& screen) { EXPECT_NE(RowOf(screen, "RESTORE"), 0); });
+  board.terminal.Key(kKeyEnter);
+  ShowBackupHelp(board.io, settings);
+  EXPECT_FALSE(std::filesystem::is_symlink(folder.PathOf("Temp.HLP")));
 }
 
 TEST_F(BackupTest, TheHelpShowsEvenWhereItsScratchFileCannotBeWritten) {

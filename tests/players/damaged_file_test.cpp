@@ -126,7 +126,7 @@ TEST_F(DamagedFileTest, RandomBytesPassThroughEveryOperation) {
     LoginList(settings, buffer);
     StartGameRecord(board.io, settings, limits, buffer, VisitName("ANNA"));
     ShowTopPlayers(board.io,
-                   TablePass(board.io, settings, buffer, TableWriteBack{VisitName("ANNA"), 7}));
+                   TablePass(board.io, settings, buffer, TableWriteBack{VisitName("ANNA"), 7, {}}));
   }
 }
 

@@ -27,7 +27,7 @@ class TopPlayersTest : public PlayersTest {
  protected:
   TopPlayers ViewPass() { return TablePass(board.io, settings, buffer, std::nullopt); }
   TopPlayers WritingPass(std::string_view name, double total) {
-    return TablePass(board.io, settings, buffer, TableWriteBack{name, total});
+    return TablePass(board.io, settings, buffer, TableWriteBack{name, total, {}});
   }
   // Shows the table; each page's names are collected when its prompt waits.
   bool Show(const TopPlayers& table, std::vector<std::vector<std::string>>& pages,

@@ -41,6 +41,23 @@ TEST(StartUp, TheRefusalNamesThePlayerHoldingTheGameWhenKnown) {
   EXPECT_TRUE(h.terminal.ScriptDone());
 }
 
+// In a shared installation only the account's own other copy refuses a copy.
+TEST(StartUp, ASharedInstallationNamesTheAccountsOwnOtherCopy) {
+  ProgramHarness h;
+  h.platform.installation.shared = true;
+  h.lock.heldElsewhere = true;
+  h.lock.holder = "process 4242 on /dev/pts/3";
+  h.terminal.Key(kKeyEnter);
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, " PLAYING NOW "), 0);
+    EXPECT_GT(RowOf(s, "Your other copy of the game is still running (process 4242 on"), 0)
+        << testing::Picture(s);
+  });
+  h.terminal.Key(kKeyEnter);
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
 TEST(StartUp, AMissingConfigurationFileEndsTheProgramWithItsMessage) {
   ProgramHarness h;
   h.folder.Remove("LEXFRAY.CFG");
