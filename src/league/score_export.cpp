@@ -138,7 +138,7 @@ void ExportPlayers(const Settings& settings, ScoreFileImage& image, CompetitionE
 }
 
 std::string FailureText(const std::string& reason) {
-  return "The LeagueNET scores could not be saved (" + reason +
+  return std::string(kScoresNotSavedText) + " (" + reason +
          "). Play goes on; the next export tries again.";
 }
 

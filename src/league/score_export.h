@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "config/settings.h"
 #include "dialogs/io.h"
@@ -9,6 +10,9 @@
 #include "players/player_record.h"
 
 namespace lexfray {
+
+// How the export tells that the LeagueNET scores were not saved.
+inline constexpr std::string_view kScoresNotSavedText = "The LeagueNET scores could not be saved";
 
 // Copies every player of the player file into the score file as an entry of this site:
 // the first entry with the same name (first 25 characters) and site (first 35), compared

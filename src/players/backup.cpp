@@ -15,6 +15,7 @@
 #include "platform/file_lock.h"
 #include "platform/files.h"
 #include "players/player_file.h"
+#include "players/save_failures.h"
 
 namespace lexfray {
 
@@ -95,7 +96,7 @@ void BackupPlayerFile(Io& io, const Settings& settings, std::string_view program
   if (AdministratorOnly(io, settings)) return;
   std::string players = FilePath(settings, programCode, ".USR");
   CopyAndTell(io, players, LockKind::kShared, players, FilePath(settings, programCode, ".BKP"),
-              "Backup was SUCCESSFUL!", "Backup was NOT SUCCESSFUL");
+              "Backup was SUCCESSFUL!", kBackupFailedLine);
 }
 
 void RestorePlayerFile(Io& io, const Settings& settings, std::string_view programCode) {
@@ -107,7 +108,7 @@ void RestorePlayerFile(Io& io, const Settings& settings, std::string_view progra
   }
   std::string players = FilePath(settings, programCode, ".USR");
   CopyAndTell(io, players, LockKind::kExclusive, backup, players, "Restore was SUCCESSFUL!",
-              "Restore was NOT SUCCESSFUL");
+              kRestoreFailedLine);
 }
 
 void ShowBackupHelp(Io& io, const Settings& settings) {

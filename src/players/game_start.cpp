@@ -11,6 +11,7 @@
 #include "players/name_owners.h"
 #include "players/player_file.h"
 #include "players/total_score.h"
+#include "players/save_failures.h"
 
 namespace lexfray {
 
@@ -26,7 +27,9 @@ struct Lookup {
 };
 
 // Why a start was stopped inside the player file's lock; told once the lock is let go.
-enum class Stop { kNone, kBusy, kUnreadable, kNameTaken, kNamesFailed };
+// kUnusable: the file is busy or cannot be opened, and its records, unread, may hold the
+// player's, whose saved total a game taken for a new player's would then overwrite.
+enum class Stop { kNone, kUnusable, kUnreadable, kNameTaken, kNamesFailed };
 
 // A returning player taken for a new one would get a second record, and game over's
 // write-back would then put the new game's small total over the saved one.
@@ -40,7 +43,7 @@ void TellUnreadable(Io& io, const Settings& settings) {
 
 void TellNotStarted(Io& io, const std::string& reason) {
   ConsoleMessageBox(io, "No game starts: " + reason + ".\n\nPlease try again in a moment.",
-                    kStyleExclamation, "GAME NOT STARTED", kIconWarning);
+                    kStyleExclamation, kGameNotStartedTitle, kIconWarning);
 }
 
 class GameStarter {
@@ -85,9 +88,9 @@ class GameStarter {
   // reset that is due, and in a shared installation whether the name is this account's
   // (taken for it now when nobody has it yet).
   Stop LookUp(PlayerFile& file, bool resetAllowed, Lookup& lookup) {
-    if (file.Busy()) {
+    if (file.Busy() || file.Unopened()) {
       reason_ = file.Failure();
-      return Stop::kBusy;
+      return Stop::kUnusable;
     }
     std::optional<NameOwners> owners;
     if (settings_.Shared()) {

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "players/counters.h"
 #include "players/player_file.h"
+#include "players/save_failures.h"
 
 namespace lexfray {
 
@@ -133,7 +134,7 @@ bool PerformMonthlyReset(Io& io, const Settings& settings, const PlayLimits& lim
   ConsoleMessageBox(io,
                     "The player file could not be started afresh for the new month (" + failure +
                         ").\n\nThis month's scores carry on from last month's.",
-                    kStyleExclamation, "MONTHLY MAINTENANCE", kIconWarning);
+                    kStyleExclamation, kMaintenanceFailedTitle, kIconWarning);
   return false;
 }
 

@@ -8,6 +8,7 @@
 #include "dialogs/message_box.h"
 #include "platform/files.h"
 #include "platform/record_fields.h"
+#include "players/save_failures.h"
 
 namespace lexfray {
 
@@ -17,8 +18,6 @@ namespace {
 // small enough that a damaged, enormous file does not take all memory.
 constexpr std::int64_t kScanBlock = 4096;
 
-constexpr std::string_view kWriteFailureTitle = "PLAYER FILE NOT SAVED";
-
 }  // namespace
 
 PlayerFile::PlayerFile(const Settings& settings, LockKind lock)
@@ -27,6 +26,7 @@ PlayerFile::PlayerFile(const Settings& settings, LockKind lock)
   busy_ = !lock_;
   if (busy_) return;
   file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
+  unopened_ = !file_ && FileExists(path_);
   if (file_ && file_->Count() > kMostPlayers) {
     file_.reset();
     openError_ = path_ + " is too large: more than " + std::to_string(kMostPlayers) + " players";
@@ -109,7 +109,7 @@ void WriteFailureNotice::Tell(const std::string& reason) {
   ConsoleMessageBox(io_,
                     "The player file could not be written (" + reason +
                         ").\n\nPlay goes on, but this change to the scores is not kept.",
-                    kStyleExclamation, kWriteFailureTitle, kIconWarning);
+                    kStyleExclamation, kPlayerFileNotSavedTitle, kIconWarning);
 }
 
 bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n,

@@ -63,6 +63,9 @@ class PlayerFile {
 
   // True when another game held the file all the time the lock waits; Failure() says so.
   bool Busy() const { return busy_; }
+  // True when the file is there but could not be opened: its players, unread, may be
+  // anybody. Failure() says why.
+  bool Unopened() const { return unopened_; }
   // Why the file could not be opened, in words the player can act on.
   const std::string& Failure() const { return openError_; }
   // Why the last write failed, in words the player can act on.
@@ -73,6 +76,7 @@ class PlayerFile {
   std::optional<FileLock> lock_;
   std::optional<RecordFile> file_;
   bool busy_ = false;
+  bool unopened_ = false;
   std::string openError_;
   std::string fullError_;
 };

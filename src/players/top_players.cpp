@@ -9,6 +9,7 @@
 #include "platform/record_fields.h"
 #include "players/player_file.h"
 #include "players/total_score.h"
+#include "players/save_failures.h"
 
 namespace lexfray {
 
@@ -55,7 +56,7 @@ void TellMovedOn(Io& io) {
                     "While you played, the player file was started afresh: a new month began "
                     "with another player's first game, or the administrator restored the "
                     "file.\n\nThis game's score stays with the old file and is not saved.",
-                    kStyleExclamation, "SCORE NOT SAVED", kIconWarning);
+                    kStyleExclamation, kScoreNotSavedTitle, kIconWarning);
 }
 
 void TellFailure(Io& io, const TableRead& read) {

@@ -241,10 +241,10 @@ int __wrap_flock(int fd, int operation) { return monkey::Lock(fd, operation); }
 int __wrap_nanosleep(const struct timespec* pause, struct timespec* left) {
   monkey::Busy& busy = monkey::State().busy;
   if (!busy.on) return __real_nanosleep(pause, left);
-  if (left) *left = {0, 0};
   busy.slept += std::chrono::seconds(pause->tv_sec) +
                 std::chrono::duration_cast<std::chrono::microseconds>(
                     std::chrono::nanoseconds(pause->tv_nsec));
+  if (left) *left = {0, 0};  // after the pause is read: the two may be one
   return 0;
 }
 

@@ -97,6 +97,17 @@ TEST_F(FileFaultsTest, AFailedReadAtGameStartIsToldAndStartsNoGame) {
   EXPECT_EQ(TotalOf("ANNA"), 5300);
 }
 
+// A player file that is there but does not open may hold the player: taken for a new one,
+// the player's game over would put a small total over the saved one.
+TEST_F(FileFaultsTest, AFileThatDoesNotOpenAtGameStartStartsNoGame) {
+  std::string before = FileBytes();
+  ArmFault({Fault::kFailOpen, 1});
+  ExpectBoxAndAccept("GAME NOT STARTED");
+  EXPECT_EQ(Start().outcome, StartOutcome::kNotStarted);
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_EQ(Start().playerTotal, 5000);
+}
+
 TEST_F(FileFaultsTest, ABackupOntoAFullDiskIsToldAndKeepsTheOldBackup) {
   folder.Write("LEXFRAY.BKP", "old backup");
   WriteRecords({Player("BOB", 700), Player("ANNA", 6000)});

@@ -6,7 +6,9 @@
 #include "config/calendar.h"
 #include "game/game_layout.h"
 #include "monkey/board_checks.h"
+#include "league/score_export.h"
 #include "monkey/file_faults.h"
+#include "players/save_failures.h"
 
 namespace lexfray::monkey {
 
@@ -16,10 +18,6 @@ namespace {
 // hundred times).
 constexpr int kMostPausesWithoutInput = 100000;
 constexpr std::size_t kRecentEvents = 40;
-
-// Texts that tell the player a file could not be saved.
-constexpr std::array<std::string_view, 4> kTellings = {"could not", "NOT SUCCESSFUL", "cannot",
-                                                      "NOT SAVED"};
 
 constexpr std::array<int, 16> kExtendedKeys = {
     kKeyUp,     kKeyDown,   kKeyLeft,   kKeyRight,    kKeyHome,    kKeyEnd,   kKeyPageUp,
@@ -49,13 +47,21 @@ bool RackAllows(std::string rack, std::string_view word) {
   return true;
 }
 
-bool Tells(const Screen& screen) {
-  for (int row = 1; row <= kRows; ++row) {
-    std::string text = screen.RowText(row);
-    for (std::string_view telling : kTellings)
-      if (text.find(telling) != std::string::npos) return true;
-  }
+bool Shows(const Screen& screen, std::string_view text) {
+  for (int row = 1; row <= kRows; ++row)
+    if (screen.RowText(row).find(text) != std::string::npos) return true;
   return false;
+}
+
+// Whether the board tells that a change of the player file, or of the score file, was not made.
+bool TellsPlayersNotSaved(const Screen& screen) {
+  return std::any_of(kPlayerFileFailureTellings.begin(), kPlayerFileFailureTellings.end(),
+                     [&](std::string_view telling) { return Shows(screen, telling); });
+}
+
+bool TellsScoresNotSaved(const Screen& screen) {
+  // The box wraps its text: its first words are on one line.
+  return Shows(screen, kScoresNotSavedText.substr(0, kScoresNotSavedText.find(" could")));
 }
 
 std::string KeyName(int key) {
@@ -79,7 +85,8 @@ MonkeyTerminal::MonkeyTerminal(std::uint64_t seed, MonkeyClock& clock,
 void MonkeyTerminal::Show(const Screen& screen) {
   shown_ = screen;
   if (auto fault = CheckBoard(screen)) throw MonkeyFailure(*fault);
-  if (Tells(screen)) toldSinceInput_ = true;
+  toldPlayers_ = toldPlayers_ || TellsPlayersNotSaved(screen);
+  toldScores_ = toldScores_ || TellsScoresNotSaved(screen);
 }
 
 InputEvent MonkeyTerminal::NextEvent() {
@@ -97,10 +104,11 @@ void MonkeyTerminal::CheckFailuresTold() {
   FileEvents file = TakeFileEvents();
   failures_.Add(file);
   tornTailAllowed_ = tornTailAllowed_ || file.cutBackFailed;
-  int mustBeTold = file.writesFailed + (competition_ ? file.scoreWritesFailed : 0);
-  if (mustBeTold > 0 && !toldSinceInput_)
-    throw MonkeyFailure("a saved file could not be written and the player was not told");
-  toldSinceInput_ = false;
+  if (file.writesFailed > 0 && !toldPlayers_)
+    throw MonkeyFailure("the player file could not be written and the player was not told");
+  if (competition_ && file.scoreWritesFailed > 0 && !toldScores_)
+    throw MonkeyFailure("the score file could not be written and the player was not told");
+  toldPlayers_ = toldScores_ = false;
 }
 
 // One event of the monkey: something for the program, or nothing when it acted on the

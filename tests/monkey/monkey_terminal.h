@@ -92,7 +92,8 @@ class MonkeyTerminal : public Terminal {
   std::deque<int> typedAhead_;
   std::string rack_;  // the rack that rackWords_ were chosen for
   std::vector<std::string> rackWords_;
-  bool toldSinceInput_ = false;
+  bool toldPlayers_ = false;  // since the program last asked for input
+  bool toldScores_ = false;
   bool competition_;
   bool tornTailAllowed_ = false;
   FileEvents failures_;
