@@ -141,7 +141,8 @@ TEST(LeagueStandings, TheMonthsTableBestFirst) {
   TestSite south(league, "SOUTH", "STH");
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
-  ASSERT_EQ(north.Exchange().exitCode, 0);
+  CommandResult first = north.Exchange();
+  ASSERT_EQ(first.exitCode, 0) << first.err;
   ASSERT_EQ(south.Exchange().exitCode, 0);
   CommandResult table = RunProgram(
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");

@@ -82,7 +82,7 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "6");
 }
 
-TEST(Exchange, ASiteCanWriteOnlyItsOwnRowsAndAForgedEntryStaysHome) {
+TEST(Exchange, AForgedEntryOfAnotherSiteStaysHome) {
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
   TestSite south(league, "SOUTH", "STH");
@@ -101,30 +101,6 @@ TEST(Exchange, ASiteCanWriteOnlyItsOwnRowsAndAForgedEntryStaysHome) {
   EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "DORA");
   EXPECT_EQ(EntryAt(file, 1).score, 900);
 
-  // The same through north's own credentials, in plain SQL.
-  std::string error;
-  auto connection = leaguenet::PgConnection::Open(
-      north.League(), {}, leaguenet::Clock::now() + std::chrono::seconds(10), &error);
-  ASSERT_TRUE(connection) << error;
-  leaguenet::Rows rows;
-  std::string month = league.Sql("SELECT month FROM league.entries LIMIT 1")[0][0];
-  EXPECT_FALSE(connection->Run(
-      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
-      " VALUES ($1, 'SOUTH', 'MALLORY', 5, '01-01', '1', 'X')",
-      {month}, nullptr, &error));
-  EXPECT_NE(error.find("row-level security"), std::string::npos) << error;
-  EXPECT_TRUE(connection->Run(
-      "UPDATE league.entries SET score = 1 WHERE site = 'SOUTH' RETURNING 1", {}, &rows, &error));
-  EXPECT_TRUE(rows.empty());
-  EXPECT_TRUE(connection->Run("DELETE FROM league.entries WHERE site = 'SOUTH' RETURNING 1", {},
-                              &rows, &error));
-  EXPECT_TRUE(rows.empty());
-  EXPECT_FALSE(connection->Run("UPDATE league.entries SET site = 'SOUTH' WHERE site = 'NORTH'", {},
-                               nullptr, &error));
-  EXPECT_FALSE(connection->Run("UPDATE league.sites SET loc = 'XXX'", {}, nullptr, &error));
-  EXPECT_FALSE(
-      connection->Run("INSERT INTO league.sites VALUES ('EVIL', 'EVL', 'x')", {}, nullptr, &error));
-  EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'DORA'")[0][0], "900");
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "2");
 }
 

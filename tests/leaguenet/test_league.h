@@ -18,6 +18,7 @@ struct Cluster {
   std::string port;
   std::string authority;       // the certificate authority of the server's certificate
   std::string wrongAuthority;  // one that did not sign it
+  std::string organiser;       // the organiser's connection string, without a dbname
 };
 const Cluster& TestCluster();
 
@@ -45,7 +46,7 @@ class TestLeague {
   ~TestLeague();
 
   const std::string& Database() const { return database_; }
-  // As the organiser: the superuser over TLS.
+  // As the organiser: a role that may create databases and roles, with its password, over TLS.
   std::string OrganiserConnection() const;
   CommandResult Admin(const std::vector<std::string>& arguments) const;
   // Runs sql as the organiser; fails the test on an error.
@@ -78,7 +79,8 @@ class TestSite {
   void SetLeague(const std::string& conninfo, const std::string& moreLines = "") const;
   const std::string& League() const { return league_; }
 
-  // A score file as the game's export leaves it: a new header and these entries.
+  // A score file as the game's export leaves it: a new header and these entries; and the
+  // player file with a record for each entry's player, last played on the entry's date.
   void WriteScoreFile(const std::vector<CompetitionEntry>& entries) const;
   std::string ScoreFileBytes() const;
   leaguenet::ScoreFile ScoreFile() const;
@@ -95,7 +97,7 @@ class TestSite {
 std::string Trimmed(const std::string& text);
 CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index);
 CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file);
-// MM of the current month in UTC, and of the month before.
+// MM of the current local month, and of the month before.
 std::string ThisMonth();
 std::string LastMonth();
 
