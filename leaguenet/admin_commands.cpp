@@ -35,7 +35,7 @@ int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream&
     err << "leaguenet: cannot set up the league: " << error << '\n';
     return kFailed;
   }
-  out << (alreadyThere ? "The league was set up already; nothing changed.\n"
+  out << (alreadyThere ? "The league was set up already, and is up to date.\n"
                        : "The league is set up. Register each site with: leaguenet add-site --db "
                          "... --site NAME --loc XYZ\n");
   return kDone;

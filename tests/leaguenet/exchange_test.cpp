@@ -188,3 +188,72 @@ TEST(Exchange, HostileLeagueRowsNeverReachTheFileRaw) {
 
 }  // namespace
 }  // namespace lexfray::testing
+
+namespace lexfray::testing {
+namespace {
+
+// A site five hours west of UTC exchanges at 23:30 on 31 January 2026, when the league's clock
+// says 1 February: its players' January totals go to January. A January entry of a player who
+// last played a year earlier does not.
+TEST(ExchangeMonth, IsTheSitesOwnLocalMonthAndYear) {
+  TestLeague league;
+  TestSite west(league, "WEST", "WST");
+  league.Sql(
+      "CREATE OR REPLACE FUNCTION league.utc_now() RETURNS timestamp LANGUAGE sql STABLE"
+      " SET search_path = pg_catalog, pg_temp AS $$ SELECT timestamp '2026-02-01 04:30' $$");
+  west.WriteScoreFile({GameEntry("WEST", "ANNA", 900, "01-31", 12),
+                       GameEntry("WEST", "OLD", 5000, "01-15", 40)});
+  west.WritePlayers({{"ANNA", "01-31-26"}, {"OLD", "01-15-25"}});
+  std::tm moment{};
+  moment.tm_year = 2026 - 1900;
+  moment.tm_mon = 1;
+  moment.tm_mday = 1;
+  moment.tm_hour = 4;
+  moment.tm_min = 30;
+  ScopedVariable clock("LEAGUENET_TEST_TIME", std::to_string(timegm(&moment)));
+  {
+    ScopedVariable zone("TZ", "EST5");
+    CommandResult run = west.Exchange();
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("1 entries sent"), std::string::npos) << run.out;
+  }
+  EXPECT_EQ(league.Sql("SELECT month, player, score FROM league.entries")[0],
+            (std::vector<std::string>{"2026-01-01", "ANNA", "900"}));
+
+  // The same moment in UTC is February: nothing of January goes, and February's table is empty.
+  ScopedVariable zone("TZ", "UTC0");
+  CommandResult february = west.Exchange();
+  ASSERT_EQ(february.exitCode, 0) << february.err;
+  EXPECT_NE(february.out.find("0 entries sent"), std::string::npos) << february.out;
+  EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "1");
+}
+
+TEST(ExchangeSiteName, ThatTheLeagueDoesNotKnowLeavesTheFileAndSaysWhatToChange) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  north.WriteScoreFile({GameEntry("North Pole Club", "ANNA", 300, ThisMonth() + "-05", 4)});
+  std::string before = north.ScoreFileBytes();
+  CommandResult run = north.Exchange();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "leaguenet: " + north.ScoreFilePath() +
+                         ": its entries are of site North Pole Club, none of NORTH as the league "
+                         "registered this site; make line 1 of LEXFRAY.CFG read NORTH\n");
+  EXPECT_EQ(north.ScoreFileBytes(), before);
+  north.SetLeague(north.League(), "folder = " + north.ProgramFolder() + "\n");
+  CommandResult check = RunProgram(
+      LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  EXPECT_EQ(check.exitCode, 1);
+  EXPECT_NE(check.out.find("FAIL  LEXFRAY.ISC: 1 entries: its entries are of site North Pole "
+                           "Club, none of NORTH"),
+            std::string::npos)
+      << check.out;
+
+  // Blanks before the name are no part of it, as add-site took them off.
+  north.WriteScoreFile({GameEntry("  North", "ANNA", 300, ThisMonth() + "-05", 4)});
+  run = north.Exchange();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("1 entries sent"), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace lexfray::testing

@@ -75,23 +75,15 @@ std::string Month(int back) {
   return text;
 }
 
-// The player's record as the game's game start leaves it: last played on the entry's date,
-// in this year unless that date is still to come.
-PlayerRecord PlayerOf(const CompetitionEntry& entry) {
+// When the entry's player last played: on the entry's date, in this year unless that date is
+// still to come (MM-DD-YY).
+std::string LastPlayed(const CompetitionEntry& entry) {
   std::tm now = LocalNow();
   int month = std::atoi(entry.lastDate.substr(0, 2).c_str());
   int year = (now.tm_year + 1900 - (month > now.tm_mon + 1 ? 1 : 0)) % 100;
   char played[16];
   std::snprintf(played, sizeof played, "%.5s-%02d", entry.lastDate.c_str(), year);
-  PlayerRecord record;
-  record.startMonth = entry.lastDate.substr(0, 2);
-  record.name = entry.player;
-  record.totalScore = entry.score;
-  record.monthGames = 1;
-  record.lastPlayed = played;
-  record.dayGames = 1;
-  record.createdMark = "Y";
-  return record;
+  return played;
 }
 
 void DrainInto(int fd, std::string& into, bool& open) {
@@ -161,12 +153,13 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   return result;
 }
 
-TestLeague::TestLeague() {
+TestLeague::TestLeague(Setup setup) {
   std::random_device random;
   char name[32];
   std::snprintf(name, sizeof name, "lg_%08x", random());
   database_ = name;
   RunSql(OrganiserOf("postgres"), "CREATE DATABASE " + database_, {});
+  if (setup == Setup::kEmptyDatabase) return;
   CommandResult init = Admin({"init-league", "--db", OrganiserConnection()});
   EXPECT_EQ(init.exitCode, 0) << init.err;
 }
@@ -199,6 +192,12 @@ leaguenet::Rows TestLeague::Sql(const std::string& sql,
   return RunSql(OrganiserConnection(), sql, params);
 }
 
+void TestLeague::Script(const std::string& sql) const {
+  auto connection = Connect(OrganiserConnection());
+  std::string error;
+  if (connection && !connection->RunScript(sql, &error)) ADD_FAILURE() << sql << ": " << error;
+}
+
 std::string TestLeague::AddSite(const std::string& name, const std::string& loc) const {
   CommandResult added = Admin({"add-site", "--db", OrganiserConnection(), "--site", name, "--loc",
                                loc, "--site-ca", TestCluster().authority});
@@ -222,15 +221,24 @@ CompetitionEntry GameEntry(const std::string& site, const std::string& player, d
   return entry;
 }
 
-TestSite::TestSite(const TestLeague& league, const std::string& name, const std::string& loc) {
+TestSite::TestSite(const std::string& conninfo) : league_(conninfo) {
   std::filesystem::create_directories(ProgramFolder());
   std::filesystem::create_directories(CompetitionFolder());
   std::filesystem::create_symlink(LeaguenetProgram(), CompetitionFolder() + "LeagueNet.exe");
-  std::string text = league.AddSite(name, loc);
-  std::size_t at = text.find("league = ");
-  if (at != std::string::npos) league_ = text.substr(at + 9, text.find('\n', at) - at - 9);
   SetLeague(league_);
 }
+
+namespace {
+
+std::string SettingsLeague(const std::string& settings) {
+  std::size_t at = settings.find("league = ");
+  return at == std::string::npos ? "" : settings.substr(at + 9, settings.find('\n', at) - at - 9);
+}
+
+}  // namespace
+
+TestSite::TestSite(const TestLeague& league, const std::string& name, const std::string& loc)
+    : TestSite(SettingsLeague(league.AddSite(name, loc))) {}
 
 void TestSite::SetLeague(const std::string& conninfo, const std::string& moreLines) const {
   std::ofstream(SettingsPath()) << "# test site\nleague = " << conninfo << "\n" << moreLines;
@@ -249,11 +257,26 @@ void TestSite::WriteScoreFile(const std::vector<CompetitionEntry>& entries) cons
   };
   put(EncodeCompetitionHeader(header));
   for (const CompetitionEntry& entry : entries) put(EncodeCompetitionEntry(entry));
-  std::ofstream players(ProgramFolder() + "LEXFRAY.USR", std::ios::binary | std::ios::trunc);
-  for (const CompetitionEntry& entry : entries) {
-    PlayerRecordBytes bytes = EncodePlayerRecord(PlayerOf(entry));
-    players.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+  std::vector<std::pair<std::string, std::string>> players;
+  for (const CompetitionEntry& entry : entries)
+    players.emplace_back(entry.player, LastPlayed(entry));
+  WritePlayers(players);
+}
+
+void TestSite::WritePlayers(
+    const std::vector<std::pair<std::string, std::string>>& lastPlayed) const {
+  std::ofstream out(ProgramFolder() + "LEXFRAY.USR", std::ios::binary | std::ios::trunc);
+  for (const auto& [name, date] : lastPlayed) {
+    PlayerRecord record;
+    record.startMonth = date.substr(0, 2);
+    record.name = name;
+    record.monthGames = 1;
+    record.lastPlayed = date;
+    record.dayGames = 1;
+    record.createdMark = "Y";
+    PlayerRecordBytes bytes = EncodePlayerRecord(record);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
   }
 }
 
@@ -271,6 +294,14 @@ leaguenet::ScoreFile TestSite::ScoreFile() const {
 CommandResult TestSite::Exchange() const {
   std::string program = CompetitionFolder() + "LeagueNet.exe";
   return RunProgram(program, {program}, ProgramFolder());
+}
+
+ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
+  ::setenv(name, value.c_str(), 1);
+}
+
+ScopedVariable::~ScopedVariable() {
+  ::unsetenv(name_);
 }
 
 std::string Trimmed(const std::string& text) {

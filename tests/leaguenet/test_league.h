@@ -40,7 +40,8 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
 // the database and its roles go with the object.
 class TestLeague {
  public:
-  TestLeague();
+  enum class Setup { kInitLeague, kEmptyDatabase };
+  explicit TestLeague(Setup setup = Setup::kInitLeague);
   TestLeague(const TestLeague&) = delete;
   TestLeague& operator=(const TestLeague&) = delete;
   ~TestLeague();
@@ -51,6 +52,8 @@ class TestLeague {
   CommandResult Admin(const std::vector<std::string>& arguments) const;
   // Runs sql as the organiser; fails the test on an error.
   leaguenet::Rows Sql(const std::string& sql, const std::vector<std::string>& params = {}) const;
+  // Runs statements without parameters as the organiser; fails the test on an error.
+  void Script(const std::string& sql) const;
   // The text that add-site printed.
   std::string AddSite(const std::string& name, const std::string& loc) const;
 
@@ -68,6 +71,8 @@ CompetitionEntry GameEntry(const std::string& site, const std::string& player, d
 class TestSite {
  public:
   TestSite(const TestLeague& league, const std::string& name, const std::string& loc);
+  // A site whose credentials were made otherwise.
+  explicit TestSite(const std::string& conninfo);
 
   std::string ProgramFolder() const { return folder_.PathOf("prog/"); }
   std::string CompetitionFolder() const {
@@ -85,12 +90,27 @@ class TestSite {
   std::string ScoreFileBytes() const;
   leaguenet::ScoreFile ScoreFile() const;
 
+  // Replaces the player file: a record for each name, last played on that date (MM-DD-YY).
+  void WritePlayers(const std::vector<std::pair<std::string, std::string>>& lastPlayed) const;
+
   // The exchange as the game runs it: no arguments, in the program folder.
   CommandResult Exchange() const;
 
  private:
   TempFolder folder_;
   std::string league_;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value);
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+  ~ScopedVariable();
+
+ private:
+  const char* name_;
 };
 
 // The entry's text fields without their padding, for comparisons.
