@@ -14,9 +14,12 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kGameGroup = "games";
 
-fs::path Base(const Invocation& invocation) {
-  return fs::path(invocation.root) / "QuillonHomeSoftware";
+fs::path Folder(const Invocation& invocation) {
+  return (fs::path(invocation.root) / kCompetitionFolder).parent_path();
 }
+
+// The folder above it, made for it alone.
+fs::path Base(const Invocation& invocation) { return Folder(invocation).parent_path(); }
 
 bool RootOnly(std::ostream& err, const char* command) {
   if (RunsAsRoot()) return true;
@@ -28,7 +31,7 @@ bool RootOnly(std::ostream& err, const char* command) {
 // games program replace what the game starts with that group. The game's marker is the one
 // thing it writes there, into a file made here for it, writable by the group.
 bool PrepareFolder(const Invocation& invocation, std::string* error) {
-  fs::path folder = Base(invocation) / "LeagueNet";
+  fs::path folder = Folder(invocation);
   std::error_code failure;
   fs::create_directories(folder, failure);
   if (failure) {
@@ -39,13 +42,13 @@ bool PrepareFolder(const Invocation& invocation, std::string* error) {
       !SetOwnerAndMode(folder.string(), "root", 0755, error))
     return false;
   // Made afresh: what stood there while the group could write the folder is not trusted.
-  fs::path marker = folder / kMarkerName;
+  fs::path marker = folder / kCompetitionMarkerName;
   fs::remove(marker, failure);
-  fs::remove(folder / kProgramName, failure);
+  fs::remove(folder / kCompetitionProgramName, failure);
   if (!CreateEmptyFile(marker.string(), error)) return false;
   if (!SetOwnerAndMode(marker.string(), kGameGroup, 0660, error)) return false;
-  fs::create_symlink(ExecutablePath(), folder / kProgramName, failure);
-  if (failure) *error = "cannot link " + (folder / kProgramName).string() + ": " + failure.message();
+  fs::create_symlink(ExecutablePath(), folder / kCompetitionProgramName, failure);
+  if (failure) *error = "cannot link " + (folder / kCompetitionProgramName).string() + ": " + failure.message();
   return !failure;
 }
 
@@ -53,13 +56,13 @@ bool PrepareFolder(const Invocation& invocation, std::string* error) {
 
 int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   if (!RootOnly(err, "enable")) return kFailed;
-  fs::path folder = Base(invocation) / "LeagueNet";
+  fs::path folder = Folder(invocation);
   std::string error;
   if (!PrepareFolder(invocation, &error)) {
     err << "leaguenet: cannot prepare " << folder.string() << ": " << error << '\n';
     return kFailed;
   }
-  out << "The game now starts " << ExecutablePath() << " as " << (folder / kProgramName).string()
+  out << "The game now starts " << ExecutablePath() << " as " << (folder / kCompetitionProgramName).string()
       << ".\n";
   if (!fs::exists(folder / kSettingsName) && !fs::exists(kSystemSettings))
     out << "Put the site's settings into " << kSystemSettings << " (root:games, mode 640).\n";
@@ -68,10 +71,10 @@ int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err
 
 int RunDisable(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   if (!RootOnly(err, "disable")) return kFailed;
-  fs::path folder = Base(invocation) / "LeagueNet";
+  fs::path folder = Folder(invocation);
   std::error_code failure;
-  fs::remove(folder / kProgramName, failure);
-  fs::remove(folder / kMarkerName, failure);
+  fs::remove(folder / kCompetitionProgramName, failure);
+  fs::remove(folder / kCompetitionMarkerName, failure);
   // Settings an admin left here stay, and with them the folder.
   fs::remove(folder, failure);
   fs::remove(Base(invocation), failure);

@@ -15,6 +15,10 @@ using Deadline = Clock::time_point;
 
 using Rows = std::vector<std::vector<std::string>>;  // a NULL column reads as empty text
 
+// Where Debian keeps the public certificate authorities: what checks a league's certificate
+// when nothing names another root.
+inline constexpr std::string_view kSystemRoots = "/etc/ssl/certs/ca-certificates.crt";
+
 // How a connection string is taken.
 struct ConnectPolicy {
   // Run with a group that is not the caller's: PG* variables, the caller's service file
@@ -61,6 +65,9 @@ class PgConnection {
   pg_conn* connection_;
   Deadline deadline_;
 };
+
+// Whether conninfo is a connection string libpq takes; false with the reason in *error.
+bool IsConnectionString(const std::string& conninfo, std::string* error);
 
 // The first line of a libpq or server message, without its "ERROR:  " or "FATAL:  " lead.
 std::string FirstLine(std::string_view message);

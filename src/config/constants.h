@@ -32,8 +32,10 @@ inline constexpr std::string_view kMakerName = "Quillon Home Software";
 inline constexpr std::string_view kSupportAddress = "support@quillon-home.example";
 inline constexpr std::string_view kWebAddress = "https://quillon-home.example/";
 
-// The competition program and its marker, below the drive root.
-inline constexpr std::string_view kCompetitionMarker = "QuillonHomeSoftware/LeagueNet/GOLN";
-inline constexpr std::string_view kCompetitionProgram = "QuillonHomeSoftware/LeagueNet/LeagueNet.exe";
+// The competition program and its marker, in their folder below the drive root. The game
+// and the exchange program share these names.
+inline constexpr std::string_view kCompetitionFolder = "QuillonHomeSoftware/LeagueNet/";
+inline constexpr std::string_view kCompetitionProgramName = "LeagueNet.exe";
+inline constexpr std::string_view kCompetitionMarkerName = "GOLN";
 
 }  // namespace lexfray

@@ -29,12 +29,13 @@ void RunCompetitionProgram(Io& io, const Settings& settings, Terminal& terminal,
   if (ConsoleMessageBox(io, kQuestion, kQuestionStyle, kQuestionTitle, kIconQuestion) == kResultNo) return;
 
   // The exchange program looks for this empty file; a folder that is not there leaves none.
-  WriteFileBytes(settings.driveRoot + std::string(kCompetitionMarker), "");
+  std::string folder = settings.driveRoot + std::string(kCompetitionFolder);
+  WriteFileBytes(folder + std::string(kCompetitionMarkerName), "");
   // The exchange has no terminal: the board stays with a notice, and keys pressed while it
   // runs are dropped rather than taken as answers to whatever comes next.
   Screen::Snapshot covered =
       SplashBoxShow(io, 0, 0, kWaitNotice, kWaitNoticeSecond, "", kIconInformation);
-  std::string program = settings.driveRoot + std::string(kCompetitionProgram);
+  std::string program = folder + std::string(kCompetitionProgramName);
   launcher.RunAndWait(program, settings.programFolder);
   terminal.DiscardTypedAhead();
   SplashBoxHide(io, covered);

@@ -16,10 +16,6 @@
 
 namespace lexfray {
 
-// Far more players than a site ever has, few enough that every pass holding a line per
-// player stays small: a larger player file is damaged, and is refused rather than read.
-inline constexpr std::int64_t kMostPlayers = 5000;
-
 // The player file LEXFRAY.USR in the program folder, open for one pass and closed when the
 // object goes (or at Close). Other games of the machine change it at the same time, so a pass
 // holds the file's lock from its opening to its closing: shared to read a whole table, which

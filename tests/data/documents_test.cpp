@@ -119,8 +119,8 @@ TEST(Documents, NameTheVersionTheMakerAndTheFilesOfThisProgram) {
         kAdvertFileName, kLicenceFileName}) {
     EXPECT_TRUE(Mentions(instructions, file)) << file;
   }
-  EXPECT_TRUE(Mentions(advert, "/" + std::string(kCompetitionProgram)));
-  EXPECT_TRUE(Mentions(advert, "/" + std::string(kCompetitionMarker)));
+  for (std::string_view name : {kCompetitionProgramName, kCompetitionMarkerName})
+    EXPECT_TRUE(Mentions(advert, "/" + std::string(kCompetitionFolder) + std::string(name)));
 }
 
 TEST(Documents, HistoryRunsNewestFirstFromThisVersionBackTo2003) {

@@ -30,8 +30,55 @@ TEST(LeagueAdmin, InitLeagueTwiceChangesNothingAndSaysSo) {
   EXPECT_NE(shape.find("own_inserts"), std::string::npos) << shape;
   CommandResult again = league.Admin({"init-league", "--db", league.OrganiserConnection()});
   EXPECT_EQ(again.exitCode, 0) << again.err;
-  EXPECT_EQ(again.out, "The league was set up already; nothing changed.\n");
+  EXPECT_EQ(again.out, "The league was set up already, and is up to date.\n");
   EXPECT_EQ(LeagueShape(league), shape);
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(LeagueAdmin, InitLeagueBringsALeagueOfTheFirstVersionUpToDateKeepingItsEntries) {
+  TestLeague league(TestLeague::Setup::kEmptyDatabase);
+  std::string group = league.Database() + "_sites";
+  std::string role = league.Database() + "_site_1";
+  league.Script(std::regex_replace(FileText(LEAGUENET_TEST_DATA "/first_league.sql"),
+                                   std::regex("@GROUP@"), group));
+  league.Script("CREATE ROLE " + role + " LOGIN PASSWORD 'first-version' IN ROLE " + group);
+  league.Sql("INSERT INTO league.sites VALUES ('NORTH', 'NTH', $1)", {role});
+  std::string month = "date_trunc('month', now())::date";
+  league.Sql("INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
+             " VALUES (" + month + ", 'NORTH', 'ANNA', 300, '" + ThisMonth() + "-05', '4', 'X'),"
+             " (" + month + " - interval '1 month', 'NORTH', 'OLD', 1e12, '" + LastMonth() +
+             "-05', '1', 'X')");
+
+  CommandResult upgraded = league.Admin({"init-league", "--db", league.OrganiserConnection()});
+  ASSERT_EQ(upgraded.exitCode, 0) << upgraded.err;
+  TestSite north("host=127.0.0.1 port=" + TestCluster().port + " dbname=" + league.Database() +
+                 " user=" + role + " password=first-version sslrootcert=" +
+                 TestCluster().authority);
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 350, ThisMonth() + "-06", 5),
+                        GameEntry("NORTH", "BOB", 20, ThisMonth() + "-06", 1)});
+  CommandResult run = north.Exchange();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(league.Sql("SELECT string_agg(player || ' ' || score, ', ' ORDER BY player)"
+                       " FROM league.entries")[0][0],
+            "ANNA 350, BOB 20, OLD 1000000000000");
+  EXPECT_EQ(league.Sql("SELECT rolconnlimit, has_table_privilege($1, 'league.entries', 'SELECT'),"
+                       " (SELECT convalidated FROM pg_constraint WHERE conname = 'entries_score_sound')"
+                       " FROM pg_roles WHERE rolname = $1",
+                       {role})[0],
+            (std::vector<std::string>{"3", "f", "f"}));
+}
+
+TEST(LeagueAdmin, RoleNamesThatOtherLeaguesHoldAreNotTaken) {
+  TestLeague league(TestLeague::Setup::kEmptyDatabase);
+  std::string db = league.Database();
+  league.Script("CREATE ROLE " + db + "_sites; CREATE ROLE " + db + "_1_site_1");
+  ASSERT_EQ(league.Admin({"init-league", "--db", league.OrganiserConnection()}).exitCode, 0);
+  EXPECT_EQ(league.Sql("SELECT site_group FROM league.about")[0][0], db + "_1_sites");
+  EXPECT_NE(league.AddSite("NORTH", "NTH").find("user='" + db + "_1_site_2'"), std::string::npos);
 }
 
 TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
@@ -141,7 +188,8 @@ TEST(LeagueStandings, TheMonthsTableBestFirst) {
   TestSite south(league, "SOUTH", "STH");
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
-  ASSERT_EQ(north.Exchange().exitCode, 0);
+  CommandResult first = north.Exchange();
+  ASSERT_EQ(first.exitCode, 0) << first.err;
   ASSERT_EQ(south.Exchange().exitCode, 0);
   CommandResult table = RunProgram(
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");
@@ -149,6 +197,16 @@ TEST(LeagueStandings, TheMonthsTableBestFirst) {
   EXPECT_TRUE(std::regex_search(
       table.out, std::regex("\n   1  DORA +900 +9  SOUTH +STH\n   2  ANNA +300 +4  NORTH +NTH\n")))
       << table.out;
+  // Each heading ends where its column's values end.
+  std::size_t heading = table.out.find("Rank");
+  std::size_t row = table.out.find("   1  DORA");
+  ASSERT_NE(row, std::string::npos);
+  for (const char* label : {"Score", "Plays"}) {
+    std::size_t end = table.out.find(label, heading) + std::string(label).size() - heading;
+    std::size_t value = row + end - 1;
+    EXPECT_NE(table.out[value], ' ') << label << "\n" << table.out;
+    EXPECT_EQ(table.out[value + 1], ' ') << label << "\n" << table.out;
+  }
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+#include <regex>
 #include <thread>
 
 #include "test_league.h"
@@ -60,6 +62,7 @@ struct FailingSite {
   std::string FailsWith(const std::string& conninfo, int timeout) {
     site.SetLeague(conninfo, "timeout = " + std::to_string(timeout) + "\n");
     CommandResult run = site.Exchange();
+    exitCode = run.exitCode;
     EXPECT_NE(run.exitCode, 0);
     EXPECT_LT(run.took.count(), timeout * 1000 + 1500);
     EXPECT_EQ(run.err.rfind("leaguenet: ", 0), 0u) << run.err;
@@ -77,6 +80,7 @@ struct FailingSite {
   TestLeague league;
   TestSite site;
   std::string before;
+  int exitCode = -1;  // of the last exchange
 };
 
 TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
@@ -84,6 +88,7 @@ TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
   SilentServer nobody(false);
   EXPECT_NE(north.FailsWith(north.Replaced("port", nobody.Port()), 5).find("Connection refused"),
             std::string::npos);
+  EXPECT_EQ(north.exitCode, 1);
   EXPECT_NE(north.FailsWith(north.Replaced("password", "wrong"), 5)
                 .find("password authentication failed"),
             std::string::npos);
@@ -98,12 +103,31 @@ TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
   EXPECT_NE(north.FailsWith(north.Replaced("port", silent.Port()), 2).find("time limit"),
             std::string::npos);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(north.exitCode, 3);
 
   // Not TLS when the settings ask for nothing: the exchange insists on a checked certificate.
   std::string plain = north.site.League();
   plain = plain.substr(0, plain.find(" sslrootcert"));
   plain.replace(plain.find("sslmode='verify-full'"), 21, "");
   north.FailsWith(plain, 5);
+}
+
+// A libpq service that names no TLS mode gets the same checked TLS as a connection string.
+TEST(ExchangeFailure, AServiceIsHeldToTheSameTls) {
+  FailingSite north;
+  TempFolder services;
+  std::string conninfo = north.site.League();
+  conninfo = conninfo.substr(0, conninfo.find(" sslmode"));
+  std::string service = "[north]\n" + std::regex_replace(conninfo, std::regex("'? ([a-z]+=)'?"), "\n$1");
+  service = std::regex_replace(service, std::regex("'"), "");
+  std::ofstream(services.PathOf("services.conf")) << service << "\n";
+  ScopedVariable file("PGSERVICEFILE", services.PathOf("services.conf"));
+  EXPECT_NE(north.FailsWith("service=north", 5).find("certificate verify failed"),
+            std::string::npos);
+  std::ofstream(services.PathOf("services.conf"), std::ios::app)
+      << "sslrootcert=" << TestCluster().authority << "\n";
+  CommandResult run = north.site.Exchange();
+  EXPECT_EQ(run.exitCode, 0) << run.err << service;
 }
 
 TEST(ExchangeFailure, CredentialsOfNoSiteAreRefused) {
