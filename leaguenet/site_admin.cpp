@@ -9,10 +9,6 @@
 
 namespace lexfray::leaguenet {
 
-namespace {
-
-// The connection string a site uses: where the organiser reached the league, with the
-// site's own role and TLS that checks the server.
 std::string SiteConnection(const PgConnection& organiser, const std::string& role,
                            const std::string& password) {
   std::string text;
@@ -39,8 +35,6 @@ std::string SiteConnection(const PgConnection& organiser, const std::string& rol
   add("sslrootcert", roots.empty() && network ? "/etc/ssl/certs/ca-certificates.crt" : roots);
   return text;
 }
-
-}  // namespace
 
 bool CheckSite(NewSite* site, std::string* error) {
   std::string name = ComparableName(site->name);

@@ -21,6 +21,11 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
 // Removes the site, its entries and its role.
 bool RemoveSite(PgConnection& organiser, const std::string& name, std::string* error);
 
+// The connection string a role of the league uses: where the organiser reached the league,
+// with the role's own name and password and TLS that checks the server.
+std::string SiteConnection(const PgConnection& organiser, const std::string& role,
+                           const std::string& password);
+
 // A password of 32 letters and digits from the system's random source.
 std::string RandomPassword();
 
