@@ -1,0 +1,300 @@
+#include "publish_html.h"
+
+#include <array>
+#include <cstdio>
+#include <unordered_map>
+
+#include "exchange_plan.h"
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+struct NavItem {
+  std::string_view page;
+  std::string_view label;
+};
+constexpr std::array<NavItem, 4> kNav = {{{kFrontPageName, "This month"},
+                                          {kSitesPageName, "Sites"},
+                                          {kMonthsPageName, "Past months"},
+                                          {kDataName, "Data (JSON)"}}};
+
+std::string Whole(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.0f", ShownScore(value));
+  return text;
+}
+
+// 1234567 as "1,234,567", for counts in sentences.
+std::string Grouped(std::size_t count) {
+  std::string digits = std::to_string(count);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+std::string Plural(std::size_t count, std::string_view one, std::string_view many) {
+  return Grouped(count) + " " + std::string(count == 1 ? one : many);
+}
+
+// From a page to the top of the publication.
+std::string RootOf(std::string_view page) {
+  return page.find('/') == std::string_view::npos ? "" : "../";
+}
+
+std::string LeaderLine(const PageFrame& frame) {
+  std::string label = frame.inPlay ? "Score-To-Beat&gt;" : "Winner&gt;";
+  std::string line = "<p class=\"beat\"><span>" + label + "</span> ";
+  if (!frame.leader) return line + std::string(kNoLeader) + "</p>\n";
+  const Leader& leader = *frame.leader;
+  return line + HtmlEscaped(leader.player) + ", " + HtmlEscaped(leader.site) + " " +
+         Whole(leader.score) + "</p>\n";
+}
+
+std::string Head(const PageFrame& frame, std::string_view page, const std::string& what) {
+  std::string root = RootOf(page);
+  std::string title = HtmlEscaped(frame.league) + " LeagueNET standings, " + what;
+  std::string text =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      // No script, and nothing from anywhere else, whatever a name may hold.
+      "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+      "style-src 'self'; img-src 'self'\">\n"
+      "<meta name=\"color-scheme\" content=\"dark light\">\n<title>" +
+      title + "</title>\n<link rel=\"stylesheet\" href=\"" + root + std::string(kStyleName) +
+      "\">\n<link rel=\"icon\" href=\"" + root + std::string(kIconName) +
+      "\" type=\"image/svg+xml\">\n</head>\n<body>\n<header class=\"board\">\n"
+      "<p class=\"bar\">LEXFRAY LeagueNET Standings</p>\n" +
+      LeaderLine(frame) + "</header>\n<nav aria-label=\"League pages\"><ul>";
+  for (const NavItem& item : kNav)
+    text += item.page == page ? "<li><span>" + std::string(item.label) + "</span>"
+                              : "<li><a href=\"" + root + std::string(item.page) + "\">" +
+                                    std::string(item.label) + "</a>";
+  return text + "</ul></nav>\n<main>\n";
+}
+
+std::string Foot(const PageFrame& frame) {
+  std::string shown = frame.made.substr(0, 10) + " " + frame.made.substr(11, 5) + " UTC";
+  return "</main>\n<footer><p>Made <time datetime=\"" + HtmlEscaped(frame.made) + "\">" +
+         HtmlEscaped(shown) +
+         "</time> by leaguenet. A month is a calendar month in UTC; scores are the players' "
+         "totals of the month.</p></footer>\n</body>\n</html>\n";
+}
+
+std::string Heading(const PageFrame& frame, const std::string& what) {
+  return "<h1><span class=\"league\">" + HtmlEscaped(frame.league) + "</span> " + what + "</h1>\n";
+}
+
+// A table that scrolls sideways on its own where the page is narrower than the table.
+std::string TableStart(std::string_view id, std::string_view kind, const std::string& caption,
+                       std::initializer_list<std::string_view> columns) {
+  std::string text = "<div class=\"scroll\" role=\"region\" aria-labelledby=\"" + std::string(id) +
+                     "\" tabindex=\"0\">\n<table class=\"" + std::string(kind) +
+                     "\">\n<caption id=\"" + std::string(id) + "\">" + caption +
+                     "</caption>\n<thead><tr>";
+  for (std::string_view column : columns) text += "<th scope=\"col\">" + std::string(column);
+  return text + "</thead>\n<tbody>\n";
+}
+
+constexpr const char* kTableEnd = "</tbody>\n</table>\n</div>\n";
+
+std::string SiteCell(const PageFrame& frame, std::string_view page, const std::string& site) {
+  if (!frame.inPlay) return HtmlEscaped(site);
+  return "<a href=\"" + RootOf(page) + SitePageName(site) + "\">" + HtmlEscaped(site) + "</a>";
+}
+
+std::string PlayersTable(const PageFrame& frame, std::string_view page, const MonthTables& tables) {
+  std::string caption =
+      tables.top.size() < tables.players
+          ? "the best " + Grouped(tables.top.size()) + " of " + Grouped(tables.players) + " players"
+          : Plural(tables.players, "player", "players");
+  std::string text = TableStart("players", "players", "League table, best first: " + caption,
+                                {"Rank", "Player", "Site", "LOC", "Score", "Games", "Last played"});
+  std::vector<double> shown;
+  for (const PublicEntry& entry : tables.top) shown.push_back(ShownScore(entry.score));
+  std::vector<std::size_t> ranks = SharedRanks(shown);
+  std::unordered_map<std::string_view, std::string_view> locs;
+  for (const SiteTotals& site : tables.sites) locs.emplace(site.name, site.loc);
+  for (std::size_t i = 0; i < tables.top.size(); ++i) {
+    const PublicEntry& entry = tables.top[i];
+    text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
+            HtmlEscaped(entry.player) + "<td>" + SiteCell(frame, page, entry.site) + "<td>" +
+            HtmlEscaped(locs[entry.site]) + "<td>" + Whole(entry.score) + "<td>" +
+            HtmlEscaped(entry.plays) + "<td>" + HtmlEscaped(entry.lastDate) + "\n";
+  }
+  return text + kTableEnd;
+}
+
+std::string SitesTable(const PageFrame& frame, std::string_view page, const MonthTables& tables,
+                       std::size_t limit) {
+  std::size_t shownSites = std::min(limit, tables.sites.size());
+  std::string caption =
+      shownSites < tables.sites.size()
+          ? "the best " + Grouped(shownSites) + " of " + Grouped(tables.sites.size()) + " sites"
+          : Plural(tables.sites.size(), "site", "sites");
+  std::string text =
+      TableStart("sites", "sites", "Sites by the sum of their players' scores: " + caption,
+                 {"Rank", "Site", "LOC", "Players", "Best score", "Sum of scores"});
+  std::vector<double> totals;
+  for (std::size_t i = 0; i < shownSites; ++i) totals.push_back(ShownScore(tables.sites[i].total));
+  std::vector<std::size_t> ranks = SharedRanks(totals);
+  for (std::size_t i = 0; i < shownSites; ++i) {
+    const SiteTotals& site = tables.sites[i];
+    text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
+            SiteCell(frame, page, site.name) + "<td>" + HtmlEscaped(site.loc) + "<td>" +
+            std::to_string(site.players) + "<td>" + Whole(site.best) + "<td>" + Whole(site.total) +
+            "\n";
+  }
+  return text + kTableEnd;
+}
+
+std::string NoScores(const PageFrame& frame) {
+  return frame.inPlay ? "<p class=\"none\">No scores yet this month.</p>\n"
+                      : "<p class=\"none\">No scores this month.</p>\n";
+}
+
+}  // namespace
+
+std::optional<Leader> LeaderOf(const MonthTables& tables) {
+  if (tables.top.empty()) return std::nullopt;
+  const PublicEntry& best = tables.top.front();
+  Leader leader{best.player, best.site, "", best.score};
+  for (const SiteTotals& site : tables.sites)
+    if (site.name == best.site) leader.loc = site.loc;
+  return leader;
+}
+
+std::string HtmlEscaped(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&#39;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::string MonthName(std::string_view month) {
+  static constexpr std::array<std::string_view, 12> kNames = {
+      "January", "February", "March",     "April",   "May",      "June",
+      "July",    "August",   "September", "October", "November", "December"};
+  if (month.size() != 7 || month[4] != '-') return std::string(month);
+  int number = (month[5] - '0') * 10 + (month[6] - '0');
+  if (number < 1 || number > 12) return std::string(month);
+  return std::string(kNames[static_cast<std::size_t>(number - 1)]) + " " +
+         std::string(month.substr(0, 4));
+}
+
+std::string SitePageName(std::string_view site) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string name = "site/";
+  for (char c : site) {
+    auto byte = static_cast<unsigned char>(c);
+    if (c >= 'A' && c <= 'Z')
+      name += static_cast<char>(c - 'A' + 'a');
+    else if (c >= '0' && c <= '9')
+      name += c;
+    else if (c == ' ')
+      name += '-';
+    else
+      name += {'_', kHex[byte >> 4], kHex[byte & 15]};
+  }
+  return name + ".html";
+}
+
+std::string MonthPageName(std::string_view month) {
+  return "month/" + std::string(month) + ".html";
+}
+
+std::string MonthDataName(std::string_view month) {
+  return "month/" + std::string(month) + ".json";
+}
+
+std::string MonthPage(const PageFrame& frame, const MonthTables& tables) {
+  std::string page = frame.inPlay ? std::string(kFrontPageName) : MonthPageName(frame.month);
+  std::string month = MonthName(frame.month);
+  std::string text =
+      Head(frame, page, month) + Heading(frame, frame.inPlay ? month : month + ", final tables");
+  if (tables.players == 0) return text + NoScores(frame) + Foot(frame);
+  text += PlayersTable(frame, page, tables);
+  if (!frame.inPlay)
+    return text + SitesTable(frame, page, tables, tables.sites.size()) + Foot(frame);
+  text += SitesTable(frame, page, tables, kFrontPageSites);
+  if (tables.sites.size() > kFrontPageSites)
+    text += "<p class=\"more\"><a href=\"" + std::string(kSitesPageName) + "\">All " +
+            Plural(tables.sites.size(), "site", "sites") + "</a></p>\n";
+  return text + Foot(frame);
+}
+
+std::string SitesPage(const PageFrame& frame, const MonthTables& tables) {
+  std::string month = MonthName(frame.month);
+  return Head(frame, kSitesPageName, "sites, " + month) + Heading(frame, "Sites, " + month) +
+         SitesTable(frame, kSitesPageName, tables, tables.sites.size()) + Foot(frame);
+}
+
+std::string SitePage(const PageFrame& frame, const SiteTotals& site,
+                     const std::vector<PublicEntry>& rows) {
+  std::string page = SitePageName(site.name);
+  std::string month = MonthName(frame.month);
+  std::string text = Head(frame, page, HtmlEscaped(site.name) + ", " + month) +
+                     "<h1><span class=\"league\">" + HtmlEscaped(frame.league) +
+                     "</span> <span class=\"site\">" + HtmlEscaped(site.name) +
+                     "</span> <span class=\"loc\">" + HtmlEscaped(site.loc) + "</span></h1>\n";
+  if (rows.empty()) return text + NoScores(frame) + Foot(frame);
+  text += "<p class=\"totals\">" + month + ": " + Plural(rows.size(), "player", "players") +
+          ", best score <span class=\"score\">" + Whole(site.best) +
+          "</span>, sum of scores <span class=\"score\">" + Whole(site.total) + "</span></p>\n";
+  text += TableStart("players", "site-players", "Players of " + HtmlEscaped(site.name),
+                     {"Rank", "Player", "Score", "Games", "Last played"});
+  std::vector<double> shown;
+  for (const PublicEntry& entry : rows) shown.push_back(ShownScore(entry.score));
+  std::vector<std::size_t> ranks = SharedRanks(shown);
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
+            HtmlEscaped(rows[i].player) + "<td>" + Whole(rows[i].score) + "<td>" +
+            HtmlEscaped(rows[i].plays) + "<td>" + HtmlEscaped(rows[i].lastDate) + "\n";
+  return text + kTableEnd + Foot(frame);
+}
+
+std::string MonthsPage(const PageFrame& frame, const std::vector<MonthSummary>& months) {
+  std::string text = Head(frame, kMonthsPageName, "past months") + Heading(frame, "Past months");
+  std::string rows;
+  for (const MonthSummary& month : months) {
+    if (month.month >= frame.month) continue;
+    rows += "<tr><th scope=\"row\"><a href=\"" + MonthPageName(month.month) + "\">" +
+            MonthName(month.month) + "</a>";
+    if (month.leader)
+      rows += "<td>" + HtmlEscaped(month.leader->player) + "<td>" +
+              HtmlEscaped(month.leader->site) + "<td>" + HtmlEscaped(month.leader->loc) + "<td>" +
+              Whole(month.leader->score) + "\n";
+    else
+      rows += "<td><td><td><td>\n";
+  }
+  if (rows.empty()) return text + "<p class=\"none\">No past months yet.</p>\n" + Foot(frame);
+  return text +
+         TableStart("months", "months", "Past months and their winners, newest first",
+                    {"Month", "Winner", "Site", "LOC", "Score"}) +
+         rows + kTableEnd + Foot(frame);
+}
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,107 @@
+#include "publish_json.h"
+
+#include <cstdio>
+#include <unordered_map>
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+// Raised when a field is added in a way that a reader of the old fields would misread.
+constexpr int kFormat = 1;
+
+std::string Number(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.0f", ShownScore(value));
+  return text;
+}
+
+// The games count as a number, null when the league holds something else there.
+std::string Games(const std::string& plays) {
+  bool digits = !plays.empty() && plays.find_first_not_of("0123456789") == std::string::npos;
+  return digits ? std::to_string(std::stoul(plays)) : "null";
+}
+
+std::string LeaderObject(const std::optional<Leader>& leader) {
+  if (!leader) return "null";
+  return "{\"player\":" + JsonString(leader->player) + ",\"site\":" + JsonString(leader->site) +
+         ",\"loc\":" + JsonString(leader->loc) + ",\"score\":" + Number(leader->score) + "}";
+}
+
+std::string Players(const MonthTables& tables) {
+  std::unordered_map<std::string_view, std::string_view> locs;
+  for (const SiteTotals& site : tables.sites) locs.emplace(site.name, site.loc);
+  std::vector<double> shown;
+  for (const PublicEntry& entry : tables.top) shown.push_back(ShownScore(entry.score));
+  std::vector<std::size_t> ranks = SharedRanks(shown);
+  std::string text;
+  for (std::size_t i = 0; i < tables.top.size(); ++i) {
+    const PublicEntry& entry = tables.top[i];
+    text += std::string(i ? ",\n" : "\n") + "{\"rank\":" + std::to_string(ranks[i]) +
+            ",\"player\":" + JsonString(entry.player) + ",\"site\":" + JsonString(entry.site) +
+            ",\"loc\":" + JsonString(locs[entry.site]) + ",\"score\":" + Number(entry.score) +
+            ",\"games\":" + Games(entry.plays) + ",\"last_played\":" + JsonString(entry.lastDate) +
+            "}";
+  }
+  return "[" + text + "]";
+}
+
+std::string Sites(const PageFrame& frame, const MonthTables& tables) {
+  std::vector<double> totals;
+  for (const SiteTotals& site : tables.sites) totals.push_back(ShownScore(site.total));
+  std::vector<std::size_t> ranks = SharedRanks(totals);
+  std::string text;
+  for (std::size_t i = 0; i < tables.sites.size(); ++i) {
+    const SiteTotals& site = tables.sites[i];
+    text += std::string(i ? ",\n" : "\n") + "{\"rank\":" + std::to_string(ranks[i]) +
+            ",\"site\":" + JsonString(site.name) + ",\"loc\":" + JsonString(site.loc) +
+            ",\"page\":" + (frame.inPlay ? JsonString(SitePageName(site.name)) : "null") +
+            ",\"players\":" + std::to_string(site.players) + ",\"best\":" + Number(site.best) +
+            ",\"sum\":" + Number(site.total) + "}";
+  }
+  return "[" + text + "]";
+}
+
+std::string Months(const std::vector<MonthSummary>& months) {
+  std::string text;
+  for (const MonthSummary& month : months)
+    text += std::string(text.empty() ? "\n" : ",\n") + "{\"month\":" + JsonString(month.month) +
+            ",\"page\":" + JsonString(MonthPageName(month.month)) +
+            ",\"data\":" + JsonString(MonthDataName(month.month)) +
+            ",\"winner\":" + LeaderObject(month.leader) + "}";
+  return "[" + text + "]";
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string json = "\"";
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += {'\\', c};
+    } else if (byte < 0x20 || c == '<' || c == '>' || c == '&' || byte >= 0x7f) {
+      json += "\\u00";
+      json += {kHex[byte >> 4], kHex[byte & 15]};
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
+std::string MonthData(const PageFrame& frame, const MonthTables& tables,
+                      const std::vector<MonthSummary>& pastMonths) {
+  std::string text =
+      "{\"format\":" + std::to_string(kFormat) + ",\n\"league\":" + JsonString(frame.league) +
+      ",\n\"month\":" + JsonString(frame.month) +
+      ",\n\"final\":" + (frame.inPlay ? "false" : "true") +
+      ",\n\"made\":" + JsonString(frame.made) + ",\n\"leader\":" + LeaderObject(frame.leader) +
+      ",\n\"player_count\":" + std::to_string(tables.players) +
+      ",\n\"players\":" + Players(tables) + ",\n\"sites\":" + Sites(frame, tables);
+  if (frame.inPlay) text += ",\n\"past_months\":" + Months(pastMonths);
+  return text + "\n}\n";
+}
+
+}  // namespace lexfray::leaguenet
