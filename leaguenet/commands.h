@@ -22,6 +22,7 @@ struct Invocation {
   std::string database;    // --db
   std::string site;        // --site
   std::string loc;         // --loc
+  std::string out;         // --out: where the public pages are served from
   std::string root = "/";  // --root: below it stands the competition folder
   bool distrust = false;   // runs with a group that is not the caller's
 };
@@ -36,6 +37,8 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream& err)
 int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunPublish(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunDisable(const Invocation& invocation, std::ostream& out, std::ostream& err);
 
