@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "league_schema.h"
+#include "publish_schema.h"
 #include "site_admin.h"
 
 namespace lexfray::leaguenet {
@@ -29,7 +30,7 @@ int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream&
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
   if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
   bool alreadyThere = false;
-  if (!InitLeague(*organiser, &alreadyThere, &error)) {
+  if (!InitLeague(*organiser, &alreadyThere, &error) || !InitPublishing(*organiser, &error)) {
     err << "leaguenet: cannot set up the league: " << error << '\n';
     return kFailed;
   }
@@ -69,6 +70,19 @@ int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream&
     return kFailed;
   }
   out << "Site removed, with its entries and its role.\n";
+  return kDone;
+}
+
+int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  std::string error;
+  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
+  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  std::string settingsText;
+  if (!AddPublisher(*organiser, &settingsText, &error)) {
+    err << "leaguenet: cannot give the publisher credentials: " << error << '\n';
+    return kFailed;
+  }
+  out << settingsText;
   return kDone;
 }
 
