@@ -1,7 +1,6 @@
 #include "publish_html.h"
 
 #include <array>
-#include <cstdio>
 #include <unordered_map>
 
 #include "exchange_plan.h"
@@ -18,12 +17,6 @@ constexpr std::array<NavItem, 4> kNav = {{{kFrontPageName, "This month"},
                                           {kSitesPageName, "Sites"},
                                           {kMonthsPageName, "Past months"},
                                           {kDataName, "Data (JSON)"}}};
-
-std::string Whole(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.0f", ShownScore(value));
-  return text;
-}
 
 // 1234567 as "1,234,567", for counts in sentences.
 std::string Grouped(std::size_t count) {
@@ -45,16 +38,20 @@ std::string RootOf(std::string_view page) {
   return page.find('/') == std::string_view::npos ? "" : "../";
 }
 
-std::string LeaderLine(const PageFrame& frame) {
-  std::string label = frame.inPlay ? "Score-To-Beat&gt;" : "Winner&gt;";
-  std::string line = "<p class=\"beat\"><span>" + label + "</span> ";
-  if (!frame.leader) return line + std::string(kNoLeader) + "</p>\n";
-  const Leader& leader = *frame.leader;
-  return line + HtmlEscaped(leader.player) + ", " + HtmlEscaped(leader.site) + " " +
-         Whole(leader.score) + "</p>\n";
+// The line under the header bar, as the game's standings show the Score-To-Beat.
+std::string LeaderLine(std::string_view label, const std::optional<Leader>& leader) {
+  std::string line = "<p class=\"beat\"><span>" + std::string(label) + "&gt;</span> ";
+  if (!leader) return line + std::string(kNoLeader) + "</p>\n";
+  return line + HtmlEscaped(leader->player) + ", " + HtmlEscaped(leader->site) + " " +
+         ShownNumber(leader->score) + "</p>\n";
 }
 
-std::string Head(const PageFrame& frame, std::string_view page, const std::string& what) {
+std::string LeaderLine(const PageFrame& frame) {
+  return LeaderLine(frame.inPlay ? "Score-To-Beat" : "Winner", frame.leader);
+}
+
+std::string Head(const PageFrame& frame, std::string_view page, const std::string& what,
+                 const std::string& leaderLine) {
   std::string root = RootOf(page);
   std::string title = HtmlEscaped(frame.league) + " LeagueNET standings, " + what;
   std::string text =
@@ -68,7 +65,7 @@ std::string Head(const PageFrame& frame, std::string_view page, const std::strin
       "\">\n<link rel=\"icon\" href=\"" + root + std::string(kIconName) +
       "\" type=\"image/svg+xml\">\n</head>\n<body>\n<header class=\"board\">\n"
       "<p class=\"bar\">LEXFRAY LeagueNET Standings</p>\n" +
-      LeaderLine(frame) + "</header>\n<nav aria-label=\"League pages\"><ul>";
+      leaderLine + "</header>\n<nav aria-label=\"League pages\"><ul>";
   for (const NavItem& item : kNav)
     text += item.page == page ? "<li><span>" + std::string(item.label) + "</span>"
                               : "<li><a href=\"" + root + std::string(item.page) + "\">" +
@@ -76,12 +73,24 @@ std::string Head(const PageFrame& frame, std::string_view page, const std::strin
   return text + "</ul></nav>\n<main>\n";
 }
 
+// The footer says when the page's news is from: the publication, or a site's latest scores,
+// which keeps a site's page the same from one publication to the next until it changes.
+std::string Head(const PageFrame& frame, std::string_view page, const std::string& what) {
+  return Head(frame, page, what, LeaderLine(frame));
+}
+
+std::string Foot(std::string_view label, const std::string& when) {
+  std::string text = "</main>\n<footer><p>";
+  if (!when.empty())
+    text += std::string(label) + " <time datetime=\"" + HtmlEscaped(when) + "\">" +
+            HtmlEscaped(when.substr(0, 10) + " " + when.substr(11, 5) + " UTC") + "</time>. ";
+  return text +
+         "A month is a calendar month in UTC; a score is a player's total of the month. "
+         "Made by leaguenet.</p></footer>\n</body>\n</html>\n";
+}
+
 std::string Foot(const PageFrame& frame) {
-  std::string shown = frame.made.substr(0, 10) + " " + frame.made.substr(11, 5) + " UTC";
-  return "</main>\n<footer><p>Made <time datetime=\"" + HtmlEscaped(frame.made) + "\">" +
-         HtmlEscaped(shown) +
-         "</time> by leaguenet. A month is a calendar month in UTC; scores are the players' "
-         "totals of the month.</p></footer>\n</body>\n</html>\n";
+  return Foot("Made", frame.made);
 }
 
 std::string Heading(const PageFrame& frame, const std::string& what) {
@@ -122,7 +131,7 @@ std::string PlayersTable(const PageFrame& frame, std::string_view page, const Mo
     const PublicEntry& entry = tables.top[i];
     text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
             HtmlEscaped(entry.player) + "<td>" + SiteCell(frame, page, entry.site) + "<td>" +
-            HtmlEscaped(locs[entry.site]) + "<td>" + Whole(entry.score) + "<td>" +
+            HtmlEscaped(locs[entry.site]) + "<td>" + ShownNumber(entry.score) + "<td>" +
             HtmlEscaped(entry.plays) + "<td>" + HtmlEscaped(entry.lastDate) + "\n";
   }
   return text + kTableEnd;
@@ -145,8 +154,8 @@ std::string SitesTable(const PageFrame& frame, std::string_view page, const Mont
     const SiteTotals& site = tables.sites[i];
     text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
             SiteCell(frame, page, site.name) + "<td>" + HtmlEscaped(site.loc) + "<td>" +
-            std::to_string(site.players) + "<td>" + Whole(site.best) + "<td>" + Whole(site.total) +
-            "\n";
+            std::to_string(site.players) + "<td>" + ShownNumber(site.best) + "<td>" +
+            ShownNumber(site.total) + "\n";
   }
   return text + kTableEnd;
 }
@@ -256,14 +265,22 @@ std::string SitePage(const PageFrame& frame, const SiteTotals& site,
                      const std::vector<PublicEntry>& rows) {
   std::string page = SitePageName(site.name);
   std::string month = MonthName(frame.month);
-  std::string text = Head(frame, page, HtmlEscaped(site.name) + ", " + month) +
+  // The site's own best rather than the league's leader, whose every game would change
+  // every site's page.
+  std::optional<Leader> best;
+  if (!rows.empty()) best = Leader{rows[0].player, site.name, site.loc, rows[0].score};
+  std::string text = Head(frame, page, HtmlEscaped(site.name) + ", " + month,
+                          best ? LeaderLine("Best of the site", best)
+                               : "<p class=\"beat\">No scores from this site yet.</p>\n") +
                      "<h1><span class=\"league\">" + HtmlEscaped(frame.league) +
                      "</span> <span class=\"site\">" + HtmlEscaped(site.name) +
                      "</span> <span class=\"loc\">" + HtmlEscaped(site.loc) + "</span></h1>\n";
-  if (rows.empty()) return text + NoScores(frame) + Foot(frame);
+  std::string foot = Foot("Latest scores from this site:", site.latest ? IsoTime(site.latest) : "");
+  if (rows.empty()) return text + NoScores(frame) + foot;
   text += "<p class=\"totals\">" + month + ": " + Plural(rows.size(), "player", "players") +
-          ", best score <span class=\"score\">" + Whole(site.best) +
-          "</span>, sum of scores <span class=\"score\">" + Whole(site.total) + "</span></p>\n";
+          ", best score <span class=\"score\">" + ShownNumber(site.best) +
+          "</span>, sum of scores <span class=\"score\">" + ShownNumber(site.total) +
+          "</span></p>\n";
   text += TableStart("players", "site-players", "Players of " + HtmlEscaped(site.name),
                      {"Rank", "Player", "Score", "Games", "Last played"});
   std::vector<double> shown;
@@ -271,9 +288,9 @@ std::string SitePage(const PageFrame& frame, const SiteTotals& site,
   std::vector<std::size_t> ranks = SharedRanks(shown);
   for (std::size_t i = 0; i < rows.size(); ++i)
     text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
-            HtmlEscaped(rows[i].player) + "<td>" + Whole(rows[i].score) + "<td>" +
+            HtmlEscaped(rows[i].player) + "<td>" + ShownNumber(rows[i].score) + "<td>" +
             HtmlEscaped(rows[i].plays) + "<td>" + HtmlEscaped(rows[i].lastDate) + "\n";
-  return text + kTableEnd + Foot(frame);
+  return text + kTableEnd + foot;
 }
 
 std::string MonthsPage(const PageFrame& frame, const std::vector<MonthSummary>& months) {
@@ -286,7 +303,7 @@ std::string MonthsPage(const PageFrame& frame, const std::vector<MonthSummary>& 
     if (month.leader)
       rows += "<td>" + HtmlEscaped(month.leader->player) + "<td>" +
               HtmlEscaped(month.leader->site) + "<td>" + HtmlEscaped(month.leader->loc) + "<td>" +
-              Whole(month.leader->score) + "\n";
+              ShownNumber(month.leader->score) + "\n";
     else
       rows += "<td><td><td><td>\n";
   }

@@ -1,6 +1,5 @@
 #include "publish_json.h"
 
-#include <cstdio>
 #include <unordered_map>
 
 namespace lexfray::leaguenet {
@@ -9,12 +8,6 @@ namespace {
 
 // Raised when a field is added in a way that a reader of the old fields would misread.
 constexpr int kFormat = 1;
-
-std::string Number(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.0f", ShownScore(value));
-  return text;
-}
 
 // The games count as a number, null when the league holds something else there.
 std::string Games(const std::string& plays) {
@@ -25,7 +18,7 @@ std::string Games(const std::string& plays) {
 std::string LeaderObject(const std::optional<Leader>& leader) {
   if (!leader) return "null";
   return "{\"player\":" + JsonString(leader->player) + ",\"site\":" + JsonString(leader->site) +
-         ",\"loc\":" + JsonString(leader->loc) + ",\"score\":" + Number(leader->score) + "}";
+         ",\"loc\":" + JsonString(leader->loc) + ",\"score\":" + ShownNumber(leader->score) + "}";
 }
 
 std::string Players(const MonthTables& tables) {
@@ -39,7 +32,7 @@ std::string Players(const MonthTables& tables) {
     const PublicEntry& entry = tables.top[i];
     text += std::string(i ? ",\n" : "\n") + "{\"rank\":" + std::to_string(ranks[i]) +
             ",\"player\":" + JsonString(entry.player) + ",\"site\":" + JsonString(entry.site) +
-            ",\"loc\":" + JsonString(locs[entry.site]) + ",\"score\":" + Number(entry.score) +
+            ",\"loc\":" + JsonString(locs[entry.site]) + ",\"score\":" + ShownNumber(entry.score) +
             ",\"games\":" + Games(entry.plays) + ",\"last_played\":" + JsonString(entry.lastDate) +
             "}";
   }
@@ -56,8 +49,9 @@ std::string Sites(const PageFrame& frame, const MonthTables& tables) {
     text += std::string(i ? ",\n" : "\n") + "{\"rank\":" + std::to_string(ranks[i]) +
             ",\"site\":" + JsonString(site.name) + ",\"loc\":" + JsonString(site.loc) +
             ",\"page\":" + (frame.inPlay ? JsonString(SitePageName(site.name)) : "null") +
-            ",\"players\":" + std::to_string(site.players) + ",\"best\":" + Number(site.best) +
-            ",\"sum\":" + Number(site.total) + "}";
+            ",\"players\":" + std::to_string(site.players) + ",\"best\":" + ShownNumber(site.best) +
+            ",\"sum\":" + ShownNumber(site.total) +
+            ",\"updated\":" + (site.latest ? JsonString(IsoTime(site.latest)) : "null") + "}";
   }
   return "[" + text + "]";
 }

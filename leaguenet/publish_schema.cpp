@@ -44,7 +44,8 @@ CREATE OR REPLACE FUNCTION league.publish_entries(p_month date, p_cursor refcurs
   LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $f$
   BEGIN
     OPEN p_cursor NO SCROLL FOR
-      SELECT e.site, e.player, e.score, e.last_date, e.plays FROM league.entries e
+      SELECT e.site, e.player, e.score, e.last_date, e.plays,
+             extract(epoch FROM e.updated)::bigint FROM league.entries e
       WHERE e.month = p_month AND e.score > 0 ORDER BY e.site;
     RETURN p_cursor;
   END

@@ -6,7 +6,6 @@ namespace lexfray::leaguenet {
 
 namespace {
 
-constexpr int kChunkRows = 10000;
 constexpr const char* kCursor = "publish_entries";
 
 bool Unknown(std::string* error) {
@@ -15,8 +14,7 @@ bool Unknown(std::string* error) {
 }
 
 std::optional<Leader> LeaderFrom(const std::vector<std::string>& columns) {
-  std::optional<PublicEntry> entry =
-      PublicEntryFrom({columns[2], columns[1], columns[4], std::string(), std::string()});
+  std::optional<PublicEntry> entry = PublicEntryFrom({columns[2], columns[1], columns[4], "", ""});
   if (!entry) return std::nullopt;
   return Leader{entry->player, entry->site, SiteFrom(entry->site, columns[3]).loc, entry->score};
 }
@@ -68,17 +66,12 @@ bool StreamEntries(PgConnection& league, const std::string& month,
   if (!league.Run("SELECT league.publish_entries(($1 || '-01')::date, $2)", {month, kCursor},
                   nullptr, error))
     return false;
-  const std::string fetch = "FETCH " + std::to_string(kChunkRows) + " FROM " + kCursor;
-  for (;;) {
-    Rows rows;
-    if (!league.Run(fetch, {}, &rows, error)) return false;
-    for (const std::vector<std::string>& columns : rows) {
-      std::optional<PublicEntry> entry = PublicEntryFrom(columns);
-      if (entry && !each(std::move(*entry))) return false;
-    }
-    if (rows.size() < static_cast<std::size_t>(kChunkRows))
-      return league.RunScript(std::string("CLOSE ") + kCursor, error);
-  }
+  RowSink take = [&](const std::vector<std::string_view>& columns) {
+    std::optional<PublicEntry> entry = PublicEntryFrom(columns);
+    return !entry || each(std::move(*entry));
+  };
+  return league.RunEach(std::string("FETCH ALL FROM ") + kCursor, {}, take, error) &&
+         league.RunScript(std::string("CLOSE ") + kCursor, error);
 }
 
 }  // namespace lexfray::leaguenet

@@ -1,7 +1,10 @@
 #include "publish_tables.h"
 
 #include <algorithm>
+#include <charconv>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #include "league/competition_records.h"
 #include "league_rows.h"
@@ -21,14 +24,16 @@ bool SiteAhead(const SiteTotals& a, const SiteTotals& b) {
 
 }  // namespace
 
-std::optional<PublicEntry> PublicEntryFrom(const std::vector<std::string>& columns) {
+std::optional<PublicEntry> PublicEntryFrom(const std::vector<std::string_view>& columns) {
   if (columns.size() < 5) return std::nullopt;
-  std::optional<double> score = ParseScore(columns[2]);
+  std::optional<double> score = ParseScore(std::string(columns[2]));
   if (!score || !IsSaneScore(*score)) return std::nullopt;
   PublicEntry entry{
       TrimmedPrintable(columns[0], E::kSiteWidth), TrimmedPrintable(columns[1], E::kPlayerWidth),
       *score, BarePrintable(columns[3], E::kDateWidth), BarePrintable(columns[4], E::kPlaysWidth)};
   if (entry.site.empty() || entry.player.empty()) return std::nullopt;
+  if (columns.size() > 5)
+    std::from_chars(columns[5].data(), columns[5].data() + columns[5].size(), entry.updated);
   return entry;
 }
 
@@ -66,6 +71,7 @@ bool MonthTally::Add(PublicEntry entry) {
   ++site.players;
   site.best = std::max(site.best, entry.score);
   site.total += entry.score;
+  site.latest = std::max(site.latest, entry.updated);
   ++players_;
   KeepIfAmongTheBest(entry);
   if (siteDone_) openRows_.push_back(std::move(entry));
@@ -116,6 +122,30 @@ std::vector<std::size_t> SharedRanks(const std::vector<double>& shownValues) {
 
 double ShownScore(double score) {
   return std::floor(score);
+}
+
+std::string ShownNumber(double score) {
+  // Every sane score, and the sum of ten thousand of them, is exact in 64 bits.
+  double shown = ShownScore(score);
+  if (!(std::fabs(shown) < 9e18)) return "0";
+  char text[24];
+  std::to_chars_result written =
+      std::to_chars(text, text + sizeof text, static_cast<long long>(shown));
+  return std::string(text, written.ptr);
+}
+
+std::string IsoTime(std::int64_t seconds) {
+  using namespace std::chrono;
+  sys_seconds time{std::chrono::seconds(seconds)};
+  sys_days day = floor<days>(time);
+  year_month_day date(day);
+  hh_mm_ss<std::chrono::seconds> clock(time - day);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                static_cast<int>(clock.seconds().count()));
+  return text;
 }
 
 }  // namespace lexfray::leaguenet

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -20,11 +22,13 @@ struct PublicEntry {
   double score = 0;
   std::string lastDate;
   std::string plays;
+  std::int64_t updated = 0;  // when the site last sent it, in seconds since 1970 (UTC)
 };
 
-// The entry from the league's columns (site, player, score, last date, plays); nothing
-// when the score is no sane number or the site or player is empty.
-std::optional<PublicEntry> PublicEntryFrom(const std::vector<std::string>& columns);
+// The entry from the league's columns (site, player, score, last date, plays, and when
+// given, when it last changed); nothing when the score is no sane number or the site or
+// player is empty.
+std::optional<PublicEntry> PublicEntryFrom(const std::vector<std::string_view>& columns);
 
 // Best first: the higher score, then the site's name, then the player's, byte by byte.
 bool Ahead(const PublicEntry& a, const PublicEntry& b);
@@ -35,6 +39,7 @@ struct SiteTotals {
   std::size_t players = 0;
   double best = 0;
   double total = 0;
+  std::int64_t latest = 0;  // the newest of its entries' updates
 };
 
 // A site's printable name and loc as the league has them.
@@ -80,7 +85,11 @@ class MonthTally {
 // The ranks of a list already in order: equal shown values share the rank of the first.
 std::vector<std::size_t> SharedRanks(const std::vector<double>& shownValues);
 
-// The whole number a score is shown as.
+// The whole number a score is shown as, and as text.
 double ShownScore(double score);
+std::string ShownNumber(double score);
+
+// Seconds since 1970 as YYYY-MM-DDTHH:MM:SSZ.
+std::string IsoTime(std::int64_t seconds);
 
 }  // namespace lexfray::leaguenet

@@ -22,7 +22,9 @@ class PublicationFolder {
   // A build that was not swapped in goes.
   ~PublicationFolder();
 
-  // A file of the new build; its folder is made when missing. Pages are public: 0644.
+  // A file of the new build; its folder is made when missing. Pages are public: 0644. A
+  // file that the publication being replaced holds with the same bytes is linked instead,
+  // so that a page that did not change costs neither a new file nor its removal later.
   bool Write(const std::string& relative, std::string_view bytes, std::string* error);
   // The same file of the publication being replaced, linked into the new build; false
   // when there is none.
@@ -35,6 +37,8 @@ class PublicationFolder {
   PublicationFolder(int lock, std::string parent, std::string base)
       : lock_(lock), parent_(std::move(parent)), base_(std::move(base)) {}
   std::string Out() const { return parent_ + base_; }
+  std::string Replaced(const std::string& relative) const;
+  bool SameAsReplaced(const std::string& relative, std::string_view bytes) const;
   bool IsBuildName(std::string_view name) const;
   bool MakeBuild(std::string* error);
   bool EnsureFolder(const std::string& relative, std::string* error);
