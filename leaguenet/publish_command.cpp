@@ -14,6 +14,8 @@ namespace {
 // A first publication of a large league writes every past month; later ones only the
 // month in play.
 constexpr int kPublishSeconds = 600;
+// A past month's data holds its best players and its sites: far less than this.
+constexpr std::size_t kDataLimit = 64 << 20;
 
 struct Counts {
   std::size_t players = 0;
@@ -34,10 +36,10 @@ class Publisher {
     std::vector<MonthSummary> past;
     std::copy_if(months_.begin(), months_.end(), std::back_inserter(past),
                  [&](const MonthSummary& month) { return month.month < facts_.month; });
-    if (!MonthInPlay(past, counts, error)) return false;
-    for (const MonthSummary& month : past)
+    for (MonthSummary& month : past)
       if (!PastMonth(month, counts, error)) return false;
     counts->pastMonths = past.size();
+    if (!MonthInPlay(past, counts, error)) return false;
     return Write(std::string(kMonthsPageName), MonthsPage(Frame(facts_.month, true), past),
                  error) &&
            Write(std::string(kStyleName), kStylesheet, error) &&
@@ -78,10 +80,12 @@ class Publisher {
   // A past month's final tables are written once, when the month is over, and carried
   // over from one publication to the next: they stay as they were, also when a site leaves
   // the league later with its entries, and a publication reads only the month in play.
-  bool PastMonth(const MonthSummary& month, Counts* counts, std::string* error) {
+  // The month's winner is then the one its kept data names, for the list of months.
+  bool PastMonth(MonthSummary& month, Counts* counts, std::string* error) {
     bool page = folder_.CarryOver(MonthPageName(month.month));
     bool data = folder_.CarryOver(MonthDataName(month.month));
-    if (page && data) {
+    std::optional<std::string> kept = folder_.ReadReplaced(MonthDataName(month.month), kDataLimit);
+    if (page && data && kept && ReadLeader(*kept, &month.leader)) {
       ++counts->carriedOver;
       return true;
     }

@@ -66,7 +66,63 @@ std::string Months(const std::vector<MonthSummary>& months) {
   return "[" + text + "]";
 }
 
+// Reads back the JSON that this file writes, and nothing more general.
+class JsonReader {
+ public:
+  explicit JsonReader(std::string_view text) : rest_(text) {}
+  bool Take(std::string_view literal) {
+    if (rest_.substr(0, literal.size()) != literal) return false;
+    rest_.remove_prefix(literal.size());
+    return true;
+  }
+  bool String(std::string* text) {
+    if (!Take("\"")) return false;
+    text->clear();
+    while (!rest_.empty() && rest_.front() != '"') {
+      char c = rest_.front();
+      rest_.remove_prefix(1);
+      if (c == '\\' && Take("u00") && rest_.size() >= 2) {
+        c = static_cast<char>(std::stoi(std::string(rest_.substr(0, 2)), nullptr, 16));
+        rest_.remove_prefix(2);
+      } else if (c == '\\' && !rest_.empty()) {
+        c = rest_.front();
+        rest_.remove_prefix(1);
+      }
+      *text += c;
+    }
+    return Take("\"");
+  }
+  bool Number(double* value) {
+    std::size_t end = rest_.find_first_not_of("0123456789");
+    if (end == 0 || end == std::string_view::npos) return false;
+    *value = std::stod(std::string(rest_.substr(0, end)));
+    rest_.remove_prefix(end);
+    return true;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
 }  // namespace
+
+bool ReadLeader(std::string_view monthData, std::optional<Leader>* leader) {
+  constexpr std::string_view kLine = "\n\"leader\":";
+  std::size_t at = monthData.find(kLine);
+  if (at == std::string_view::npos) return false;
+  JsonReader json(monthData.substr(at + kLine.size()));
+  if (json.Take("null")) {
+    leader->reset();
+    return true;
+  }
+  Leader read;
+  if (!json.Take("{\"player\":") || !json.String(&read.player) || !json.Take(",\"site\":") ||
+      !json.String(&read.site) || !json.Take(",\"loc\":") || !json.String(&read.loc) ||
+      !json.Take(",\"score\":") || !json.Number(&read.score) || !json.Take("}"))
+    return false;
+  *leader = read;
+  return true;
+}
 
 std::string JsonString(std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";

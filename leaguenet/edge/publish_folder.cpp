@@ -130,30 +130,31 @@ std::string PublicationFolder::Replaced(const std::string& relative) const {
   return (replaced_.front() == '/' ? "" : parent_) + replaced_ + "/" + relative;
 }
 
-bool PublicationFolder::SameAsReplaced(const std::string& relative, std::string_view bytes) const {
-  if (replaced_.empty()) return false;
+std::optional<std::string> PublicationFolder::ReadReplaced(const std::string& relative,
+                                                           std::size_t limit) const {
+  if (replaced_.empty()) return std::nullopt;
   Descriptor file(::open(Replaced(relative).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   struct stat status {};
   if (!file.ok() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-      static_cast<std::size_t>(status.st_size) != bytes.size())
-    return false;
-  std::string old(bytes.size(), '\0');
+      static_cast<std::size_t>(status.st_size) > limit)
+    return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
   std::size_t got = 0;
-  while (got < old.size()) {
-    ssize_t read = ::read(file.get(), old.data() + got, old.size() - got);
+  while (got < bytes.size()) {
+    ssize_t read = ::read(file.get(), bytes.data() + got, bytes.size() - got);
     if (read < 0 && errno == EINTR) continue;
-    if (read <= 0) return false;
+    if (read <= 0) return std::nullopt;
     got += static_cast<std::size_t>(read);
   }
-  return old == bytes;
+  return bytes;
 }
 
 bool PublicationFolder::Write(const std::string& relative, std::string_view bytes,
                               std::string* error) {
   if (!EnsureFolder(relative, error)) return false;
   std::string path = parent_ + build_ + "/" + relative;
-  if (SameAsReplaced(relative, bytes) && ::link(Replaced(relative).c_str(), path.c_str()) == 0)
-    return true;
+  std::optional<std::string> old = ReadReplaced(relative, bytes.size());
+  if (old && *old == bytes && ::link(Replaced(relative).c_str(), path.c_str()) == 0) return true;
   Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   auto data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   bool done = file.ok() && ::fchmod(file.get(), 0644) == 0 &&

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ class PublicationFolder {
   // The same file of the publication being replaced, linked into the new build; false
   // when there is none.
   bool CarryOver(const std::string& relative);
+  // A file of the publication being replaced, when it is there and no larger than limit.
+  std::optional<std::string> ReadReplaced(const std::string& relative, std::size_t limit) const;
   // Flushes the build to disk and makes the path name it; the build it replaces stays
   // for the readers still on its pages until the next swap, older ones go.
   bool Swap(std::string* error);
@@ -38,7 +41,6 @@ class PublicationFolder {
       : lock_(lock), parent_(std::move(parent)), base_(std::move(base)) {}
   std::string Out() const { return parent_ + base_; }
   std::string Replaced(const std::string& relative) const;
-  bool SameAsReplaced(const std::string& relative, std::string_view bytes) const;
   bool IsBuildName(std::string_view name) const;
   bool MakeBuild(std::string* error);
   bool EnsureFolder(const std::string& relative, std::string* error);
