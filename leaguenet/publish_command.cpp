@@ -62,7 +62,10 @@ class Publisher {
   bool MonthInPlay(const std::vector<MonthSummary>& past, Counts* counts, std::string* error) {
     PageFrame frame = Frame(facts_.month, true);
     MonthTally tally(sites_, [&](const SiteTotals& site, const std::vector<PublicEntry>& rows) {
-      return Write(SitePageName(site.name), SitePage(frame, site, rows), error);
+      for (std::size_t n = 1; n <= PageCount(rows.size()); ++n)
+        if (!Write(NumberedPage(SitePageName(site.name), n), SitePage(frame, site, rows, n), error))
+          return false;
+      return true;
     });
     if (!StreamEntries(
             league_, facts_.month, [&](PublicEntry entry) { return tally.Add(std::move(entry)); },
@@ -72,8 +75,10 @@ class Publisher {
     if (!tables) return false;
     counts->players = tables->players;
     counts->sites = tables->sites.size();
+    for (std::size_t n = 1; n <= PageCount(tables->sites.size()); ++n)
+      if (!Write(NumberedPage(kSitesPageName, n), SitesPage(frame, *tables, n), error))
+        return false;
     return Write(std::string(kFrontPageName), MonthPage(frame, *tables), error) &&
-           Write(std::string(kSitesPageName), SitesPage(frame, *tables), error) &&
            Write(std::string(kDataName), MonthData(frame, *tables, past), error);
   }
 

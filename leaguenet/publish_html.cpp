@@ -115,13 +115,31 @@ std::string SiteCell(const PageFrame& frame, std::string_view page, const std::s
   return "<a href=\"" + RootOf(page) + SitePageName(site) + "\">" + HtmlEscaped(site) + "</a>";
 }
 
+// The rows of one page of a table: from the first to before the last.
+struct Slice {
+  std::size_t first = 0;
+  std::size_t last = 0;
+};
+
+Slice PageSlice(std::size_t rows, std::size_t number) {
+  std::size_t first = std::min(rows, (number - 1) * kRowsPerPage);
+  return {first, std::min(rows, first + kRowsPerPage)};
+}
+
+std::string Range(Slice slice, std::size_t rows, std::string_view what) {
+  if (slice.first == 0 && slice.last == rows) return Plural(rows, what, std::string(what) + "s");
+  if (slice.first == 0)
+    return "the best " + Grouped(slice.last) + " of " + Grouped(rows) + " " + std::string(what) +
+           "s";
+  return Grouped(slice.first + 1) + " to " + Grouped(slice.last) + " of " + Grouped(rows) + " " +
+         std::string(what) + "s";
+}
+
 std::string PlayersTable(const PageFrame& frame, std::string_view page, const MonthTables& tables) {
-  std::string caption =
-      tables.top.size() < tables.players
-          ? "the best " + Grouped(tables.top.size()) + " of " + Grouped(tables.players) + " players"
-          : Plural(tables.players, "player", "players");
-  std::string text = TableStart("players", "players", "League table, best first: " + caption,
-                                {"Rank", "Player", "Site", "LOC", "Score", "Games", "Last played"});
+  std::string text = TableStart(
+      "players", "players",
+      "League table, best first: " + Range({0, tables.top.size()}, tables.players, "player"),
+      {"Rank", "Player", "Site", "LOC", "Score", "Games", "Last played"});
   std::vector<double> shown;
   for (const PublicEntry& entry : tables.top) shown.push_back(ShownScore(entry.score));
   std::vector<std::size_t> ranks = SharedRanks(shown);
@@ -137,20 +155,32 @@ std::string PlayersTable(const PageFrame& frame, std::string_view page, const Mo
   return text + kTableEnd;
 }
 
-std::string SitesTable(const PageFrame& frame, std::string_view page, const MonthTables& tables,
-                       std::size_t limit) {
-  std::size_t shownSites = std::min(limit, tables.sites.size());
-  std::string caption =
-      shownSites < tables.sites.size()
-          ? "the best " + Grouped(shownSites) + " of " + Grouped(tables.sites.size()) + " sites"
-          : Plural(tables.sites.size(), "site", "sites");
+// Links to every page of a table that does not fit on one.
+std::string Pager(std::string_view firstPage, std::size_t number, std::size_t rows,
+                  std::string_view where) {
+  std::size_t count = PageCount(rows);
+  if (count == 1) return "";
   std::string text =
-      TableStart("sites", "sites", "Sites by the sum of their players' scores: " + caption,
-                 {"Rank", "Site", "LOC", "Players", "Best score", "Sum of scores"});
+      "<nav class=\"pages\" aria-label=\"Pages of the table, " + std::string(where) + "\"><ul>";
+  for (std::size_t n = 1; n <= count; ++n) {
+    std::string page = NumberedPage(firstPage, n);
+    std::string file = page.substr(page.rfind('/') + 1);
+    text += n == number ? "<li><span>" + std::to_string(n) + "</span>"
+                        : "<li><a href=\"" + file + "\">" + std::to_string(n) + "</a>";
+  }
+  return text + "</ul></nav>\n";
+}
+
+std::string SitesTable(const PageFrame& frame, std::string_view page, const MonthTables& tables,
+                       Slice slice) {
+  std::string text = TableStart(
+      "sites", "sites",
+      "Sites by the sum of their players' scores: " + Range(slice, tables.sites.size(), "site"),
+      {"Rank", "Site", "LOC", "Players", "Best score", "Sum of scores"});
   std::vector<double> totals;
-  for (std::size_t i = 0; i < shownSites; ++i) totals.push_back(ShownScore(tables.sites[i].total));
+  for (const SiteTotals& site : tables.sites) totals.push_back(ShownScore(site.total));
   std::vector<std::size_t> ranks = SharedRanks(totals);
-  for (std::size_t i = 0; i < shownSites; ++i) {
+  for (std::size_t i = slice.first; i < slice.last; ++i) {
     const SiteTotals& site = tables.sites[i];
     text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
             SiteCell(frame, page, site.name) + "<td>" + HtmlEscaped(site.loc) + "<td>" +
@@ -247,23 +277,37 @@ std::string MonthPage(const PageFrame& frame, const MonthTables& tables) {
   if (tables.players == 0) return text + NoScores(frame) + Foot(frame);
   text += PlayersTable(frame, page, tables);
   if (!frame.inPlay)
-    return text + SitesTable(frame, page, tables, tables.sites.size()) + Foot(frame);
-  text += SitesTable(frame, page, tables, kFrontPageSites);
+    return text + SitesTable(frame, page, tables, PageSlice(tables.sites.size(), 1)) + Foot(frame);
+  text += SitesTable(frame, page, tables, {0, std::min(kFrontPageSites, tables.sites.size())});
   if (tables.sites.size() > kFrontPageSites)
     text += "<p class=\"more\"><a href=\"" + std::string(kSitesPageName) + "\">All " +
             Plural(tables.sites.size(), "site", "sites") + "</a></p>\n";
   return text + Foot(frame);
 }
 
-std::string SitesPage(const PageFrame& frame, const MonthTables& tables) {
+std::size_t PageCount(std::size_t rows) {
+  return std::max<std::size_t>(1, (rows + kRowsPerPage - 1) / kRowsPerPage);
+}
+
+std::string NumberedPage(std::string_view firstPage, std::size_t number) {
+  std::string page(firstPage);
+  if (number > 1) page.insert(page.size() - 5, "_p" + std::to_string(number));
+  return page;
+}
+
+std::string SitesPage(const PageFrame& frame, const MonthTables& tables, std::size_t number) {
   std::string month = MonthName(frame.month);
-  return Head(frame, kSitesPageName, "sites, " + month) + Heading(frame, "Sites, " + month) +
-         SitesTable(frame, kSitesPageName, tables, tables.sites.size()) + Foot(frame);
+  std::string page = NumberedPage(kSitesPageName, number);
+  std::size_t rows = tables.sites.size();
+  return Head(frame, page, "sites, " + month) + Heading(frame, "Sites, " + month) +
+         Pager(kSitesPageName, number, rows, "above") +
+         SitesTable(frame, page, tables, PageSlice(rows, number)) +
+         Pager(kSitesPageName, number, rows, "below") + Foot(frame);
 }
 
 std::string SitePage(const PageFrame& frame, const SiteTotals& site,
-                     const std::vector<PublicEntry>& rows) {
-  std::string page = SitePageName(site.name);
+                     const std::vector<PublicEntry>& rows, std::size_t number) {
+  std::string page = NumberedPage(SitePageName(site.name), number);
   std::string month = MonthName(frame.month);
   // The site's own best rather than the league's leader, whose every game would change
   // every site's page.
@@ -281,16 +325,20 @@ std::string SitePage(const PageFrame& frame, const SiteTotals& site,
           ", best score <span class=\"score\">" + ShownNumber(site.best) +
           "</span>, sum of scores <span class=\"score\">" + ShownNumber(site.total) +
           "</span></p>\n";
-  text += TableStart("players", "site-players", "Players of " + HtmlEscaped(site.name),
-                     {"Rank", "Player", "Score", "Games", "Last played"});
+  Slice slice = PageSlice(rows.size(), number);
+  text += Pager(SitePageName(site.name), number, rows.size(), "above") +
+          TableStart(
+              "players", "site-players",
+              "Players of " + HtmlEscaped(site.name) + ": " + Range(slice, rows.size(), "player"),
+              {"Rank", "Player", "Score", "Games", "Last played"});
   std::vector<double> shown;
   for (const PublicEntry& entry : rows) shown.push_back(ShownScore(entry.score));
   std::vector<std::size_t> ranks = SharedRanks(shown);
-  for (std::size_t i = 0; i < rows.size(); ++i)
+  for (std::size_t i = slice.first; i < slice.last; ++i)
     text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
             HtmlEscaped(rows[i].player) + "<td>" + ShownNumber(rows[i].score) + "<td>" +
             HtmlEscaped(rows[i].plays) + "<td>" + HtmlEscaped(rows[i].lastDate) + "\n";
-  return text + kTableEnd + foot;
+  return text + kTableEnd + Pager(SitePageName(site.name), number, rows.size(), "below") + foot;
 }
 
 std::string MonthsPage(const PageFrame& frame, const std::vector<MonthSummary>& months) {

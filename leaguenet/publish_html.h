@@ -9,8 +9,10 @@
 
 namespace lexfray::leaguenet {
 
-// The front page's table of sites holds this many; the sites page holds them all.
+// The front page's table of sites holds this many; the sites pages hold them all.
 inline constexpr std::size_t kFrontPageSites = 100;
+// A longer table is cut into pages of this many rows, so that every page loads at once.
+inline constexpr std::size_t kRowsPerPage = 1000;
 
 struct Leader {
   std::string player;
@@ -56,9 +58,14 @@ inline constexpr std::string_view kIconName = "icon.svg";
 
 // The month's front page (the month in play) or its final tables (a past month).
 std::string MonthPage(const PageFrame& frame, const MonthTables& tables);
-std::string SitesPage(const PageFrame& frame, const MonthTables& tables);
+// A table of this many rows takes this many pages; page n of a table whose first page is
+// "sites.html" is "sites_pn.html" (no site's page name holds "_p").
+std::size_t PageCount(std::size_t rows);
+std::string NumberedPage(std::string_view firstPage, std::size_t number);
+// Page number (from 1) of the sites, or of a site's players.
+std::string SitesPage(const PageFrame& frame, const MonthTables& tables, std::size_t number);
 std::string SitePage(const PageFrame& frame, const SiteTotals& site,
-                     const std::vector<PublicEntry>& rows);
+                     const std::vector<PublicEntry>& rows, std::size_t number);
 std::string MonthsPage(const PageFrame& frame, const std::vector<MonthSummary>& months);
 
 }  // namespace lexfray::leaguenet

@@ -52,6 +52,11 @@ TEST(PublishText, EverySiteNameGetsAFileNameOfItsOwnMadeOfSafeCharacters) {
     EXPECT_TRUE(seen.insert(file).second) << name << " shares " << file;
   }
   EXPECT_EQ(SitePageName("RIVERSIDE CLUB 2"), "site/riverside-club-2.html");
+  // Further pages of a long table are named apart from every site's first page.
+  EXPECT_EQ(NumberedPage(SitePageName("X"), 2), "site/x_p2.html");
+  EXPECT_EQ(NumberedPage(kSitesPageName, 1), "sites.html");
+  EXPECT_EQ(PageCount(0), 1u);
+  EXPECT_EQ(PageCount(kRowsPerPage + 1), 2u);
   EXPECT_EQ(MonthName("2026-12"), "December 2026");
   EXPECT_EQ(MonthName("2026-13"), "2026-13");
 }
