@@ -11,6 +11,8 @@ namespace lexfray::leaguenet {
 // Where the game starts the exchange, below the root.
 inline constexpr std::string_view kCompetitionFolder = "QuillonHomeSoftware/LeagueNet/";
 inline constexpr std::string_view kProgramName = "LeagueNet.exe";
+// The empty file the game leaves beside it before it starts the exchange.
+inline constexpr std::string_view kMarkerName = "GOLN";
 
 // Exit codes of every command.
 enum ExitCode { kDone = 0, kFailed = 1, kUsage = 2 };

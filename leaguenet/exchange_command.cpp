@@ -3,7 +3,10 @@
 #include "commands.h"
 #include "edge/files.h"
 #include "edge/system.h"
+#include "league/score_file.h"
 #include "league_client.h"
+#include "platform/file_lock.h"
+#include "platform/files.h"
 #include "safe_text.h"
 
 namespace lexfray::leaguenet {
@@ -11,7 +14,8 @@ namespace lexfray::leaguenet {
 namespace {
 
 constexpr const char* kScoreFileName = "LEXFRAY.ISC";
-constexpr const char* kMarkerName = "GOLN";
+// Far more than any settings file; a larger one is no settings file.
+constexpr std::size_t kLargestSettings = 64 * 1024;
 
 std::string WithSlash(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -21,7 +25,8 @@ std::string WithSlash(std::string folder) {
 // The marker only says that fresh scores are waiting; a run without it exchanges anyway.
 void RemoveMarker(const std::string& invokedAs) {
   std::size_t slash = invokedAs.rfind('/');
-  if (slash != std::string::npos) RemoveFile(invokedAs.substr(0, slash + 1) + kMarkerName);
+  if (slash != std::string::npos)
+    RemoveFile(invokedAs.substr(0, slash + 1) + std::string(kMarkerName));
 }
 
 }  // namespace
@@ -38,7 +43,7 @@ bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::s
                   std::string* error) {
   for (const std::string& candidate :
        SettingsCandidates(invocation.configFile, invocation.invokedAs)) {
-    std::optional<std::string> text = ReadTextFile(candidate);
+    std::optional<std::string> text = ReadSmallFile(candidate, kLargestSettings);
     if (!text) continue;
     SettingsReading reading = ParseSettings(*text);
     if (!reading.settings) {
@@ -56,6 +61,41 @@ bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::s
   return false;
 }
 
+namespace {
+
+// The score file's records under its lock, split into header and entries.
+std::optional<ScoreFile> ReadLocked(const std::string& path, std::string* error) {
+  std::optional<FileLock> lock = FileLock::Take(path, LockKind::kShared, error);
+  if (!lock) return std::nullopt;
+  std::optional<ScoreFileRecords> records = ReadScoreFile(path, error);
+  if (!records) return std::nullopt;
+  return ParseScoreFile(records->bytes);
+}
+
+// The file the game reads back: this site's entries first, then as many of the other sites'
+// best as the game's limit leaves room for.
+void KeepWithinTheGamesLimit(ScoreFile& merged) {
+  if (merged.entries.size() > static_cast<std::size_t>(kMostScoreEntries))
+    merged.entries.resize(static_cast<std::size_t>(kMostScoreEntries));
+}
+
+// The game may have exported while the league was asked: the file is read again under its
+// lock, and this site's entries are taken as they are now.
+bool MergeIntoScoreFile(const std::string& path, const ExchangeResult& result,
+                        std::size_t* entries, std::string* error) {
+  std::optional<FileLock> lock = FileLock::Take(path, LockKind::kExclusive, error);
+  if (!lock) return false;
+  std::optional<ScoreFileRecords> records = ReadScoreFile(path, error);
+  if (!records) return false;
+  ScoreFile merged = MergedScoreFile(ParseScoreFile(records->bytes), result.site, result.sent,
+                                     result.others);
+  KeepWithinTheGamesLimit(merged);
+  *entries = merged.entries.size();
+  return ReplaceScoreFile(path, ScoreFileBytes(merged), error);
+}
+
+}  // namespace
+
 int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   LeagueSettings settings;
   std::string where;
@@ -68,24 +108,26 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
 
   std::string path =
       WithSlash(settings.folder.empty() ? CurrentFolder() : settings.folder) + kScoreFileName;
-  std::vector<std::uint8_t> bytes;
-  if (ReadWholeFile(path, &bytes, &error) == ReadOutcome::kFailed) return Fail(err, error);
-  ScoreFile file = ParseScoreFile(bytes);
+  if (IsReadOnly(path)) return Fail(err, path + " is read-only");
+  std::optional<ScoreFile> file = ReadLocked(path, &error);
+  if (!file) return Fail(err, error);
 
   std::unique_ptr<PgConnection> league =
       PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
   if (!league) return Fail(err, error);
   ExchangeResult result;
-  if (!ExchangeWithLeague(*league, file, settings.others, settings.timeoutSeconds, &result, &error))
+  if (!ExchangeWithLeague(*league, *file, settings.others, settings.timeoutSeconds, &result, &error))
     return Fail(err, "exchange failed: " + error);
   league.reset();
-
-  ScoreFile merged = MergedScoreFile(file, result.site, result.sent, result.others);
-  if (!ReplaceFileAtomically(path, ScoreFileBytes(merged), &error)) return Fail(err, error);
+  // The rest is local and bounded by the file's lock: a kill now would only leave a stray
+  // temporary copy beside the file.
   ArmHardTimeLimit(0);
+
+  std::size_t entries = 0;
+  if (!MergeIntoScoreFile(path, result, &entries, &error)) return Fail(err, error);
   std::string done = "exchanged as " + TrimmedPrintable(result.site.name, 35) + ": " +
                      std::to_string(result.sent.size()) + " entries sent, " +
-                     std::to_string(merged.entries.size()) + " in " + path;
+                     std::to_string(entries) + " in " + path;
   out << done << '\n';
   LogLine(false, done);
   return kDone;

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "edge/system.h"
+#include "platform/executable.h"
 
 namespace lexfray::leaguenet {
 
@@ -23,29 +24,43 @@ bool RootOnly(std::ostream& err, const char* command) {
   return false;
 }
 
+// The folder is root's alone: a folder the games group could write would let any other setgid
+// games program replace what the game starts with that group. The game's marker is the one
+// thing it writes there, into a file made here for it, writable by the group.
+bool PrepareFolder(const Invocation& invocation, std::string* error) {
+  fs::path folder = Base(invocation) / "LeagueNet";
+  std::error_code failure;
+  fs::create_directories(folder, failure);
+  if (failure) {
+    *error = failure.message();
+    return false;
+  }
+  if (!SetOwnerAndMode(Base(invocation).string(), "root", 0755, error) ||
+      !SetOwnerAndMode(folder.string(), "root", 0755, error))
+    return false;
+  // Made afresh: what stood there while the group could write the folder is not trusted.
+  fs::path marker = folder / kMarkerName;
+  fs::remove(marker, failure);
+  fs::remove(folder / kProgramName, failure);
+  if (!CreateEmptyFile(marker.string(), error)) return false;
+  if (!SetOwnerAndMode(marker.string(), kGameGroup, 0660, error)) return false;
+  fs::create_symlink(ExecutablePath(), folder / kProgramName, failure);
+  if (failure) *error = "cannot link " + (folder / kProgramName).string() + ": " + failure.message();
+  return !failure;
+}
+
 }  // namespace
 
 int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   if (!RootOnly(err, "enable")) return kFailed;
   fs::path folder = Base(invocation) / "LeagueNet";
-  std::error_code failure;
-  fs::create_directories(folder, failure);
   std::string error;
-  // The game, with its group, leaves the marker here; players write nothing.
-  if (failure || !SetOwnerAndMode(Base(invocation).string(), "root", 0755, &error) ||
-      !SetOwnerAndMode(folder.string(), kGameGroup, 0775, &error)) {
-    err << "leaguenet: cannot prepare " << folder.string() << ": "
-        << (failure ? failure.message() : error) << '\n';
+  if (!PrepareFolder(invocation, &error)) {
+    err << "leaguenet: cannot prepare " << folder.string() << ": " << error << '\n';
     return kFailed;
   }
-  fs::path program = folder / kProgramName;
-  fs::remove(program, failure);
-  fs::create_symlink(ThisProgram(), program, failure);
-  if (failure) {
-    err << "leaguenet: cannot link " << program.string() << ": " << failure.message() << '\n';
-    return kFailed;
-  }
-  out << "The game now starts " << ThisProgram() << " as " << program.string() << ".\n";
+  out << "The game now starts " << ExecutablePath() << " as " << (folder / kProgramName).string()
+      << ".\n";
   if (!fs::exists(folder / kSettingsName) && !fs::exists(kSystemSettings))
     out << "Put the site's settings into " << kSystemSettings << " (root:games, mode 640).\n";
   return kDone;
@@ -56,7 +71,7 @@ int RunDisable(const Invocation& invocation, std::ostream& out, std::ostream& er
   fs::path folder = Base(invocation) / "LeagueNet";
   std::error_code failure;
   fs::remove(folder / kProgramName, failure);
-  fs::remove(folder / "GOLN", failure);
+  fs::remove(folder / kMarkerName, failure);
   // Settings an admin left here stay, and with them the folder.
   fs::remove(folder, failure);
   fs::remove(Base(invocation), failure);

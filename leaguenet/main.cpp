@@ -2,6 +2,7 @@
 
 #include "command_line.h"
 #include "edge/system.h"
+#include "platform/files.h"
 
 #ifndef LEAGUENET_VERSION
 #define LEAGUENET_VERSION "0"
@@ -47,6 +48,7 @@ int Run(const CommandLine& line) {
 
 int main(int argc, char** argv) {
   using namespace lexfray::leaguenet;
+  lexfray::FailWritesBeyondSizeLimit();
   CommandLine line = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
   if (!line.error.empty()) {
     std::cerr << "leaguenet: " << line.error << '\n' << kUsageText;

@@ -3,7 +3,9 @@
 
 #include "commands.h"
 #include "edge/files.h"
+#include "league/score_file.h"
 #include "league_client.h"
+#include "platform/files.h"
 #include "safe_text.h"
 
 namespace lexfray::leaguenet {
@@ -44,25 +46,47 @@ class CheckList {
 };
 
 void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdentity* site) {
-  std::vector<std::uint8_t> bytes;
+  std::string path = folder + "LEXFRAY.ISC";
   std::string error;
-  ReadOutcome outcome = ReadWholeFile(folder + "LEXFRAY.ISC", &bytes, &error);
-  if (outcome == ReadOutcome::kFailed) {
+  std::optional<ScoreFileRecords> records = ReadScoreFile(path, &error);
+  if (!records) {
     list.Say(false, "LEXFRAY.ISC", error);
     return;
   }
-  if (outcome == ReadOutcome::kMissing) {
+  if (records->missing) {
     list.Say(true, "LEXFRAY.ISC", "not there yet; the game makes it at its first export");
     return;
   }
-  ScoreFile file = ParseScoreFile(bytes);
+  if (IsReadOnly(path)) {
+    list.Say(false, "LEXFRAY.ISC", path + " is read-only: the exchange cannot replace it");
+    return;
+  }
+  ScoreFile file = ParseScoreFile(records->bytes);
   std::size_t own = 0;
   for (const CompetitionRecordBytes& entry : file.entries)
     own += site && IsOwnEntry(entry, *site) ? 1 : 0;
-  list.Say(
-      bytes.size() % kCompetitionRecordSize == 0, "LEXFRAY.ISC",
-      std::to_string(file.entries.size()) + " entries, " + std::to_string(own) + " of this site" +
-          (bytes.size() % kCompetitionRecordSize == 0 ? "" : ", with a partial record at the end"));
+  list.Say(!records->partial, "LEXFRAY.ISC",
+           std::to_string(file.entries.size()) + " entries, " + std::to_string(own) +
+               " of this site" + (records->partial ? ", with a partial record at the end" : ""));
+}
+
+// What the game needs there: a program to start, a marker it may write, and nobody else able
+// to change either.
+void CheckCompetitionFolder(CheckList& list, const std::string& folder) {
+  if (!FolderExists(folder)) {
+    list.Say(false, "competition folder", folder + " is missing: the game starts nothing (leaguenet enable)");
+    return;
+  }
+  if (WritableByOthers(folder)) {
+    list.Say(false, "competition folder",
+             folder + " may be changed by others than root: run leaguenet enable again");
+    return;
+  }
+  std::string marker = folder + std::string(kMarkerName);
+  bool markable = MarkerWritableByGame(marker) || FolderIsWritable(folder);
+  list.Say(markable, "competition folder",
+           markable ? folder : marker + " is missing or not writable by the games group: the game "
+                                        "cannot leave its marker (leaguenet enable)");
 }
 
 }  // namespace
@@ -132,13 +156,7 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   list.Say(FolderIsWritable(folder), "program folder",
            folder + (FolderIsWritable(folder) ? "" : " is not writable"));
   CheckScoreFile(list, folder, known ? &site : nullptr);
-  std::string markerFolder = invocation.root + std::string(kCompetitionFolder);
-  bool there = FolderExists(markerFolder);
-  list.Say(there && FolderIsWritable(markerFolder), "marker folder",
-           markerFolder + (!there ? " is missing: the game starts nothing (leaguenet enable)"
-                           : FolderIsWritable(markerFolder)
-                               ? ""
-                               : " is not writable: the game cannot leave its marker"));
+  CheckCompetitionFolder(list, invocation.root + std::string(kCompetitionFolder));
   return list.Result();
 }
 

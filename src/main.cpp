@@ -2,10 +2,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/system_platform.h"
 #include "shell/program.h"
 
 int main() {
+  lexfray::FailWritesBeyondSizeLimit();
   std::string error;
   std::unique_ptr<lexfray::SystemPlatform> system = lexfray::SystemPlatform::Start(&error);
   if (!system) {

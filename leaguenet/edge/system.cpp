@@ -1,5 +1,6 @@
 #include "edge/system.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -7,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -76,10 +76,13 @@ bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned m
   return true;
 }
 
-std::string ThisProgram() {
-  char buffer[PATH_MAX];
-  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+bool CreateEmptyFile(const std::string& path, std::string* error) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 || ::close(fd) != 0) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace lexfray::leaguenet

@@ -22,11 +22,11 @@ void ArmHardTimeLimit(int seconds);
 
 bool RunsAsRoot();
 
-// Makes folder belong to root and the given group, with mode; false with *error.
+// Makes path belong to root and the given group, with mode; false with *error.
 bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,
                      std::string* error);
 
-// This program as installed (the target of /proc/self/exe).
-std::string ThisProgram();
+// Creates an empty file that was not there; false with *error.
+bool CreateEmptyFile(const std::string& path, std::string* error);
 
 }  // namespace lexfray::leaguenet

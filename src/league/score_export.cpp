@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "config/constants.h"
 #include "console/primitives.h"
 #include "dialogs/message_box.h"
 #include "league/score_file_image.h"
+#include "platform/file_lock.h"
 #include "platform/record_fields.h"
 #include "platform/record_file.h"
 #include "players/player_file.h"
@@ -110,17 +112,28 @@ void ExportPlayer(ScoreFileImage& image, EntryIndex& index, const std::string& s
   image.Store(n, EncodeCompetitionEntry(entry));
 }
 
-void ExportPlayers(const Settings& settings, ScoreFileImage& image, CompetitionEntry& entry,
-                   PlayerRecord& player) {
-  const std::string site = Fit(settings.siteName, CompetitionEntry::kSiteWidth);
-  EntryIndex index(image, site);
-  PlayerFile players(settings);
-  image.Reserve(players.Count());
-  players.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
-    player = DecodePlayerRecord(bytes);
-    ExportPlayer(image, index, site, entry, player);
+// The player file as it stands, read under its lock and let go before the score file is
+// locked: one shared file locked at a time.
+std::optional<std::vector<PlayerRecord>> ReadPlayers(const Settings& settings, std::string* error) {
+  std::optional<FileLock> lock =
+      FileLock::Take(settings.PathOf(kPlayerFileName), LockKind::kShared, error);
+  if (!lock) return std::nullopt;
+  PlayerFile file(settings);
+  std::vector<PlayerRecord> players;
+  players.reserve(static_cast<std::size_t>(file.Count()));
+  file.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
+    players.push_back(DecodePlayerRecord(bytes));
     return true;
   });
+  return players;
+}
+
+void ExportPlayers(const Settings& settings, ScoreFileImage& image, CompetitionEntry& entry,
+                   const std::vector<PlayerRecord>& players) {
+  const std::string site = Fit(settings.siteName, CompetitionEntry::kSiteWidth);
+  EntryIndex index(image, site);
+  image.Reserve(static_cast<std::int64_t>(players.size()));
+  for (const PlayerRecord& player : players) ExportPlayer(image, index, site, entry, player);
 }
 
 std::string FailureText(const std::string& reason) {
@@ -133,8 +146,14 @@ std::string FailureText(const std::string& reason) {
 std::optional<std::string> ExportIntoScoreFile(const Settings& settings, CompetitionState& state,
                                                PlayerRecord& playerRecord) {
   std::string error;
-  std::optional<RecordFile> file =
-      RecordFile::Open(settings.PathOf(kScoreFileName), kCompetitionRecordSize, &error);
+  std::optional<std::vector<PlayerRecord>> players = ReadPlayers(settings, &error);
+  if (!players) return error;
+  if (!players->empty()) playerRecord = players->back();
+
+  std::string path = settings.PathOf(kScoreFileName);
+  std::optional<FileLock> lock = FileLock::Take(path, LockKind::kExclusive, &error);
+  if (!lock) return error;
+  std::optional<RecordFile> file = RecordFile::Open(path, kCompetitionRecordSize, &error);
   if (!file) return error;
   std::optional<ScoreFileImage> read = ScoreFileImage::Read(*file, &error);
   if (!read) return error;
@@ -145,11 +164,11 @@ std::optional<std::string> ExportIntoScoreFile(const Settings& settings, Competi
   state.header.programVersion = Fit(kVersionField, CompetitionHeader::kVersionWidth);
   image.Store(1, EncodeCompetitionHeader(state.header));
 
-  ExportPlayers(settings, image, state.entry, playerRecord);
+  ExportPlayers(settings, image, state.entry, *players);
   // Grown beyond what the game reads, the file would be refused from then on.
   if (image.Count() > kMostScoreRecords)
     return file->path() + " is full: it would hold more than " +
-           std::to_string(kMostScoreRecords - 1) + " entries";
+           std::to_string(kMostScoreEntries) + " entries";
   if (!image.WriteChanges(*file, &error)) return error;
   return std::nullopt;
 }

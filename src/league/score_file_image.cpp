@@ -13,20 +13,11 @@ std::size_t OffsetOf(std::int64_t n) { return static_cast<std::size_t>((n - 1) *
 }  // namespace
 
 std::optional<ScoreFileImage> ScoreFileImage::Read(RecordFile& file, std::string* error) {
+  std::optional<ScoreFileRecords> records = ReadScoreRecords(file, error);
+  if (!records) return std::nullopt;
   ScoreFileImage image;
-  std::int64_t count = file.Count();
-  if (count > kMostScoreRecords) {
-    if (error)
-      *error = file.path() + " is too large: more than " + std::to_string(kMostScoreRecords - 1) +
-               " entries";
-    return std::nullopt;
-  }
-  image.bytes_.resize(static_cast<std::size_t>(count * kSize));
-  if (count > 0 && file.ReadMany(1, count, image.bytes_) != count) {
-    if (error) *error = "cannot read " + file.path();
-    return std::nullopt;
-  }
-  image.changed_.assign(static_cast<std::size_t>(count), false);
+  image.changed_.assign(static_cast<std::size_t>(records->Count()), false);
+  image.bytes_ = std::move(records->bytes);
   return image;
 }
 

@@ -7,24 +7,17 @@
 #include <vector>
 
 #include "league/competition_records.h"
+#include "league/score_file.h"
 #include "platform/record_file.h"
 
 namespace lexfray {
-
-// The header and 10000 entries: far more than a league's month ever has, few enough that
-// the file and its standings fit in a few megabytes. A larger file is damaged, and is
-// refused rather than read.
-inline constexpr std::int64_t kMostScoreRecords = 10001;
 
 // The score file held whole in memory: read in one pass, changed record by record, and
 // written back as only the records that changed, so one pass over thousands of entries
 // costs one read and as many writes as there are changes.
 class ScoreFileImage {
  public:
-  // Every whole record of the file; a trailing partial record is left out, as the record
-  // count leaves it out. Nothing, with the reason in *error, when the records cannot all be
-  // read (new entries would then be appended over the ones missed) or when there are more
-  // than kMostScoreRecords of them.
+  // Every whole record of the file, as ReadScoreRecords reads them.
   static std::optional<ScoreFileImage> Read(RecordFile& file, std::string* error = nullptr);
 
   std::int64_t Count() const { return static_cast<std::int64_t>(changed_.size()); }

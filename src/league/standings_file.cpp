@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <span>
 #include <utility>
-#include <vector>
 
 #include "config/constants.h"
-#include "league/score_file_image.h"
-#include "platform/files.h"
+#include "league/score_file.h"
+#include "platform/file_lock.h"
 
 namespace lexfray {
 
 namespace {
-
-constexpr std::int64_t kBlockRecords = 1024;
 
 StandingsEntry StandingsEntryOf(std::span<const std::uint8_t> record) {
   CompetitionEntry stored = DecodeCompetitionEntry(record);
@@ -25,29 +22,23 @@ StandingsEntry StandingsEntryOf(std::span<const std::uint8_t> record) {
 
 void LoadStandings(const Settings& settings, CompetitionState& state) {
   std::string path = settings.PathOf(kScoreFileName);
-  if (!FileExists(path)) return;
-  std::optional<RecordFile> file = RecordFile::Open(path, kCompetitionRecordSize);
-  if (!file || file->Count() > kMostScoreRecords) return;
+  std::optional<ScoreFileRecords> records;
+  // Under the lock, a file that another game or the exchange is changing is seen as it was or
+  // as it will be, never half of each.
+  if (std::optional<FileLock> lock = FileLock::Take(path, LockKind::kShared))
+    records = ReadScoreFile(path);
+  if (!records || records->missing) return;
 
-  // Read a block at a time: the standings alone are held, not the file besides.
-  const std::int64_t count = file->Count();
-  std::vector<std::uint8_t> block;
-  CompetitionHeader header = state.header;
+  const std::int64_t count = records->Count();
+  auto record = [&](std::int64_t n) {
+    return std::span<const std::uint8_t>(records->bytes)
+        .subspan(static_cast<std::size_t>(n - 1) * kCompetitionRecordSize, kCompetitionRecordSize);
+  };
   Standings standings;
   standings.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count - 1, 0)));
-  for (std::int64_t first = 1; first <= count; first += kBlockRecords) {
-    std::int64_t wanted = std::min(kBlockRecords, count - first + 1);
-    block.resize(static_cast<std::size_t>(wanted) * kCompetitionRecordSize);
-    if (file->ReadMany(first, wanted, block) != wanted) return;
-    for (std::int64_t i = 0; i < wanted; ++i) {
-      auto record = std::span<const std::uint8_t>(block).subspan(
-          static_cast<std::size_t>(i) * kCompetitionRecordSize, kCompetitionRecordSize);
-      if (first + i == 1) header = DecodeCompetitionHeader(record);
-      else standings.push_back(StandingsEntryOf(record));
-      if (first + i == count && count >= 2) state.entry = DecodeCompetitionEntry(record);
-    }
-  }
-  state.header = std::move(header);
+  for (std::int64_t n = 2; n <= count; ++n) standings.push_back(StandingsEntryOf(record(n)));
+  if (count >= 1) state.header = DecodeCompetitionHeader(record(1));
+  if (count >= 2) state.entry = DecodeCompetitionEntry(record(count));
   state.standings = std::move(standings);
   RankByScore(state.standings);
 }

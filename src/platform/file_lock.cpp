@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -17,7 +18,6 @@ namespace lexfray {
 namespace {
 
 using std::chrono::microseconds;
-using Clock = std::chrono::steady_clock;
 
 // The lock file is made by whichever program comes first; one it may only read still takes
 // a lock, since flock needs no write permission.
@@ -28,17 +28,19 @@ int OpenLockFile(const std::string& path) {
   return WithGameGroup([&] { return ::open(path.c_str(), O_RDONLY | kFlags); });
 }
 
-// Critical sections last well under a millisecond: the first waits are short, and they grow
-// only for a holder that takes long.
+// Critical sections last well under a millisecond: the first pauses are short, and they
+// grow only for a holder that takes long. The wait is the sum of the pauses, so that only
+// time spent waiting counts against it.
 bool WaitForLock(int fd, int operation, std::chrono::milliseconds wait) {
-  Clock::time_point deadline = Clock::now() + wait;
+  microseconds waited{0};
   microseconds pause{50};
   for (;;) {
     if (::flock(fd, operation | LOCK_NB) == 0) return true;
     if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) return errno == ENOLCK || errno == EINVAL;  // no locks here
-    if (Clock::now() >= deadline) return false;
+    if (waited >= wait) return false;
     std::this_thread::sleep_for(pause);
+    waited += pause;
     pause = std::min(pause * 2, microseconds{5000});
   }
 }
@@ -48,7 +50,12 @@ bool WaitForLock(int fd, int operation, std::chrono::milliseconds wait) {
 std::optional<FileLock> FileLock::Take(const std::string& path, LockKind kind, std::string* error,
                                        std::chrono::milliseconds wait) {
   int fd = OpenLockFile(LockPathOf(path));
-  if (fd < 0) return FileLock(-1);
+  if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM || errno == ENOENT))
+    return FileLock(-1);
+  if (fd < 0) {
+    if (error) *error = "cannot lock " + path + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
   int operation = kind == LockKind::kShared ? LOCK_SH : LOCK_EX;
   if (WaitForLock(fd, operation, wait)) return FileLock(fd);
   ::close(fd);

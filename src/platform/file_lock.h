@@ -25,10 +25,10 @@ enum class LockKind {
 // start: a lock on the file itself would be lost with its old inode.
 class FileLock {
  public:
-  // Waits at most wait for the lock. Nothing, with the reason in *error, only when another
-  // process holds it all that time. A folder where no lock file can be made (read-only, or
-  // closed to this process) gives a lock that holds nothing: nobody can change the file
-  // there by way of the folder either.
+  // Waits at most wait for the lock. Nothing, with the reason in *error, when another
+  // process holds it all that time or the lock file fails. A folder where no lock file can
+  // be made (read-only, closed to this process, or missing) gives a lock that holds
+  // nothing: nobody can change the file there by way of the folder either.
   static std::optional<FileLock> Take(const std::string& path, LockKind kind,
                                       std::string* error = nullptr,
                                       std::chrono::milliseconds wait = kLockWait);

@@ -1,13 +1,17 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "platform/descriptor.h"
 #include "platform/game_group.h"
@@ -30,38 +34,25 @@ void SetReason(std::string* error, const char* what, const std::string& path) {
   if (error) *error = std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-bool ReadAllFrom(int fd, std::string& out, std::size_t limit = std::string::npos) {
-  char buffer[65536];
-  for (;;) {
-    if (out.size() > limit) return true;
-    // One byte beyond the limit tells a file that is too large from one that is just full.
-    std::size_t wanted = std::min(sizeof buffer, limit - out.size());
-    if (wanted < sizeof buffer) ++wanted;
-    ssize_t got = ::read(fd, buffer, wanted);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) return true;
-    out.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
 bool WriteAllTo(int fd, std::string_view bytes) {
   return lexfray::WriteAllTo(fd, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 // Reads until the end or past limit bytes; one byte more than limit tells that it went on.
-void ReadAtMost(int fd, std::size_t limit, FilePrefix& out) {
+// False when a read fails.
+bool ReadAtMost(int fd, std::size_t limit, FilePrefix& out) {
   char buffer[65536];
   for (;;) {
     std::size_t room = limit + 1 - out.bytes.size();
     ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, room));
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return;
+    if (got < 0) return false;
+    if (got == 0) return true;
     out.bytes.append(buffer, static_cast<std::size_t>(got));
     if (out.bytes.size() > limit) {
       out.bytes.resize(limit);
       out.cut = true;
-      return;
+      return true;
     }
   }
 }
@@ -71,25 +62,33 @@ bool IsLink(const std::string& path) {
   return WithGameGroup([&] { return ::lstat(path.c_str(), &info); }) == 0 && S_ISLNK(info.st_mode);
 }
 
-// Room for size bytes before the first byte is written. A file system without it still
-// takes the copy, only without that promise.
-bool TakeRoom(int fd, off_t size) {
-  if (size == 0) return true;
-  int result = ::posix_fallocate(fd, 0, size);
-  if (result == EOPNOTSUPP || result == EINVAL) return true;
-  errno = result;
-  return result == 0;
+// The file a replacement must replace: path itself, or the existing file a link in its place
+// leads to. A link to a missing file is never followed to create one elsewhere.
+std::optional<std::string> ReplacedFile(const std::string& path, std::string* error) {
+  if (!IsLink(path)) return path;
+  char target[PATH_MAX];
+  if (WithGameGroup([&] { return ::realpath(path.c_str(), target); }) == nullptr) {
+    SetReason(error, "cannot follow the link", path);
+    return std::nullopt;
+  }
+  return std::string(target);
 }
 
-// A link stays a link: its target, which must exist already, takes the copy where it is.
-// The room is taken first, so that a full disk leaves the target as it was.
-bool CopyIntoLinkTarget(const std::string& to, std::string_view bytes, std::string* error) {
-  Descriptor fd(OpenPath(to, O_WRONLY | O_CLOEXEC));
-  off_t size = static_cast<off_t>(bytes.size());
-  bool written = fd.ok() && TakeRoom(fd.get(), size) && WriteAllTo(fd.get(), bytes) &&
-                 ::ftruncate(fd.get(), size) == 0 && ::fsync(fd.get()) == 0 && fd.Close();
-  if (!written) SetReason(error, "cannot write", to);
-  return written;
+// The old file's owner, group and mode where this process may give them; else at least its
+// group, so that a copy made by one player stays the game's for the next.
+void TakeOverAttributes(int fd, const std::string& path) {
+  struct stat old {};
+  if (!StatPath(path, old)) return;
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+    static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
+  static_cast<void>(::fchmod(fd, old.st_mode & 07777));
+}
+
+// A rename is on disk only once its folder is.
+void SyncFolderOf(const std::string& path) {
+  std::string folder = FolderOf(path);
+  Descriptor fd(OpenPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.ok()) ::fsync(fd.get());
 }
 
 }  // namespace
@@ -100,13 +99,10 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error) {
-  Descriptor fd(OpenPath(path, O_RDONLY | O_CLOEXEC));
-  std::string bytes;
-  if (!fd.ok() || !ReadAllFrom(fd.get(), bytes)) {
-    SetReason(error, "cannot read", path);
-    return std::nullopt;
-  }
-  return bytes;
+  std::optional<FilePrefix> prefix =
+      ReadFilePrefix(path, std::numeric_limits<std::size_t>::max() - 1, error);
+  if (!prefix) return std::nullopt;
+  return std::move(prefix->bytes);
 }
 
 FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
@@ -126,19 +122,24 @@ int OpenOrCreate(const std::string& path, int flags) {
   return OpenPath(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
 }
 
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+std::optional<FilePrefix> ReadFilePrefix(const std::string& path, std::size_t limit,
                                          std::string* error) {
   Descriptor fd(OpenPath(path, O_RDONLY | O_CLOEXEC));
-  std::string bytes;
-  if (!fd.ok() || !ReadAllFrom(fd.get(), bytes, limit)) {
-    SetReason(error, "cannot read", path);
-    return std::nullopt;
-  }
-  if (bytes.size() > limit) {
+  FilePrefix prefix;
+  if (fd.ok() && ReadAtMost(fd.get(), limit, prefix)) return prefix;
+  SetReason(error, "cannot read", path);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
+                                         std::string* error) {
+  std::optional<FilePrefix> prefix = ReadFilePrefix(path, limit, error);
+  if (!prefix) return std::nullopt;
+  if (prefix->cut) {
     if (error) *error = path + " is too large: more than " + std::to_string(limit) + " bytes";
     return std::nullopt;
   }
-  return bytes;
+  return std::move(prefix->bytes);
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error) {
@@ -160,33 +161,35 @@ bool IsReadOnly(const std::string& path) {
          }) != 0;
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
-  std::optional<std::string> bytes = ReadFileBytes(from, error);
-  if (!bytes) return false;
-  // A target without write permission stays as it is, like a read-only file elsewhere,
-  // even though the rename below could replace it.
-  if (IsReadOnly(to)) {
-    errno = EACCES;
-    SetReason(error, "cannot write", to);
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
+  // A file without write permission stays as it is, even though the rename could replace it.
+  if (IsReadOnly(path)) {
+    if (error) *error = path + " is read-only";
     return false;
   }
-  if (IsLink(to)) return CopyIntoLinkTarget(to, *bytes, error);
-  std::string temporary = FolderOf(to) + ".lexfray-copy-XXXXXX";
+  std::optional<std::string> target = ReplacedFile(path, error);
+  if (!target) return false;
+  std::string temporary = FolderOf(*target) + ".lexfray-copy-XXXXXX";
   Descriptor fd(WithGameGroup([&] { return ::mkstemp(temporary.data()); }));
   if (!fd.ok()) {
-    SetReason(error, "cannot create a file in the folder of", to);
+    SetReason(error, "cannot create a file in the folder of", *target);
     return false;
   }
-  struct stat info {};
-  mode_t mode = StatPath(to, info) ? info.st_mode & 07777 : 0664;
-  bool written = WriteAllTo(fd.get(), *bytes) && ::fchmod(fd.get(), mode) == 0 &&
-                 ::fsync(fd.get()) == 0 && fd.Close();
-  if (!written || WithGameGroup([&] { return ::rename(temporary.c_str(), to.c_str()); }) != 0) {
-    SetReason(error, "cannot write", to);
+  if (FileExists(*target)) TakeOverAttributes(fd.get(), *target);
+  else ::fchmod(fd.get(), 0664);
+  bool written = WriteAllTo(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close();
+  if (!written || WithGameGroup([&] { return ::rename(temporary.c_str(), target->c_str()); }) != 0) {
+    SetReason(error, "cannot write", path);
     RemoveFile(temporary);
     return false;
   }
+  SyncFolderOf(*target);
   return true;
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
+  std::optional<std::string> bytes = ReadFileBytes(from, error);
+  return bytes && ReplaceFile(to, *bytes, error);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -198,6 +201,8 @@ bool RemoveKeepingLinks(const std::string& path) {
   Descriptor fd(OpenPath(path, O_WRONLY | O_TRUNC | O_CLOEXEC));
   return fd.ok() && ::fsync(fd.get()) == 0 && fd.Close();
 }
+
+void FailWritesBeyondSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
 
 std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
   struct stat info {};

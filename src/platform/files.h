@@ -30,8 +30,14 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit);
 // elsewhere. A descriptor, or -1 with errno set.
 int OpenOrCreate(const std::string& path, int flags);
 
+// At most limit bytes of an existing file, and whether it held more; nothing when it cannot
+// be opened or read, with the reason in *error and errno kept (ENOENT for a missing file).
+// Reads no more than limit + 1 bytes, so a device or a huge file costs nothing.
+std::optional<FilePrefix> ReadFilePrefix(const std::string& path, std::size_t limit,
+                                         std::string* error = nullptr);
+
 // The file's bytes when there are at most limit of them; nothing otherwise, with the reason
-// in *error. Reads no more than limit + 1 bytes, so a device or a huge file costs nothing.
+// in *error.
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit,
                                          std::string* error = nullptr);
 
@@ -39,9 +45,14 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t li
 // Creates or truncates the file and writes bytes into it.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
-// Copies from over to through a temporary file in to's folder and a rename, so that to is
-// either its old self or a whole copy, never half of one. When to is a link, the copy goes
-// into the link's existing target instead, and the link stays.
+// Replaces the file whole: the bytes go into a temporary file in its folder, which takes over
+// the old file's owner, group and mode, is flushed, and is renamed over it, so that the file is
+// either its old self or wholly new, whatever happens meanwhile. A link stays a link: the
+// existing file it leads to is replaced the same way, in its own folder. A read-only file is
+// left alone ("PATH is read-only").
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// ReplaceFile of to with the bytes of from.
 bool CopyFileReplacing(const std::string& from, const std::string& to,
                        std::string* error = nullptr);
 
@@ -66,5 +77,9 @@ std::FILE* OpenStream(const std::string& path, const char* mode);
 // True for an existing file without any write permission bit, or one this process may not
 // write: such a file is never replaced or written.
 bool IsReadOnly(const std::string& path);
+
+// A write beyond the file-size limit (ulimit -f) then fails with EFBIG, which the file layer
+// reports and cleans up after, instead of killing the process in the middle of a change.
+void FailWritesBeyondSizeLimit();
 
 }  // namespace lexfray

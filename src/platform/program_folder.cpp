@@ -3,7 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
+#include "platform/executable.h"
+#include "platform/files.h"
 
 namespace lexfray {
 
@@ -17,14 +18,7 @@ constexpr const char* kSharedFolder = "";
 
 }  // namespace
 
-std::string ExecutableFolder() {
-  char path[PATH_MAX];
-  ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
-  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path) return {};
-  std::string folder(path, static_cast<std::size_t>(length));
-  std::size_t slash = folder.rfind('/');
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
+std::string ExecutableFolder() { return FolderOf(ExecutablePath()); }
 
 bool IsSharedInstallation() { return kSharedFolder[0] != '\0'; }
 

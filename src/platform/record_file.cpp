@@ -122,8 +122,17 @@ bool RecordFile::Write(std::int64_t n, std::span<const std::uint8_t> record) {
     return false;
   }
   off_t offset = static_cast<off_t>((n - 1) * static_cast<std::int64_t>(recordSize_));
+  struct stat before {};
+  bool appending = ::fstat(fd_, &before) == 0 && offset + static_cast<off_t>(recordSize_) > before.st_size;
   if (WriteAll(fd_, record.data(), recordSize_, offset)) return true;
   Fail("cannot write");
+  // A full disk or a file-size limit may take part of the record: the file goes back to its
+  // old length rather than keep a torn tail that the next reader takes for a record.
+  if (appending) {
+    int reason = errno;
+    static_cast<void>(::ftruncate(fd_, before.st_size));
+    errno = reason;
+  }
   return false;
 }
 

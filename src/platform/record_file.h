@@ -33,6 +33,7 @@ class RecordFile {
   bool Read(std::int64_t n, std::span<std::uint8_t> record);
   // Records first .. first + count - 1 in one read; fewer when the file ends earlier.
   std::int64_t ReadMany(std::int64_t first, std::int64_t count, std::span<std::uint8_t> out);
+  // A write that fails while it lengthens the file cuts it back to its old length.
   bool Write(std::int64_t n, std::span<const std::uint8_t> record);
   const std::string& LastError() const { return error_; }
   const std::string& path() const { return path_; }

@@ -76,28 +76,35 @@ TEST(ExchangeWithTheGamesGroup, NoPlayersVariableSteersTheConnectionAndOnlyTheEx
   }
 }
 
-TEST(EnableCommand, MakesTheCompetitionFolderForTheGamesGroupAndDisableTakesItAway) {
+// Only root may change what the game starts with its group; the game's one write there is
+// its marker, into a file made for it.
+TEST(EnableCommand, MakesTheCompetitionFolderRootsAloneAndDisableTakesItAway) {
   if (!CanPlaySetgid()) GTEST_SKIP() << "needs root and a games group";
   TempFolder root;
-  CommandResult enabled =
-      RunProgram(LeaguenetProgram(), {"leaguenet", "enable", "--root", root.path()}, "/");
-  ASSERT_EQ(enabled.exitCode, 0) << enabled.err;
-  struct stat base {};
-  struct stat folder {};
-  ASSERT_EQ(::stat(root.PathOf("QuillonHomeSoftware").c_str(), &base), 0);
-  ASSERT_EQ(::stat(root.PathOf("QuillonHomeSoftware/LeagueNet").c_str(), &folder), 0);
-  EXPECT_EQ(base.st_mode & 07777, 0755u);
-  EXPECT_EQ(base.st_uid, 0u);
-  EXPECT_EQ(folder.st_mode & 07777, 0775u);
-  EXPECT_EQ(folder.st_gid, ::getgrnam("games")->gr_gid);
-  EXPECT_EQ(fs::read_symlink(root.PathOf("QuillonHomeSoftware/LeagueNet/LeagueNet.exe")),
-            fs::canonical(LeaguenetProgram()));
-  // Twice is no mistake.
-  EXPECT_EQ(
-      RunProgram(LeaguenetProgram(), {"leaguenet", "enable", "--root", root.path()}, "/").exitCode,
-      0);
+  std::string folder = root.PathOf("QuillonHomeSoftware/LeagueNet/");
+  // As an earlier enable left it: open to the group, and something planted in it.
+  fs::create_directories(folder);
+  ::chmod(folder.c_str(), 0775);
+  fs::create_symlink("/etc/shadow", folder + "GOLN");
+  for (int run = 0; run < 2; ++run) {  // twice is no mistake
+    CommandResult enabled =
+        RunProgram(LeaguenetProgram(), {"leaguenet", "enable", "--root", root.path()}, "/");
+    ASSERT_EQ(enabled.exitCode, 0) << enabled.err;
+  }
+  for (const std::string& made : {root.PathOf("QuillonHomeSoftware"), folder}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(made.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0755u) << made;
+    EXPECT_EQ(info.st_uid, 0u) << made;
+    EXPECT_EQ(info.st_gid, 0u) << made;
+  }
+  struct stat marker {};
+  ASSERT_EQ(::lstat((folder + "GOLN").c_str(), &marker), 0);
+  EXPECT_TRUE(S_ISREG(marker.st_mode));
+  EXPECT_EQ(marker.st_mode & 07777, 0660u);
+  EXPECT_EQ(marker.st_gid, ::getgrnam("games")->gr_gid);
+  EXPECT_EQ(fs::read_symlink(folder + "LeagueNet.exe"), fs::canonical(LeaguenetProgram()));
 
-  std::ofstream(root.PathOf("QuillonHomeSoftware/LeagueNet/GOLN")).close();
   CommandResult disabled =
       RunProgram(LeaguenetProgram(), {"leaguenet", "disable", "--root", root.path()}, "/");
   EXPECT_EQ(disabled.exitCode, 0) << disabled.err;

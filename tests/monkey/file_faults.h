@@ -6,28 +6,40 @@
 
 namespace lexfray::monkey {
 
-// Failures the monkey injects into the program's reads and writes of its saved files (the
-// player file, its backup and the score file, and the temporary copies that replace them).
-// They reach the program through the C library calls its file layer makes: the monkey's
-// executable is linked with those calls wrapped (see CMakeLists.txt), so the game's own
-// code stays as it ships.
+// Failures the monkey injects into the program's work on its saved files (the player file,
+// its backup and the score file, the temporary copies that replace them and their lock
+// files). They reach the program through the C library calls its file layer makes: the
+// monkey's executable is linked with those calls wrapped (see CMakeLists.txt), so the game's
+// own code stays as it ships.
 enum class Fault {
   kNone,
-  kFailWrite,  // the n-th write from now fails with EIO, writing nothing
-  kFailRead,   // the n-th read from now fails with EIO
-  kDiskFull,   // from now on, no write may grow a file: ENOSPC once the file's end is reached
+  kFailWrite,     // the n-th write from now fails with EIO, writing nothing
+  kFailRead,      // the n-th read from now fails with EIO
+  kDiskFull,      // from now on, no write may grow a file: ENOSPC once the file's end is reached
+  kFailOpen,      // the n-th opening of a saved file fails with EIO
+  kFailSync,      // the n-th flush of a saved file to disk fails with EIO
+  kFailTruncate,  // the n-th cutting of a saved file to a length fails with EIO
+  kFailRename,    // the n-th rename onto a saved file fails with EIO
+  kLockBusy,      // the n-th lock of a saved file finds it held elsewhere for all of its wait
 };
 
 struct FaultPlan {
   Fault fault = Fault::kNone;
-  int countdown = 1;  // kFailWrite, kFailRead: the call that fails, from 1
+  int countdown = 1;  // the call that fails, from 1 (kDiskFull: from the first)
 };
 
 // What the file layer saw; the monkey compares it with what the player was told.
 struct FileEvents {
-  int writesFailed = 0;  // injected write failures since the last Take
-  int readsFailed = 0;
-  bool partialWrite = false;  // a write that filled the disk wrote part of its bytes
+  int writesFailed = 0;       // changes of the player file or its backup that failed
+  int scoreWritesFailed = 0;  // changes of the score file that failed
+  int readsFailed = 0;        // reads, openings and shared locks that failed
+  bool cutBackFailed = false;  // a torn tail may stay: cutting a file back failed
+  void Add(const FileEvents& more) {
+    writesFailed += more.writesFailed;
+    scoreWritesFailed += more.scoreWritesFailed;
+    readsFailed += more.readsFailed;
+    cutBackFailed = cutBackFailed || more.cutBackFailed;
+  }
 };
 
 // The plan in force for the saved files; replaces the previous one.

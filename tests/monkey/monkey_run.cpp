@@ -127,7 +127,7 @@ class SeedPlay {
   SeedPlay(std::uint64_t seed, long long events)
       : world_(seed),
         clock_(world_.start()),
-        terminal_(seed, clock_, world_.Words(), events),
+        terminal_(seed, clock_, world_.Words(), events, world_.competition()),
         players_(world_.folder().Read(kPlayerFileName)),
         saved_(ReadTotals(players_)),
         otherSites_(OtherSitesEntries(world_.folder().Read(kScoreFileName), std::string(kSite))) {
@@ -152,7 +152,7 @@ class SeedPlay {
       if (!outcome.failure) outcome.failure = CheckSavedFiles(outcome);
     }
     outcome.events = terminal_.events();
-    outcome.writesFailed = terminal_.failures().writesFailed;
+    outcome.writesFailed = terminal_.failures().writesFailed + terminal_.failures().scoreWritesFailed;
     outcome.readsFailed = terminal_.failures().readsFailed;
     return outcome;
   }
@@ -175,7 +175,7 @@ class SeedPlay {
 
   std::optional<std::string> CheckSavedFiles(SeedOutcome& outcome) {
     const testing::TempFolder& folder = world_.folder();
-    bool partial = terminal_.partialWritesSeen();
+    bool partial = terminal_.TakeTornTailAllowed();
     std::string before = std::exchange(players_, folder.Read(kPlayerFileName));
     if (players_ != before) ++outcome.saves;
     std::optional<std::string> fault = CheckPlayerFile(players_, saved_, partial);

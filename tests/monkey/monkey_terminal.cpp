@@ -71,8 +71,9 @@ void MonkeyClock::Sleep(int milliseconds) {
 }
 
 MonkeyTerminal::MonkeyTerminal(std::uint64_t seed, MonkeyClock& clock,
-                               std::vector<std::string> words, long long budget)
-    : random_(seed), clock_(clock), words_(std::move(words)), budget_(budget) {}
+                               std::vector<std::string> words, long long budget, bool competition)
+    : random_(seed), clock_(clock), words_(std::move(words)), budget_(budget),
+      competition_(competition) {}
 
 void MonkeyTerminal::Show(const Screen& screen) {
   shown_ = screen;
@@ -93,10 +94,10 @@ InputEvent MonkeyTerminal::NextEvent() {
 
 void MonkeyTerminal::CheckFailuresTold() {
   FileEvents file = TakeFileEvents();
-  partialWrites_ = partialWrites_ || file.partialWrite;
-  failures_.writesFailed += file.writesFailed;
-  failures_.readsFailed += file.readsFailed;
-  if (file.writesFailed > 0 && !toldSinceInput_)
+  failures_.Add(file);
+  tornTailAllowed_ = tornTailAllowed_ || file.cutBackFailed;
+  int mustBeTold = file.writesFailed + (competition_ ? file.scoreWritesFailed : 0);
+  if (mustBeTold > 0 && !toldSinceInput_)
     throw MonkeyFailure("a saved file could not be written and the player was not told");
   toldSinceInput_ = false;
 }
@@ -223,9 +224,10 @@ void MonkeyTerminal::JumpClock() {
 }
 
 void MonkeyTerminal::ArmRandomFault() {
-  static constexpr std::array<Fault, 3> kFaults = {Fault::kFailWrite, Fault::kFailRead,
-                                                   Fault::kDiskFull};
-  FaultPlan plan{kFaults[static_cast<std::size_t>(Pick(3))], 1 + Pick(4)};
+  static constexpr std::array<Fault, 8> kFaults = {
+      Fault::kFailWrite, Fault::kFailRead,     Fault::kDiskFull,   Fault::kFailOpen,
+      Fault::kFailSync,  Fault::kFailTruncate, Fault::kFailRename, Fault::kLockBusy};
+  FaultPlan plan{kFaults[static_cast<std::size_t>(Pick(kFaults.size()))], 1 + Pick(4)};
   if (Pick(3) == 0) plan = FaultPlan{};  // and the disk has room again
   ArmFault(plan);
   Note("fault " + std::to_string(static_cast<int>(plan.fault)) + " at " + std::to_string(plan.countdown));

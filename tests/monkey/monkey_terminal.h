@@ -6,6 +6,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/screen.h"
@@ -43,8 +44,10 @@ class MonkeyClock : public testing::FakeClock {
 // next waits for input.
 class MonkeyTerminal : public Terminal {
  public:
+  // With the competition off, the score file only mirrors the player file: the game keeps
+  // its failed writes to itself, and so the monkey does not ask that they be told.
   MonkeyTerminal(std::uint64_t seed, MonkeyClock& clock, std::vector<std::string> words,
-                 long long budget);
+                 long long budget, bool competition);
 
   void Show(const Screen& screen) override;
   InputEvent NextEvent() override;
@@ -58,7 +61,9 @@ class MonkeyTerminal : public Terminal {
   void FinishRun() { CheckFailuresTold(); }
 
   long long events() const { return events_; }
-  bool partialWritesSeen() const { return partialWrites_; }
+  // Whether a file may have kept a torn tail in the run since the last call: only where
+  // cutting it back failed.
+  bool TakeTornTailAllowed() { return std::exchange(tornTailAllowed_, false); }
   // The injected failures so far, for the summary.
   const FileEvents& failures() const { return failures_; }
   // The last events, oldest first, and the board as last shown: for the failure report.
@@ -88,7 +93,8 @@ class MonkeyTerminal : public Terminal {
   std::string rack_;  // the rack that rackWords_ were chosen for
   std::vector<std::string> rackWords_;
   bool toldSinceInput_ = false;
-  bool partialWrites_ = false;
+  bool competition_;
+  bool tornTailAllowed_ = false;
   FileEvents failures_;
   std::deque<std::string> recent_;
 };

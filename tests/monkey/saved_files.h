@@ -14,7 +14,8 @@ using Totals = std::map<std::string, double>;
 Totals ReadTotals(const std::string& playerFileBytes);
 
 // What a run may not break in the saved files. The reason, when it broke something.
-//  - the player file holds whole records (a partial one only after a disk filled up), each
+//  - the player file holds whole records (a partial one only where cutting a failed append
+//    back failed too), each
 //    with a month, a date of last play that is a real date, a name of its own and a finite
 //    total that is not negative; no player's total is lower than in before;
 //  - the score file holds whole records; the entries of other sites are as they were.

@@ -14,10 +14,18 @@ if [ "$(id -u)" != 0 ]; then echo "skipped: installing the package needs root"; 
 for tool in dpkg-buildpackage lintian fakeroot runuser useradd; do
   command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
-if dpkg-query -W -f='${Status}' lexfray 2>/dev/null | grep -q installed; then
+if dpkg-query -W -f='${Status}' lexfray 2>/dev/null | grep -qE 'installed|config-files'; then
   echo "FAIL: a lexfray package is installed on this machine already; this test would replace it" >&2
   exit 1
 fi
+# A removed but unpurged installation leaves its players' files behind; this test's purge
+# would delete them.
+for kept in /var/games/lexfray /etc/lexfray /QuillonHomeSoftware; do
+  if [ -e "$kept" ]; then
+    echo "FAIL: $kept is there, left by an installation of lexfray or LeagueNET; this test's purge would delete it" >&2
+    exit 1
+  fi
+done
 
 work=$(mktemp -d /tmp/lexfray-package.XXXXXX)
 player=lexfray-t$$

@@ -1,5 +1,6 @@
 // The record file and the whole-file reads: the reason a failure gives, and files of any size.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
 #include <cstdint>
@@ -93,6 +94,30 @@ TEST(RegularFileSize, OnlyRegularFilesHaveOneAndExist) {
     EXPECT_FALSE(RegularFileSize(path)) << path;
     EXPECT_FALSE(FileExists(path)) << path;
   }
+}
+
+// As under `prlimit --fsize`: the append that would pass the limit takes part of its record,
+// and the file goes back to its old length rather than keep that piece.
+TEST(RecordFileReasons, AnAppendCutShortLeavesNoTornTail) {
+  TempFolder folder;
+  folder.Write("LEXFRAY.USR", std::string(133 * 2 + 100, 'x'));
+  std::optional<RecordFile> file = RecordFile::Open(folder.PathOf("LEXFRAY.USR"), 133);
+  ASSERT_TRUE(file);
+  FailWritesBeyondSizeLimit();
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limit = old;
+  limit.rlim_cur = 133 * 3 - 20;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  std::array<std::uint8_t, 133> record{};
+  bool written = file->Write(3, record);
+  std::string error = file->LastError();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(error, "cannot write " + folder.PathOf("LEXFRAY.USR") + ": File too large");
+  std::string after = folder.Read("LEXFRAY.USR");
+  EXPECT_EQ(after.size(), 133u * 2 + 100);
+  EXPECT_EQ(after.substr(0, 133 * 2), std::string(133 * 2, 'x'));
 }
 
 TEST(RecordFileSize, AHugeSparseFileIsCountedNotRead) {

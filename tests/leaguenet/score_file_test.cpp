@@ -1,0 +1,107 @@
+// The exchange and the game share one score file: the exchange writes only what the game reads,
+// keeps the administrator's link, leaves a read-only or oversized file as it is, and waits for
+// the game's lock.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "league/score_file.h"
+#include "platform/file_lock.h"
+#include "test_league.h"
+
+namespace lexfray::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Scene {
+  const TestLeague& league;
+  const TestSite& north;
+  const TempFolder& elsewhere;
+  std::optional<FileLock>& held;  // the game's lock, taken by the test
+};
+
+struct ScoreFileCase {
+  const char* name;
+  std::function<void(const Scene&)> prepare;
+  int exitCode;
+  const char* reason;  // in the exchange's message; the file stays as it was when it fails
+  std::function<void(const Scene&)> check;
+};
+
+void Nothing(const Scene&) {}
+
+class ExchangeScoreFile : public ::testing::TestWithParam<ScoreFileCase> {};
+
+TEST_P(ExchangeScoreFile, LeavesAFileTheGameReads) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  TempFolder elsewhere;
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
+  std::optional<FileLock> held;
+  Scene scene{league, north, elsewhere, held};
+  GetParam().prepare(scene);
+  std::string before = north.ScoreFileBytes();
+
+  CommandResult run = north.Exchange();
+  EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err;
+  EXPECT_NE(run.err.find(GetParam().reason), std::string::npos) << run.err;
+  if (GetParam().exitCode != 0) {
+    EXPECT_EQ(north.ScoreFileBytes(), before);
+  } else {
+    std::string error;
+    std::optional<ScoreFileRecords> records = ReadScoreFile(north.ScoreFilePath(), &error);
+    ASSERT_TRUE(records) << error;
+    EXPECT_FALSE(records->partial);
+  }
+  GetParam().check(scene);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExchangeScoreFile,
+    ::testing::Values(
+        ScoreFileCase{"ALinkStaysALinkAndItsTargetIsReplaced",
+                      [](const Scene& s) {
+                        fs::rename(s.north.ScoreFilePath(), s.elsewhere.PathOf("scores"));
+                        fs::create_symlink(s.elsewhere.PathOf("scores"), s.north.ScoreFilePath());
+                      },
+                      0, "",
+                      [](const Scene& s) {
+                        EXPECT_TRUE(fs::is_symlink(s.north.ScoreFilePath()));
+                        EXPECT_EQ(fs::file_size(s.elsewhere.PathOf("scores")), 2u * 251);
+                        EXPECT_EQ(std::distance(fs::directory_iterator(s.elsewhere.path()), {}), 1);
+                      }},
+        ScoreFileCase{"AReadOnlyFileIsLeftAlone",
+                      [](const Scene& s) { ::chmod(s.north.ScoreFilePath().c_str(), 0444); }, 1,
+                      "LEXFRAY.ISC is read-only", Nothing},
+        ScoreFileCase{"AHugeFileIsRefusedUnread",
+                      [](const Scene& s) { fs::resize_file(s.north.ScoreFilePath(), 100'000'000); },
+                      1, "LEXFRAY.ISC is too large: more than 10000 entries", Nothing},
+        ScoreFileCase{"AFileTheGameIsChangingIsWaitedForThenLeftAlone",
+                      [](const Scene& s) {
+                        s.held = FileLock::Take(s.north.ScoreFilePath(), LockKind::kExclusive);
+                      },
+                      1, "LEXFRAY.ISC is busy", Nothing},
+        ScoreFileCase{"TheOtherSitesFillOnlyWhatTheGameReads",
+                      [](const Scene& s) {
+                        TestSite south(s.league, "SOUTH", "STH");
+                        s.league.Sql(
+                            "INSERT INTO league.entries (month, site, player, score, last_date, "
+                            "plays, game_code) SELECT date_trunc('month', now() AT TIME ZONE "
+                            "'UTC')::date, 'SOUTH', 'P' || i, i, to_char(now() AT TIME ZONE "
+                            "'UTC', 'MM-DD'), '1', 'LEXFRAY0' FROM generate_series(1, 10500) i");
+                        s.north.SetLeague(s.north.League(), "others = 10000\n");
+                      },
+                      0, "",
+                      [](const Scene& s) {
+                        EXPECT_EQ(fs::file_size(s.north.ScoreFilePath()), 10001u * 251);
+                        EXPECT_EQ(Trimmed(EntryAt(s.north.ScoreFile(), 0).player), "ANNA");
+                      }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace lexfray::testing
