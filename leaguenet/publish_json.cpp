@@ -1,6 +1,10 @@
 #include "publish_json.h"
 
+#include <algorithm>
+#include <charconv>
 #include <unordered_map>
+
+#include "safe_text.h"
 
 namespace lexfray::leaguenet {
 
@@ -81,8 +85,12 @@ class JsonReader {
     while (!rest_.empty() && rest_.front() != '"') {
       char c = rest_.front();
       rest_.remove_prefix(1);
-      if (c == '\\' && Take("u00") && rest_.size() >= 2) {
-        c = static_cast<char>(std::stoi(std::string(rest_.substr(0, 2)), nullptr, 16));
+      if (c == '\\' && Take("u00")) {
+        unsigned code = 0;
+        const char* end = rest_.data() + std::min<std::size_t>(2, rest_.size());
+        if (std::from_chars(rest_.data(), end, code, 16).ptr != end || end != rest_.data() + 2)
+          return false;
+        c = static_cast<char>(code);
         rest_.remove_prefix(2);
       } else if (c == '\\' && !rest_.empty()) {
         c = rest_.front();
@@ -93,10 +101,10 @@ class JsonReader {
     return Take("\"");
   }
   bool Number(double* value) {
-    std::size_t end = rest_.find_first_not_of("0123456789");
-    if (end == 0 || end == std::string_view::npos) return false;
-    *value = std::stod(std::string(rest_.substr(0, end)));
-    rest_.remove_prefix(end);
+    std::from_chars_result read =
+        std::from_chars(rest_.data(), rest_.data() + rest_.size(), *value);
+    if (read.ec != std::errc()) return false;
+    rest_.remove_prefix(static_cast<std::size_t>(read.ptr - rest_.data()));
     return true;
   }
 
@@ -120,7 +128,12 @@ bool ReadLeader(std::string_view monthData, std::optional<Leader>* leader) {
       !json.String(&read.site) || !json.Take(",\"loc\":") || !json.String(&read.loc) ||
       !json.Take(",\"score\":") || !json.Number(&read.score) || !json.Take("}"))
     return false;
-  *leader = read;
+  // The kept data is a file like any other: what it says is checked as the league's rows are.
+  if (!IsSaneScore(read.score)) return false;
+  std::optional<PublicEntry> entry = PublicEntryFrom(
+      {read.site, read.player, ShownNumber(read.score), std::string_view(), std::string_view()});
+  if (!entry) return false;
+  *leader = Leader{entry->player, entry->site, SiteFrom(read.site, read.loc).loc, entry->score};
   return true;
 }
 

@@ -30,6 +30,24 @@ TEST(PublishText, HostileTextStaysText) {
   }
 }
 
+// A past month's winner comes back from the data kept of it, checked like the league's rows.
+TEST(PublishText, AKeptMonthsWinnerIsReadBackFromItsData) {
+  PageFrame frame{"L", "2026-11", "2026-12-01T00:00:00Z", false,
+                  Leader{"<A\"\\&>", "SITE", "S&1", 1234.5}};
+  std::optional<Leader> read;
+  ASSERT_TRUE(ReadLeader(MonthData(frame, MonthTables{}, {}), &read));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->player + "|" + read->site + "|" + read->loc, "<A\"\\&>|SITE|S&1");
+  EXPECT_EQ(read->score, 1234);
+  frame.leader.reset();
+  ASSERT_TRUE(ReadLeader(MonthData(frame, MonthTables{}, {}), &read));
+  EXPECT_FALSE(read);
+  for (std::string_view broken :
+       {"{}", "{\n\"leader\":{\"player\":\"\\u00zz\"", "{\n\"leader\":{\"player\":\"A",
+        "{\n\"leader\":{\"player\":\"A\",\"site\":\"B\",\"loc\":\"C\",\"score\":1e99}"})
+    EXPECT_FALSE(ReadLeader(broken, &read)) << broken;
+}
+
 TEST(PublishText, EverySiteNameGetsAFileNameOfItsOwnMadeOfSafeCharacters) {
   std::vector<std::string> names = {"RIVERSIDE CLUB",
                                     "RIVERSIDE-CLUB",
