@@ -1,6 +1,8 @@
+#include <filesystem>
 #include <ostream>
 
 #include "commands.h"
+#include "edge/system.h"
 #include "league_schema.h"
 #include "publish_schema.h"
 #include "site_admin.h"
@@ -34,7 +36,7 @@ int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream&
     err << "leaguenet: cannot set up the league: " << error << '\n';
     return kFailed;
   }
-  out << (alreadyThere ? "The league was set up already; nothing changed.\n"
+  out << (alreadyThere ? "The league was set up already, and is up to date.\n"
                        : "The league is set up. Register each site with: leaguenet add-site --db "
                          "... --site NAME --loc XYZ\n");
   return kDone;
@@ -45,15 +47,34 @@ int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& er
     err << "leaguenet: add-site needs --site NAME and --loc XYZ\n";
     return kUsage;
   }
+  std::error_code failure;
+  if (!invocation.out.empty() && std::filesystem::exists(invocation.out, failure)) {
+    err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
+    return kFailed;
+  }
   std::string error;
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
   if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
   std::string settingsText;
-  if (!AddSite(*organiser, {invocation.site, invocation.loc}, &settingsText, &error)) {
+  if (!AddSite(*organiser, {invocation.site, invocation.loc, invocation.siteCa}, &settingsText,
+               &error)) {
     err << "leaguenet: cannot add the site: " << error << '\n';
     return kFailed;
   }
-  out << settingsText;
+  if (invocation.out.empty()) {
+    out << settingsText;
+    err << "leaguenet: the settings hold the site's password: keep them where only you can read "
+           "them, and send them to the site's admin by a safe way\n";
+    return kDone;
+  }
+  if (!WriteNewFile(invocation.out, settingsText, 0640, &error)) {
+    // The site is registered: new credentials need a remove-site first.
+    err << "leaguenet: the site is registered, but its settings cannot be written: " << error
+        << "; remove-site and add-site again\n";
+    return kFailed;
+  }
+  out << "Site registered; its settings are in " << invocation.out
+      << " (mode 640): send them to the site's admin by a safe way.\n";
   return kDone;
 }
 

@@ -10,13 +10,13 @@ const char* const kUsageText =
     "usable\n"
     "       leaguenet standings [--config FILE]  print the month's league table\n"
     "       leaguenet init-league --db CONNINFO  set up a league in a PostgreSQL database\n"
-    "       leaguenet add-site --db CONNINFO --site NAME --loc XYZ\n"
-    "                                            register a site; prints its leaguenet.conf\n"
+    "       leaguenet add-site --db CONNINFO --site NAME --loc XYZ [--site-ca PATH] [--out FILE]\n"
+    "                                            register a site; writes its leaguenet.conf\n"
     "       leaguenet remove-site --db CONNINFO --site NAME\n"
     "       leaguenet publish --db CONNINFO | --config FILE  --out DIR\n"
     "                                            write the league's public pages into DIR\n"
-    "       leaguenet add-publisher --db CONNINFO\n"
-    "                                            new credentials for publish; prints its settings\n"
+    "       leaguenet add-publisher --db CONNINFO [--site-ca PATH] [--out FILE]\n"
+    "                                            new credentials for publish; writes its settings\n"
     "       leaguenet enable | disable [--root DIR]\n"
     "                                            let the game start the exchange, or stop it\n"
     "       leaguenet --help | --version\n";
@@ -44,6 +44,7 @@ std::string* OptionField(Invocation& invocation, const std::string& option) {
   if (option == "--site") return &invocation.site;
   if (option == "--loc") return &invocation.loc;
   if (option == "--root") return &invocation.root;
+  if (option == "--site-ca") return &invocation.siteCa;
   if (option == "--out") return &invocation.out;
   return nullptr;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "edge/pg_connection.h"
+#include "exchange_plan.h"
 #include "league_settings.h"
 
 namespace lexfray::leaguenet {
@@ -15,7 +19,7 @@ inline constexpr std::string_view kProgramName = "LeagueNet.exe";
 inline constexpr std::string_view kMarkerName = "GOLN";
 
 // Exit codes of every command.
-enum ExitCode { kDone = 0, kFailed = 1, kUsage = 2 };
+enum ExitCode { kDone = 0, kFailed = 1, kUsage = 2, kTimeLimit = 3 };
 
 // What every command is given from the command line.
 struct Invocation {
@@ -24,7 +28,8 @@ struct Invocation {
   std::string database;    // --db
   std::string site;        // --site
   std::string loc;         // --loc
-  std::string out;         // --out: where the public pages are served from
+  std::string siteCa;      // --site-ca: where sites keep the league's own authority's certificate
+  std::string out;         // --out: the file or folder a command writes what it makes into
   std::string root = "/";  // --root: below it stands the competition folder
   bool distrust = false;   // runs with a group that is not the caller's
 };
@@ -44,7 +49,12 @@ int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostrea
 int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunDisable(const Invocation& invocation, std::ostream& out, std::ostream& err);
 
-// Writes "leaguenet: line" on err and into the system log; returns kFailed.
-int Fail(std::ostream& err, const std::string& line);
+// Writes "leaguenet: line" on err and into the system log; returns kFailed, or kTimeLimit
+// when the deadline given has passed.
+int Fail(std::ostream& err, const std::string& line,
+         std::optional<Deadline> deadline = std::nullopt);
+
+// Why the exchange refuses a score file none of whose entries is this site's (ForeignSites).
+std::string MismatchText(const std::vector<std::string>& fileSites, const SiteIdentity& site);
 
 }  // namespace lexfray::leaguenet

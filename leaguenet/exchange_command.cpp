@@ -5,6 +5,7 @@
 #include "edge/system.h"
 #include "league/score_file.h"
 #include "league_client.h"
+#include "site_players.h"
 #include "platform/file_lock.h"
 #include "platform/files.h"
 #include "safe_text.h"
@@ -31,12 +32,21 @@ void RemoveMarker(const std::string& invokedAs) {
 
 }  // namespace
 
-int Fail(std::ostream& err, const std::string& line) {
+int Fail(std::ostream& err, const std::string& line, std::optional<Deadline> deadline) {
   // The reason may quote the server, which is no reason to let it drive a terminal.
   std::string shown = PrintableText(line, line.size());
   err << "leaguenet: " << shown << '\n';
   LogLine(true, shown);
-  return kFailed;
+  // Whatever the wait was (the connection, the server's answer, its statement timeout), a
+  // failure at the deadline is the time limit.
+  return deadline && Clock::now() >= *deadline ? kTimeLimit : kFailed;
+}
+
+std::string MismatchText(const std::vector<std::string>& fileSites, const SiteIdentity& site) {
+  std::string names;
+  for (const std::string& name : fileSites) names += (names.empty() ? "" : ", ") + name;
+  return "its entries are of site " + names + ", none of " + site.name +
+         " as the league registered this site; make line 1 of LEXFRAY.CFG read " + site.name;
 }
 
 bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
@@ -46,6 +56,10 @@ bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::s
     std::optional<std::string> text = ReadSmallFile(candidate, kLargestSettings);
     if (!text) continue;
     SettingsReading reading = ParseSettings(*text);
+    std::string why;
+    if (reading.settings && !IsConnectionString(reading.settings->league, &why))
+      reading = {std::nullopt, "line " + std::to_string(reading.settings->leagueLine) +
+                                   ": league is " + why};
     if (!reading.settings) {
       *error = candidate + ": " + reading.error;
       return false;
@@ -112,13 +126,22 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   std::optional<ScoreFile> file = ReadLocked(path, &error);
   if (!file) return Fail(err, error);
 
+  LocalDate today = Today(invocation.distrust);
+  SiteMonth month{today.year, today.month};
+  std::optional<std::set<std::string>> players = PlayersOfThisMonth(FolderOf(path), month, &error);
+  if (!players) return Fail(err, error);
+
   std::unique_ptr<PgConnection> league =
       PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
-  if (!league) return Fail(err, error);
+  if (!league) return Fail(err, error, deadline);
   ExchangeResult result;
-  if (!ExchangeWithLeague(*league, *file, settings.others, settings.timeoutSeconds, &result, &error))
-    return Fail(err, "exchange failed: " + error);
+  ExchangeRequest request{*file, month, std::move(*players), settings.others,
+                          settings.timeoutSeconds};
+  if (!ExchangeWithLeague(*league, request, &result, &error))
+    return Fail(err, "exchange failed: " + error, deadline);
   league.reset();
+  std::vector<std::string> foreign = ForeignSites(*file, result.site, result.others);
+  if (!foreign.empty()) return Fail(err, path + ": " + MismatchText(foreign, result.site));
   // The rest is local and bounded by the file's lock: a kill now would only leave a stray
   // temporary copy beside the file.
   ArmHardTimeLimit(0);

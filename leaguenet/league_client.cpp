@@ -1,35 +1,20 @@
 #include "league_client.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace lexfray::leaguenet {
 
 namespace {
 
 constexpr const char* kIdentity =
-    "SELECT s.name, s.loc, EXTRACT(MONTH FROM now() AT TIME ZONE 'UTC')::int,"
-    " to_char(date_trunc('month', now() AT TIME ZONE 'UTC'), 'YYYY-MM-DD')"
-    " FROM league.sites s WHERE s.role_name = current_user";
+    "SELECT name, loc, to_char(today, 'YYYY-MM-DD') FROM league.calling_site()";
 
 constexpr const char* kUpload =
-    "INSERT INTO league.entries AS e (month, site, player, score, last_date, plays, game_code)"
-    " SELECT $1::date, $2, u.player, u.score, u.last_date, u.plays, u.game_code"
-    " FROM unnest($3::text[], $4::float8[], $5::text[], $6::text[], $7::text[])"
-    "   AS u(player, score, last_date, plays, game_code)"
-    " ON CONFLICT (month, site, player) DO UPDATE SET score = EXCLUDED.score,"
-    " last_date = EXCLUDED.last_date, plays = EXCLUDED.plays, game_code = EXCLUDED.game_code, "
-    "updated = now()";
+    "SELECT league.upload($1::date, $2::text[], $3::float8[], $4::text[], $5::text[], $6::text[])";
 
-constexpr const char* kOthers =
-    "SELECT e.site, s.loc, e.player, e.score, e.last_date, e.plays, e.game_code"
-    " FROM league.entries e JOIN league.sites s ON s.name = e.site"
-    " WHERE e.month = $1::date AND e.site <> $2 ORDER BY e.score DESC LIMIT $3";
-
-constexpr const char* kTable =
-    "SELECT e.site, s.loc, e.player, e.score, e.last_date, e.plays, e.game_code"
-    " FROM league.entries e JOIN league.sites s ON s.name = e.site"
-    " WHERE e.month = $1::date ORDER BY e.score DESC, e.site, e.player LIMIT $2";
+constexpr const char* kStandings =
+    "SELECT site, loc, player, score, last_date, plays, game_code"
+    " FROM league.standings($1::date, $2::integer, $3::boolean)";
 
 // A PostgreSQL array literal of texts that are printable already.
 std::string TextArray(const std::vector<std::string>& texts) {
@@ -75,52 +60,47 @@ bool ReadRows(const Rows& rows, std::vector<LeagueRow>* into) {
 
 }  // namespace
 
-bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* monthStart,
-                   std::string* error) {
+bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* error,
+                   std::string* leagueDate) {
   Rows rows;
   if (!league.Run(kIdentity, {}, &rows, error)) return false;
-  if (rows.empty() || rows[0].size() < 4) {
+  if (rows.empty() || rows[0].size() < 3) {
     *error = "these credentials are not a site of the league";
     return false;
   }
   site->name = rows[0][0];
   site->loc = rows[0][1];
-  site->month = std::atoi(rows[0][2].c_str());
-  *monthStart = rows[0][3];
+  if (leagueDate) *leagueDate = rows[0][2];
   return true;
 }
 
-bool ExchangeWithLeague(PgConnection& league, const ScoreFile& file, int others, int timeoutSeconds,
+bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
                         ExchangeResult* result, std::string* error) {
   // The server gives up too when this side would.
   std::string begin =
-      "BEGIN; SET LOCAL statement_timeout = " + std::to_string(timeoutSeconds * 1000);
+      "BEGIN; SET LOCAL statement_timeout = " + std::to_string(request.timeoutSeconds * 1000);
   if (!league.RunScript(begin, error)) return false;
-  std::string monthStart;
-  if (!FetchIdentity(league, &result->site, &monthStart, error)) return false;
-  result->sent = UploadsFrom(file, result->site);
+  if (!FetchIdentity(league, &result->site, error)) return false;
+  result->sent = UploadsFrom(request.file, result->site, request.month, request.players);
   const std::vector<Upload>& sent = result->sent;
   if (!sent.empty() &&
       !league.Run(kUpload,
-                  {monthStart, result->site.name, ColumnOf(sent, &Upload::player), ScoreArray(sent),
+                  {request.month.FirstDay(), ColumnOf(sent, &Upload::player), ScoreArray(sent),
                    ColumnOf(sent, &Upload::lastDate), ColumnOf(sent, &Upload::plays),
                    ColumnOf(sent, &Upload::gameCode)},
                   nullptr, error))
     return false;
-  Rows rows;
-  if (!league.Run(kOthers, {monthStart, result->site.name, std::to_string(others)}, &rows, error))
-    return false;
-  if (!ReadRows(rows, &result->others)) {
-    *error = "the league sent rows of an unknown form";
-    return false;
-  }
-  return league.RunScript("COMMIT", error);
+  return FetchStandings(league, request.month, request.others, true, &result->others, error) &&
+         league.RunScript("COMMIT", error);
 }
 
-bool FetchStandings(PgConnection& league, const std::string& monthStart, int limit,
+bool FetchStandings(PgConnection& league, const SiteMonth& month, int limit, bool othersOnly,
                     std::vector<LeagueRow>* rows, std::string* error) {
   Rows received;
-  if (!league.Run(kTable, {monthStart, std::to_string(limit)}, &received, error)) return false;
+  if (!league.Run(kStandings,
+                  {month.FirstDay(), std::to_string(limit), othersOnly ? "true" : "false"},
+                  &received, error))
+    return false;
   if (!ReadRows(received, rows)) {
     *error = "the league sent rows of an unknown form";
     return false;

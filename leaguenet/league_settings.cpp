@@ -1,6 +1,9 @@
 #include "league_settings.h"
 
 #include <charconv>
+#include <set>
+
+#include "league/score_file.h"
 
 namespace lexfray::leaguenet {
 
@@ -24,13 +27,16 @@ bool ReadWhole(std::string_view text, int low, int high, int& to) {
 
 // The error for one key = value pair, empty when it was taken.
 std::string Take(std::string_view key, std::string_view value, LeagueSettings& settings) {
+  if ((key == "league" || key == "folder") && value.empty())
+    return std::string(key) + " needs a value";
   if (key == "league") {
     settings.league = value;
   } else if (key == "folder") {
     settings.folder = value;
   } else if (key == "others") {
-    if (!ReadWhole(value, 1, 100000, settings.others))
-      return "others must be a whole number from 1 to 100000";
+    // No more than the game's score file holds; this site's own entries come first there.
+    if (!ReadWhole(value, 1, static_cast<int>(kMostScoreEntries), settings.others))
+      return "others must be a whole number from 1 to " + std::to_string(kMostScoreEntries);
   } else if (key == "timeout") {
     if (!ReadWhole(value, 1, 600, settings.timeoutSeconds))
       return "timeout must be from 1 to 600 seconds";
@@ -43,7 +49,11 @@ std::string Take(std::string_view key, std::string_view value, LeagueSettings& s
 }  // namespace
 
 SettingsReading ParseSettings(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
   LeagueSettings settings;
+  std::set<std::string, std::less<>> seen;
   int lineNumber = 0;
   while (!text.empty()) {
     std::size_t end = text.find('\n');
@@ -54,9 +64,12 @@ SettingsReading ParseSettings(std::string_view text) {
     std::size_t equals = line.find('=');
     std::string where = "line " + std::to_string(lineNumber) + ": ";
     if (equals == std::string_view::npos) return {std::nullopt, where + "expected key = value"};
-    std::string error =
-        Take(Trimmed(line.substr(0, equals)), Trimmed(line.substr(equals + 1)), settings);
+    std::string_view key = Trimmed(line.substr(0, equals));
+    if (!seen.emplace(key).second)
+      return {std::nullopt, where + std::string(key) + " is given twice"};
+    std::string error = Take(key, Trimmed(line.substr(equals + 1)), settings);
     if (!error.empty()) return {std::nullopt, where + error};
+    if (key == "league") settings.leagueLine = lineNumber;
   }
   if (settings.league.empty())
     return {std::nullopt, "no league given (league = connection string)"};

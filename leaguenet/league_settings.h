@@ -7,10 +7,11 @@
 
 namespace lexfray::leaguenet {
 
-// leaguenet.conf: one `key = value` a line; blank lines and lines starting with '#' are
-// left out.
+// leaguenet.conf: one `key = value` a line, each key at most once; blank lines and lines
+// starting with '#' are left out, and so is a byte-order mark at the start.
 struct LeagueSettings {
   std::string league;       // a libpq connection string, or service=NAME
+  int leagueLine = 0;       // the line it stands on
   std::string folder;       // the program folder; empty for the current folder
   int others = 2000;        // at most this many entries of other sites come back
   int timeoutSeconds = 20;  // the whole exchange, connection included

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   // Started with the game's group on behalf of a player: only the plain exchange, with its
   // own settings, and nothing from the player's environment steering the connection.
   if (RunsWithOtherIdentity()) {
-    DistrustConnectionVariables();
+    DistrustEnvironment();
     line.invocation.distrust = true;
     if (line.command != Command::kExchange || !line.invocation.configFile.empty()) {
       std::cerr << "leaguenet: with the game's group only the exchange itself runs\n";

@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "edge/files.h"
+#include "edge/system.h"
 #include "league/score_file.h"
 #include "league_client.h"
 #include "platform/files.h"
@@ -29,6 +30,21 @@ std::unique_ptr<PgConnection> Connect(const Invocation& invocation, const League
   return PgConnection::Open(settings.league, {invocation.distrust}, deadline, error);
 }
 
+// A line of the standings table, every value within its column: the rank, the score and the
+// plays right-aligned, the texts cut to their fields.
+std::string TableLine(const std::string& rank, const std::string& player,
+                      const std::string& score, const std::string& plays, const std::string& site,
+                      const std::string& loc) {
+  // The widest score is kMostMonthlyScore's nine digits.
+  constexpr std::size_t kScoreWidth = 9;
+  auto right = [](const std::string& text, std::size_t width) {
+    std::string shown = BarePrintable(text, width);
+    return std::string(width - shown.size(), ' ') + shown;
+  };
+  return right(rank, 4) + "  " + Column(player, 25) + "  " + right(score, kScoreWidth) + "  " +
+         right(plays, 5) + "  " + Column(site, 35) + "  " + TrimmedPrintable(loc, 3) + "\n";
+}
+
 // One line of the check: what was looked at and what was found.
 class CheckList {
  public:
@@ -45,7 +61,14 @@ class CheckList {
   bool failed_ = false;
 };
 
-void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdentity* site) {
+SiteMonth ThisMonth(const Invocation& invocation) {
+  LocalDate today = Today(invocation.distrust);
+  return {today.year, today.month};
+}
+
+// The score file as the exchange would find it, and whether its entries are this site's.
+void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdentity* site,
+                    const std::vector<LeagueRow>& others) {
   std::string path = folder + "LEXFRAY.ISC";
   std::string error;
   std::optional<ScoreFileRecords> records = ReadScoreFile(path, &error);
@@ -62,6 +85,12 @@ void CheckScoreFile(CheckList& list, const std::string& folder, const SiteIdenti
     return;
   }
   ScoreFile file = ParseScoreFile(records->bytes);
+  std::vector<std::string> foreign = site ? ForeignSites(file, *site, others) : std::vector<std::string>{};
+  if (!foreign.empty()) {
+    list.Say(false, "LEXFRAY.ISC", std::to_string(file.entries.size()) + " entries: " +
+                                       MismatchText(foreign, *site));
+    return;
+  }
   std::size_t own = 0;
   for (const CompetitionRecordBytes& entry : file.entries)
     own += site && IsOwnEntry(entry, *site) ? 1 : 0;
@@ -99,25 +128,21 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
   std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
   if (!league) return Fail(err, error);
   SiteIdentity site;
-  std::string month;
+  SiteMonth month = ThisMonth(invocation);
   std::vector<LeagueRow> rows;
-  if (!FetchIdentity(*league, &site, &month, &error) ||
-      !FetchStandings(*league, month, settings.others, &rows, &error))
+  if (!FetchIdentity(*league, &site, &error) ||
+      !FetchStandings(*league, month, settings.others, false, &rows, &error))
     return Fail(err, error);
-  out << "LeagueNET standings of " << month.substr(0, 7) << " (as " << site.name << ")\n";
-  out << "Rank  Player                        Score  Plays  Site                                 "
-         "LOC\n";
+  out << "LeagueNET standings of " << month.FirstDay().substr(0, 7) << " (as " << site.name
+      << ")\n";
+  out << TableLine("Rank", "Player", "Score", "Plays", "Site", "LOC");
   int rank = 0;
   for (const LeagueRow& row : rows) {
     std::optional<double> score = ParseScore(row.score);
     if (!score || !IsSaneScore(*score)) continue;
     char number[32];
-    std::snprintf(number, sizeof number, "%12.0f", *score);
-    char place[16];
-    std::snprintf(place, sizeof place, "%4d", ++rank);
-    out << place << "  " << Column(row.player, 25) << number << "  "
-        << RightAlignedPrintable(row.plays, 5) << "  " << Column(row.site, 35) << "  "
-        << Column(row.loc, 3) << '\n';
+    std::snprintf(number, sizeof number, "%.0f", *score);
+    out << TableLine(std::to_string(++rank), row.player, number, row.plays, row.site, row.loc);
   }
   return kDone;
 }
@@ -138,6 +163,7 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   }
   std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
   SiteIdentity site;
+  std::vector<LeagueRow> others;
   bool known = false;
   if (list.Say(league != nullptr, "connection",
                league ? "PostgreSQL " + league->ServerVersion() : error)) {
@@ -146,16 +172,19 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
              league->TlsInUse() ? league->TlsVersion()
              : socket           ? "not used on a local socket"
                                 : "not in use");
-    std::string month;
-    known = FetchIdentity(*league, &site, &month, &error);
-    list.Say(
-        known, "credentials",
-        known ? "site " + site.name + " (" + site.loc + "), month " + month.substr(0, 7) : error);
+    std::string leagueDate;
+    SiteMonth month = ThisMonth(invocation);
+    known = FetchIdentity(*league, &site, &error, &leagueDate) &&
+            FetchStandings(*league, month, settings.others, true, &others, &error);
+    list.Say(known, "credentials",
+             known ? "site " + site.name + " (" + site.loc + "), month " +
+                         month.FirstDay().substr(0, 7) + " (the league's date " + leagueDate + ")"
+                   : error);
   }
   std::string folder = Folder(settings);
   list.Say(FolderIsWritable(folder), "program folder",
            folder + (FolderIsWritable(folder) ? "" : " is not writable"));
-  CheckScoreFile(list, folder, known ? &site : nullptr);
+  CheckScoreFile(list, folder, known ? &site : nullptr, others);
   CheckCompetitionFolder(list, invocation.root + std::string(kCompetitionFolder));
   return list.Result();
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "players/player_record.h"
+
 namespace lexfray::leaguenet {
 
 std::string PrintableText(std::string_view text, std::size_t width) {
@@ -30,7 +32,8 @@ std::string RightAlignedPrintable(std::string_view text, std::size_t width) {
 }
 
 bool IsSaneScore(double score) {
-  return std::isfinite(score) && score >= 0 && score <= kMaxScore;
+  return std::isfinite(score) && !std::signbit(score) && score <= kMostMonthlyScore &&
+         score == std::trunc(score);
 }
 
 }  // namespace lexfray::leaguenet

@@ -6,10 +6,6 @@
 
 namespace lexfray::leaguenet {
 
-// The highest score a player can reach in a month, with room to spare: anything above it
-// comes from a broken or hostile source.
-inline constexpr double kMaxScore = 1e12;
-
 // Printable ASCII cut to width, every other byte shown as '?': what text from the score
 // file or the league becomes before it is written anywhere, so that no site can put a
 // control byte into another site's file or terminal.
@@ -24,7 +20,8 @@ std::string BarePrintable(std::string_view text, std::size_t width);
 // BarePrintable right-aligned in width, as the game writes the plays.
 std::string RightAlignedPrintable(std::string_view text, std::size_t width);
 
-// Finite, at least 0 and at most kMaxScore.
+// A score the game can have written: whole, from 0 (not -0) to the most a player can reach
+// in a month (kMostMonthlyScore).
 bool IsSaneScore(double score);
 
 }  // namespace lexfray::leaguenet

@@ -1,5 +1,6 @@
 #include "site_admin.h"
 
+#include <optional>
 #include <random>
 
 #include "league/competition_records.h"
@@ -10,7 +11,7 @@
 namespace lexfray::leaguenet {
 
 std::string SiteConnection(const PgConnection& organiser, const std::string& role,
-                           const std::string& password) {
+                           const std::string& password, const std::string& rootCert) {
   std::string text;
   auto add = [&text](const std::string& keyword, const std::string& value) {
     if (value.empty()) return;
@@ -28,16 +29,55 @@ std::string SiteConnection(const PgConnection& organiser, const std::string& rol
   add("dbname", organiser.Option("dbname"));
   add("user", role);
   add("password", password);
-  bool network = !host.empty() && host.front() != '/';
-  if (network) add("sslmode", "verify-full");
-  // Without a root certificate of its own the league has one from a public authority.
-  std::string roots = organiser.Option("sslrootcert");
-  add("sslrootcert", roots.empty() && network ? "/etc/ssl/certs/ca-certificates.crt" : roots);
+  // The organiser's own root certificate is a path on the organiser's machine: the sites
+  // name theirs.
+  if (!host.empty() && host.front() != '/') {
+    add("sslmode", "verify-full");
+    add("sslrootcert", rootCert.empty() ? std::string(kSystemRoots) : rootCert);
+  }
   return text;
 }
 
+namespace {
+
+// A role name for the new site that no role of the server has yet.
+bool FreeRoleName(PgConnection& organiser, const std::string& group, std::string* role,
+                  std::string* error) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    Rows rows;
+    if (!organiser.Run("SELECT r, EXISTS (SELECT FROM pg_roles WHERE rolname = r)"
+                       " FROM (SELECT regexp_replace($1, '_sites$', '') || '_site_' ||"
+                       " nextval('league.site_numbers') AS r) AS candidate",
+                       {group}, &rows, error))
+      return false;
+    if (rows.at(0).at(1) == "f") {
+      *role = rows[0][0];
+      return true;
+    }
+  }
+  *error = "no free name for the site's role";
+  return false;
+}
+
+// The password as the server is to keep it; nothing unless it is a SCRAM verifier, so that
+// no role is ever made with a password that cannot work.
+std::optional<std::string> PasswordVerifier(const PgConnection& organiser,
+                                            const std::string& password, const std::string& role,
+                                            std::string* error) {
+  std::string verifier = organiser.EncryptedPassword(password, role);
+  if (verifier.rfind("SCRAM-SHA-256$", 0) != 0) {
+    *error = "cannot make the site's password: libpq gave no SCRAM verifier";
+    return std::nullopt;
+  }
+  return verifier;
+}
+
+}  // namespace
+
 bool CheckSite(NewSite* site, std::string* error) {
   std::string name = ComparableName(site->name);
+  // As the exchange compares the name of the score file's entries: leading blanks of line 1
+  // of LEXFRAY.CFG are no part of it.
   std::size_t lead = name.find_first_not_of(' ');
   name.erase(0, lead == std::string::npos ? name.size() : lead);
   if (name.empty() || name.size() > CompetitionEntry::kSiteWidth ||
@@ -75,24 +115,24 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
              " is in the league already; remove-site first to give it new credentials";
     return false;
   }
-  if (!organiser.RunScript("BEGIN", error)) return false;
-  rows.clear();
-  if (!organiser.Run("INSERT INTO league.sites (name, loc, role_name)"
-                     " VALUES ($1, $2, regexp_replace($3, '_sites$', '') || '_site_' || "
-                     "nextval('league.site_numbers'))"
-                     " RETURNING role_name",
-                     {site.name, site.loc, group}, &rows, error))
-    return false;
-  std::string role = rows.at(0).at(0);
+  std::string role;
+  if (!FreeRoleName(organiser, group, &role, error)) return false;
   std::string password = RandomPassword();
+  std::optional<std::string> verifier = PasswordVerifier(organiser, password, role, error);
+  if (!verifier) return false;
+  if (!organiser.RunScript("BEGIN", error) ||
+      !organiser.Run("INSERT INTO league.sites (name, loc, role_name) VALUES ($1, $2, $3)",
+                     {site.name, site.loc, role}, nullptr, error))
+    return false;
   std::string create = "CREATE ROLE " + organiser.QuoteIdentifier(role) + " LOGIN PASSWORD " +
-                       organiser.QuoteLiteral(organiser.EncryptedPassword(password, role)) +
-                       " IN ROLE " + organiser.QuoteIdentifier(group) + "; COMMIT";
+                       organiser.QuoteLiteral(*verifier) + " IN ROLE " +
+                       organiser.QuoteIdentifier(group) + ";\n" +
+                       SiteRoleLimits(organiser, role) + "COMMIT";
   if (!organiser.RunScript(create, error)) return false;
   *settingsText =
       "# LeagueNET exchange of site " + site.name + " (" + site.loc + ")\n" +
       "# Keep this file readable by the games group only: it holds the site's password.\n" +
-      "league = " + SiteConnection(organiser, role, password) + "\n";
+      "league = " + SiteConnection(organiser, role, password, site.siteCa) + "\n";
   return true;
 }
 

@@ -12,7 +12,7 @@ cleanup() { sh "$here/../../tests/leaguenet/pg_cluster.sh" stop "$work/state"; r
 trap cleanup EXIT
 sh "$here/../../tests/leaguenet/pg_cluster.sh" start "$work/state"
 . "$work/state/cluster.env"
-server="host=127.0.0.1 port=$LEAGUENET_PG_PORT user=postgres sslmode=verify-full sslrootcert=$LEAGUENET_PG_CA"
+server="$LEAGUENET_PG_ORGANISER"
 db="$server dbname=league"
 sql() { psql -qAt -v ON_ERROR_STOP=1 "$db" -c "$1"; }
 now_ns() { date +%s%N; }

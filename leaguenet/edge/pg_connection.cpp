@@ -3,17 +3,16 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 namespace lexfray::leaguenet {
 
 namespace {
-
-// Where Debian keeps the public certificate authorities, for a league reached over TLS
-// whose settings name no root certificate of their own.
-constexpr const char* kSystemRoots = "/etc/ssl/certs/ca-certificates.crt";
 
 using Options = std::vector<std::pair<std::string, std::string>>;
 
@@ -22,9 +21,21 @@ bool Has(const Options& options, std::string_view keyword) {
                      [&](const auto& option) { return option.first == keyword; });
 }
 
+// The root certificate when nothing names one: libpq's own (~/.postgresql/root.crt) for a
+// caller who keeps one, else the system's roots; always the system's for a run with
+// another's group, which trusts nothing of the caller's.
+std::string DefaultRoots(const ConnectPolicy& policy) {
+  const char* home = std::getenv("HOME");
+  struct stat status {};
+  bool own = !policy.distrustEnvironment && home &&
+             ::stat((std::string(home) + "/.postgresql/root.crt").c_str(), &status) == 0;
+  return own ? "" : std::string(kSystemRoots);
+}
+
 // The options of the connection string, with the defaults that keep it safe: TLS that
-// checks the server's name and certificate unless the settings say otherwise, and, for a
-// run with another's group, the system's certificate authorities rather than the caller's.
+// checks the server's name and certificate unless the settings say otherwise. A service's
+// own settings are only known to libpq, which takes the environment's for whatever the
+// service leaves open: the defaults go there, replacing the caller's.
 bool OptionsOf(const std::string& conninfo, const ConnectPolicy& policy, Options& options,
                std::string* error) {
   char* parseError = nullptr;
@@ -38,10 +49,14 @@ bool OptionsOf(const std::string& conninfo, const ConnectPolicy& policy, Options
   for (PQconninfoOption* option = parsed; option->keyword; ++option)
     if (option->val) options.emplace_back(option->keyword, option->val);
   PQconninfoFree(parsed);
-  bool service = Has(options, "service");
-  if (!service && !Has(options, "sslmode")) options.emplace_back("sslmode", "verify-full");
-  if (!service && policy.distrustEnvironment && !Has(options, "sslrootcert"))
-    options.emplace_back("sslrootcert", kSystemRoots);
+  std::string roots = DefaultRoots(policy);
+  if (Has(options, "service")) {
+    ::setenv("PGSSLMODE", "verify-full", 1);
+    if (!roots.empty()) ::setenv("PGSSLROOTCERT", roots.c_str(), 1);
+  } else {
+    if (!Has(options, "sslmode")) options.emplace_back("sslmode", "verify-full");
+    if (!Has(options, "sslrootcert") && !roots.empty()) options.emplace_back("sslrootcert", roots);
+  }
   if (!Has(options, "application_name")) options.emplace_back("application_name", "leaguenet");
   return true;
 }
@@ -56,6 +71,15 @@ void AppendRows(const PGresult* result, Rows* rows) {
 }
 
 }  // namespace
+
+bool IsConnectionString(const std::string& conninfo, std::string* error) {
+  char* parseError = nullptr;
+  PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), &parseError);
+  if (!parsed) *error = "no connection string: " + FirstLine(parseError ? parseError : "");
+  PQfreemem(parseError);
+  PQconninfoFree(parsed);
+  return parsed != nullptr;
+}
 
 std::string FirstLine(std::string_view message) {
   for (std::string_view lead : {"ERROR:  ", "FATAL:  "})

@@ -18,6 +18,10 @@ using Rows = std::vector<std::vector<std::string>>;  // a NULL column reads as e
 // One row as views into the connection's buffer, valid during the call only.
 using RowSink = std::function<bool(const std::vector<std::string_view>&)>;
 
+// Where Debian keeps the public certificate authorities: what checks a league's certificate
+// when nothing names another root.
+inline constexpr std::string_view kSystemRoots = "/etc/ssl/certs/ca-certificates.crt";
+
 // How a connection string is taken.
 struct ConnectPolicy {
   // Run with a group that is not the caller's: PG* variables, the caller's service file
@@ -69,6 +73,9 @@ class PgConnection {
   pg_conn* connection_;
   Deadline deadline_;
 };
+
+// Whether conninfo is a connection string libpq takes; false with the reason in *error.
+bool IsConnectionString(const std::string& conninfo, std::string* error);
 
 // The first line of a libpq or server message, without its "ERROR:  " or "FATAL:  " lead.
 std::string FirstLine(std::string_view message);

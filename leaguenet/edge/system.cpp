@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 extern char** environ;
@@ -39,7 +40,7 @@ bool RunsWithOtherIdentity() {
   return ::getegid() != ::getgid() || ::geteuid() != ::getuid();
 }
 
-void DistrustConnectionVariables() {
+void DistrustEnvironment() {
   std::vector<std::string> names;
   for (char** variable = environ; *variable; ++variable) {
     std::string_view entry = *variable;
@@ -47,6 +48,17 @@ void DistrustConnectionVariables() {
   }
   for (const std::string& name : names) ::unsetenv(name.c_str());
   ::setenv("PGSERVICEFILE", "/etc/postgresql-common/pg_service.conf", 1);
+  ::unsetenv("TZ");
+  ::tzset();
+}
+
+LocalDate Today(bool distrust) {
+  std::time_t now = std::time(nullptr);
+  const char* given = distrust ? nullptr : std::getenv("LEAGUENET_TEST_TIME");
+  if (given && *given) now = static_cast<std::time_t>(std::strtoll(given, nullptr, 10));
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 void ArmHardTimeLimit(int seconds) {
@@ -83,6 +95,32 @@ bool CreateEmptyFile(const std::string& path, std::string* error) {
     return false;
   }
   return true;
+}
+
+}  // namespace lexfray::leaguenet
+
+namespace lexfray::leaguenet {
+
+bool WriteNewFile(const std::string& path, std::string_view text, unsigned mode,
+                  std::string* error) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  bool written = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
+  for (std::size_t done = 0; written && done < text.size();) {
+    ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    written = wrote > 0;
+    done += written ? static_cast<std::size_t>(wrote) : 0;
+  }
+  written = ::close(fd) == 0 && written;
+  if (!written) {
+    *error = path + ": " + std::strerror(errno);
+    ::unlink(path.c_str());
+  }
+  return written;
 }
 
 }  // namespace lexfray::leaguenet

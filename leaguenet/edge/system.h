@@ -13,11 +13,23 @@ void LogLine(bool failure, std::string_view line);
 bool RunsWithOtherIdentity();
 
 // Drops every PG* variable, and makes libpq read the system's service file instead of the
-// caller's own.
-void DistrustConnectionVariables();
+// caller's own; drops TZ, so that the local month is the machine's.
+void DistrustEnvironment();
+
+struct LocalDate {
+  int year = 0;
+  int month = 0;  // 1..12
+  int day = 0;
+};
+
+// Today on the machine's clock, in local time. A run with the caller's own identity takes the
+// moment from LEAGUENET_TEST_TIME (seconds since 1970) when that is set, so that tests can
+// put the exchange at any moment; a run with another's group never does.
+LocalDate Today(bool distrust);
 
 // After seconds, whatever the process is doing (a name lookup that hangs included), it
-// says so on standard error and ends with exit code 3. Zero seconds disarms it.
+// says so on standard error and ends with exit code 3, the exit code of an exchange that ran
+// over its time limit. Zero seconds disarms it.
 void ArmHardTimeLimit(int seconds);
 
 bool RunsAsRoot();
@@ -28,5 +40,10 @@ bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned m
 
 // Creates an empty file that was not there; false with *error.
 bool CreateEmptyFile(const std::string& path, std::string* error);
+
+// Creates a file that was not there, with mode (whatever the umask), holding text; false
+// with *error, and then no file is left.
+bool WriteNewFile(const std::string& path, std::string_view text, unsigned mode,
+                  std::string* error);
 
 }  // namespace lexfray::leaguenet

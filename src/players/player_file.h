@@ -14,10 +14,6 @@
 
 namespace lexfray {
 
-// Far more players than a site ever has, few enough that every pass holding a line per
-// player stays small: a larger player file is damaged, and is refused rather than read.
-inline constexpr std::int64_t kMostPlayers = 5000;
-
 // The player file LEXFRAY.USR in the program folder, open for one pass and closed when the
 // object goes (or at Close). A file that cannot be opened, or one too large to be a player
 // file, reads as empty and refuses every write. The passes built on it leave the last record read in the program's one PlayerRecord

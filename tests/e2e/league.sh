@@ -8,7 +8,7 @@
 . "$LEAGUENET_TEST_STATE/cluster.env"
 leaguenet=${LEXFRAY_LEAGUENET:?the built leaguenet program}
 database=lg_e2e_$$
-server="host=127.0.0.1 port=$LEAGUENET_PG_PORT user=postgres sslmode=verify-full sslrootcert=$LEAGUENET_PG_CA"
+server="$LEAGUENET_PG_ORGANISER"
 
 drop_league() {
   psql -q "$server dbname=postgres" -c "DROP DATABASE IF EXISTS $database WITH (FORCE)" >/dev/null 2>&1
@@ -25,7 +25,15 @@ score_file() {
       pack("d<", 0), "\0" x 8, " " x 35, "\0" x 140;
     print pack("A35", $site), pack("A25", $player), pack("d<", $score), "LEXFRAY0", $date, " ",
       "   ", sprintf("%5d", $plays), " " x 41, "\0" x 120;
-  ' "$1" "$2" "$3" "$4" "$(date -u +%m-%d)"
+  ' "$1" "$2" "$3" "$4" "$(date +%m-%d)"
+}
+
+# player_file NAME TOTAL: LEXFRAY.USR with the one player, who played today.
+player_file() {
+  perl -e '
+    my ($name, $total, $month, $date) = @ARGV;
+    print $month, pack("A30", $name), pack("d<", $total), pack("s<", 1), $date, pack("s<", 1), "Y", "\0" x 80;
+  ' "$1" "$2" "$(date +%m)" "$(date +%m-%d-%y)"
 }
 
 # A site's exchange, installed as the game starts it, with the settings add-site printed.
@@ -37,7 +45,8 @@ join_league() {
   local name=$1 loc=$2
   mkdir -p "$e2e_dir/$name"
   ln -s "$leaguenet" "$e2e_dir/$name/LeagueNet.exe"
-  "$leaguenet" add-site --db "$server dbname=$database" --site "$name" --loc "$loc" >"$e2e_dir/$name/leaguenet.conf" ||
+  "$leaguenet" add-site --db "$server dbname=$database" --site "$name" --loc "$loc" \
+    --site-ca "$LEAGUENET_PG_CA" --out "$e2e_dir/$name/leaguenet.conf" >/dev/null ||
     fail "add-site $name"
 }
 
@@ -48,14 +57,12 @@ the_other_sites_players_in_the_standings() {
   join_league "South Site" STH
   mkdir -p "$e2e_dir/south"
   score_file "South Site" DORA 900 9 >"$e2e_dir/south/LEXFRAY.ISC"
+  player_file DORA 900 >"$e2e_dir/south/LEXFRAY.USR"
   exchange "South Site" "$e2e_dir/south"
 
   install_program
   sed -i '32s/.*/1/; 1s/.*/North Site/' "$e2e_dir/prog/LEXFRAY.CFG"
-  perl -e '
-    my ($name, $total, $month, $date) = @ARGV;
-    print $month, pack("A30", $name), pack("d<", $total), pack("s<", 1), $date, pack("s<", 1), "Y", "\0" x 80;
-  ' ANNA 500 "$(date +%m)" "$(date +%m-%d-%y)" >"$e2e_dir/prog/LEXFRAY.USR"
+  player_file ANNA 500 >"$e2e_dir/prog/LEXFRAY.USR"
   exchange "North Site" "$e2e_dir/prog"
 
   start_game

@@ -30,8 +30,46 @@ TEST(LeagueAdmin, InitLeagueTwiceChangesNothingAndSaysSo) {
   EXPECT_NE(shape.find("own_inserts"), std::string::npos) << shape;
   CommandResult again = league.Admin({"init-league", "--db", league.OrganiserConnection()});
   EXPECT_EQ(again.exitCode, 0) << again.err;
-  EXPECT_EQ(again.out, "The league was set up already; nothing changed.\n");
+  EXPECT_EQ(again.out, "The league was set up already, and is up to date.\n");
   EXPECT_EQ(LeagueShape(league), shape);
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(LeagueAdmin, InitLeagueBringsALeagueOfTheFirstVersionUpToDateKeepingItsEntries) {
+  TestLeague league(TestLeague::Setup::kEmptyDatabase);
+  std::string group = league.Database() + "_sites";
+  std::string role = league.Database() + "_site_1";
+  league.Script(std::regex_replace(FileText(LEAGUENET_TEST_DATA "/first_league.sql"),
+                                   std::regex("@GROUP@"), group));
+  league.Script("CREATE ROLE " + role + " LOGIN PASSWORD 'first-version' IN ROLE " + group);
+  league.Sql("INSERT INTO league.sites VALUES ('NORTH', 'NTH', $1)", {role});
+  std::string month = "date_trunc('month', now())::date";
+  league.Sql("INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
+             " VALUES (" + month + ", 'NORTH', 'ANNA', 300, '" + ThisMonth() + "-05', '4', 'X'),"
+             " (" + month + " - interval '1 month', 'NORTH', 'OLD', 1e12, '" + LastMonth() +
+             "-05', '1', 'X')");
+
+  CommandResult upgraded = league.Admin({"init-league", "--db", league.OrganiserConnection()});
+  ASSERT_EQ(upgraded.exitCode, 0) << upgraded.err;
+  TestSite north("host=127.0.0.1 port=" + TestCluster().port + " dbname=" + league.Database() +
+                 " user=" + role + " password=first-version sslrootcert=" +
+                 TestCluster().authority);
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 350, ThisMonth() + "-06", 5),
+                        GameEntry("NORTH", "BOB", 20, ThisMonth() + "-06", 1)});
+  CommandResult run = north.Exchange();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(league.Sql("SELECT string_agg(player || ' ' || score, ', ' ORDER BY player)"
+                       " FROM league.entries")[0][0],
+            "ANNA 350, BOB 20, OLD 1000000000000");
+  EXPECT_EQ(league.Sql("SELECT rolconnlimit, has_table_privilege($1, 'league.entries', 'SELECT'),"
+                       " (SELECT convalidated FROM pg_constraint WHERE conname = 'entries_score_sound')"
+                       " FROM pg_roles WHERE rolname = $1",
+                       {role})[0],
+            (std::vector<std::string>{"3", "f", "f"}));
 }
 
 TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
@@ -141,7 +179,8 @@ TEST(LeagueStandings, TheMonthsTableBestFirst) {
   TestSite south(league, "SOUTH", "STH");
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
-  ASSERT_EQ(north.Exchange().exitCode, 0);
+  CommandResult first = north.Exchange();
+  ASSERT_EQ(first.exitCode, 0) << first.err;
   ASSERT_EQ(south.Exchange().exitCode, 0);
   CommandResult table = RunProgram(
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");

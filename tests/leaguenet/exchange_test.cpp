@@ -82,7 +82,7 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "6");
 }
 
-TEST(Exchange, ASiteCanWriteOnlyItsOwnRowsAndAForgedEntryStaysHome) {
+TEST(Exchange, AForgedEntryOfAnotherSiteStaysHome) {
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
   TestSite south(league, "SOUTH", "STH");
@@ -101,30 +101,6 @@ TEST(Exchange, ASiteCanWriteOnlyItsOwnRowsAndAForgedEntryStaysHome) {
   EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "DORA");
   EXPECT_EQ(EntryAt(file, 1).score, 900);
 
-  // The same through north's own credentials, in plain SQL.
-  std::string error;
-  auto connection = leaguenet::PgConnection::Open(
-      north.League(), {}, leaguenet::Clock::now() + std::chrono::seconds(10), &error);
-  ASSERT_TRUE(connection) << error;
-  leaguenet::Rows rows;
-  std::string month = league.Sql("SELECT month FROM league.entries LIMIT 1")[0][0];
-  EXPECT_FALSE(connection->Run(
-      "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
-      " VALUES ($1, 'SOUTH', 'MALLORY', 5, '01-01', '1', 'X')",
-      {month}, nullptr, &error));
-  EXPECT_NE(error.find("row-level security"), std::string::npos) << error;
-  EXPECT_TRUE(connection->Run(
-      "UPDATE league.entries SET score = 1 WHERE site = 'SOUTH' RETURNING 1", {}, &rows, &error));
-  EXPECT_TRUE(rows.empty());
-  EXPECT_TRUE(connection->Run("DELETE FROM league.entries WHERE site = 'SOUTH' RETURNING 1", {},
-                              &rows, &error));
-  EXPECT_TRUE(rows.empty());
-  EXPECT_FALSE(connection->Run("UPDATE league.entries SET site = 'SOUTH' WHERE site = 'NORTH'", {},
-                               nullptr, &error));
-  EXPECT_FALSE(connection->Run("UPDATE league.sites SET loc = 'XXX'", {}, nullptr, &error));
-  EXPECT_FALSE(
-      connection->Run("INSERT INTO league.sites VALUES ('EVIL', 'EVL', 'x')", {}, nullptr, &error));
-  EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'DORA'")[0][0], "900");
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "2");
 }
 
@@ -208,6 +184,75 @@ TEST(Exchange, HostileLeagueRowsNeverReachTheFileRaw) {
   EXPECT_EQ(header.beatScore, 500);
   EXPECT_EQ(header.beatName, owned.player);
   EXPECT_EQ(header.beatSite, owned.site);
+}
+
+}  // namespace
+}  // namespace lexfray::testing
+
+namespace lexfray::testing {
+namespace {
+
+// A site five hours west of UTC exchanges at 23:30 on 31 January 2026, when the league's clock
+// says 1 February: its players' January totals go to January. A January entry of a player who
+// last played a year earlier does not.
+TEST(ExchangeMonth, IsTheSitesOwnLocalMonthAndYear) {
+  TestLeague league;
+  TestSite west(league, "WEST", "WST");
+  league.Sql(
+      "CREATE OR REPLACE FUNCTION league.utc_now() RETURNS timestamp LANGUAGE sql STABLE"
+      " SET search_path = pg_catalog, pg_temp AS $$ SELECT timestamp '2026-02-01 04:30' $$");
+  west.WriteScoreFile({GameEntry("WEST", "ANNA", 900, "01-31", 12),
+                       GameEntry("WEST", "OLD", 5000, "01-15", 40)});
+  west.WritePlayers({{"ANNA", "01-31-26"}, {"OLD", "01-15-25"}});
+  std::tm moment{};
+  moment.tm_year = 2026 - 1900;
+  moment.tm_mon = 1;
+  moment.tm_mday = 1;
+  moment.tm_hour = 4;
+  moment.tm_min = 30;
+  ScopedVariable clock("LEAGUENET_TEST_TIME", std::to_string(timegm(&moment)));
+  {
+    ScopedVariable zone("TZ", "EST5");
+    CommandResult run = west.Exchange();
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("1 entries sent"), std::string::npos) << run.out;
+  }
+  EXPECT_EQ(league.Sql("SELECT month, player, score FROM league.entries")[0],
+            (std::vector<std::string>{"2026-01-01", "ANNA", "900"}));
+
+  // The same moment in UTC is February: nothing of January goes, and February's table is empty.
+  ScopedVariable zone("TZ", "UTC0");
+  CommandResult february = west.Exchange();
+  ASSERT_EQ(february.exitCode, 0) << february.err;
+  EXPECT_NE(february.out.find("0 entries sent"), std::string::npos) << february.out;
+  EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "1");
+}
+
+TEST(ExchangeSiteName, ThatTheLeagueDoesNotKnowLeavesTheFileAndSaysWhatToChange) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  north.WriteScoreFile({GameEntry("North Pole Club", "ANNA", 300, ThisMonth() + "-05", 4)});
+  std::string before = north.ScoreFileBytes();
+  CommandResult run = north.Exchange();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "leaguenet: " + north.ScoreFilePath() +
+                         ": its entries are of site North Pole Club, none of NORTH as the league "
+                         "registered this site; make line 1 of LEXFRAY.CFG read NORTH\n");
+  EXPECT_EQ(north.ScoreFileBytes(), before);
+  north.SetLeague(north.League(), "folder = " + north.ProgramFolder() + "\n");
+  CommandResult check = RunProgram(
+      LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  EXPECT_EQ(check.exitCode, 1);
+  EXPECT_NE(check.out.find("FAIL  LEXFRAY.ISC: 1 entries: its entries are of site North Pole "
+                           "Club, none of NORTH"),
+            std::string::npos)
+      << check.out;
+
+  // Blanks before the name are no part of it, as add-site took them off.
+  north.WriteScoreFile({GameEntry("  North", "ANNA", 300, ThisMonth() + "-05", 4)});
+  run = north.Exchange();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("1 entries sent"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ struct FailingSite {
   std::string FailsWith(const std::string& conninfo, int timeout) {
     site.SetLeague(conninfo, "timeout = " + std::to_string(timeout) + "\n");
     CommandResult run = site.Exchange();
+    exitCode = run.exitCode;
     EXPECT_NE(run.exitCode, 0);
     EXPECT_LT(run.took.count(), timeout * 1000 + 1500);
     EXPECT_EQ(run.err.rfind("leaguenet: ", 0), 0u) << run.err;
@@ -77,6 +78,7 @@ struct FailingSite {
   TestLeague league;
   TestSite site;
   std::string before;
+  int exitCode = -1;  // of the last exchange
 };
 
 TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
@@ -84,6 +86,7 @@ TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
   SilentServer nobody(false);
   EXPECT_NE(north.FailsWith(north.Replaced("port", nobody.Port()), 5).find("Connection refused"),
             std::string::npos);
+  EXPECT_EQ(north.exitCode, 1);
   EXPECT_NE(north.FailsWith(north.Replaced("password", "wrong"), 5)
                 .find("password authentication failed"),
             std::string::npos);
@@ -98,6 +101,7 @@ TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
   EXPECT_NE(north.FailsWith(north.Replaced("port", silent.Port()), 2).find("time limit"),
             std::string::npos);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(north.exitCode, 3);
 
   // Not TLS when the settings ask for nothing: the exchange insists on a checked certificate.
   std::string plain = north.site.League();

@@ -2,9 +2,13 @@
 # A throwaway PostgreSQL cluster for the leaguenet tests, shared by all of them:
 #   pg_cluster.sh start STATE   initdb in a new folder under /tmp, TLS on with a certificate
 #                               authority made here, listening on 127.0.0.1 and a socket in
-#                               that folder; writes STATE/cluster.env
+#                               that folder; writes STATE/cluster.env and STATE/pgpass
 #   pg_cluster.sh stop STATE    stops it and removes everything
 # As root (CI) the server runs as the postgres user, since PostgreSQL refuses root.
+# Nobody else on the machine gets in: the folder is the server's alone, every role logs in with
+# its password, and the tests' organiser (a role that may create databases and roles, no
+# superuser) has its password in STATE/pgpass, readable by its owner alone.
+# LEAGUENET_PG_MAX_CONNECTIONS sets max_connections (150 by default).
 set -eu
 action=${1:?usage: pg_cluster.sh start|stop STATE_DIR}
 state=${2:?usage: pg_cluster.sh start|stop STATE_DIR}
@@ -20,7 +24,7 @@ stop_cluster() {
   dir=$(sed -n 's/^LEAGUENET_PG_DIR=//p' "$state/cluster.env")
   [ -n "$dir" ] && [ -d "$dir/data" ] && as_server "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
   [ -n "$dir" ] && rm -rf "$dir"
-  rm -f "$state/cluster.env"
+  rm -f "$state/cluster.env" "$state/pgpass"
 }
 
 # certificate NAME CA_NAME: NAME.key and NAME.crt signed by CA_NAME, for 127.0.0.1 and localhost.
@@ -44,8 +48,14 @@ esac
 
 stop_cluster
 mkdir -p "$state"
+state=$(cd "$state" && pwd)
 dir=$(mktemp -d /tmp/leaguenet-pg.XXXXXX)
-chmod 755 "$dir"
+chmod 700 "$dir"
+password() { od -An -N18 -tx1 /dev/urandom | tr -d ' \n'; }
+superuser_password=$(password)
+organiser_password=$(password)
+(umask 077 && printf '%s\n' "$superuser_password" >"$dir/superuser.password" &&
+  printf '*:*:*:organiser:%s\n*:*:*:postgres:%s\n' "$organiser_password" "$superuser_password" >"$state/pgpass")
 trap 'as_server "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true; rm -rf "$dir"' EXIT
 (
   cd "$dir"
@@ -55,13 +65,13 @@ trap 'as_server "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 |
   rm -f ./*.csr ./*.ext ./*.srl
   chmod 600 server.key
 )
-[ "$(id -u)" -eq 0 ] && chown postgres "$dir" "$dir/server.key" "$dir/server.crt"
+[ "$(id -u)" -eq 0 ] && chown -R postgres "$dir"
 
-as_server "$bin/initdb" -D "$dir/data" -U postgres -E UTF8 --no-sync --auth-local=trust \
-  --auth-host=scram-sha-256 >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
+as_server "$bin/initdb" -D "$dir/data" -U postgres -E UTF8 --no-sync --pwfile="$dir/superuser.password" \
+  --auth=scram-sha-256 >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
+rm -f "$dir/superuser.password"
 cat >"$dir/data/pg_hba.conf" <<HBA
-local   all       all                    trust
-hostssl all       postgres  127.0.0.1/32 trust
+local   all       all                    scram-sha-256
 hostssl all       all       127.0.0.1/32 scram-sha-256
 HBA
 
@@ -77,16 +87,20 @@ ssl_key_file = '$dir/server.key'
 fsync = off
 synchronous_commit = off
 full_page_writes = off
-max_connections = 150
+max_connections = ${LEAGUENET_PG_MAX_CONNECTIONS:-150}
 shared_buffers = 32MB
 log_min_messages = fatal
 CONF
   if as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 start >/dev/null 2>&1; then
+    psql -qX "host=$dir port=$port dbname=postgres user=postgres passfile=$state/pgpass" -c \
+      "CREATE ROLE organiser LOGIN CREATEDB CREATEROLE IN ROLE pg_signal_backend PASSWORD '$organiser_password'" \
+      >/dev/null || exit 1
     cat >"$state/cluster.env" <<ENV
 LEAGUENET_PG_DIR=$dir
 LEAGUENET_PG_PORT=$port
 LEAGUENET_PG_CA=$dir/ca.crt
 LEAGUENET_PG_WRONG_CA=$dir/wrong.crt
+LEAGUENET_PG_ORGANISER='host=127.0.0.1 port=$port user=organiser passfile=$state/pgpass sslmode=verify-full sslrootcert=$dir/ca.crt'
 ENV
     trap - EXIT
     exit 0

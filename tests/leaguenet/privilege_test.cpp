@@ -15,18 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the life of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) {
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedVariable() { ::unsetenv(name_); }
-
- private:
-  const char* name_;
-};
-
 bool CanPlaySetgid() {
   return ::geteuid() == 0 && ::getgrnam("games") != nullptr;
 }

@@ -48,8 +48,10 @@ TEST(LeagueSettings, KeysValuesCommentsAndDefaults) {
   EXPECT_EQ(reading.settings->others, 2000);
   EXPECT_EQ(reading.settings->timeoutSeconds, 20);
 
-  reading = ParseSettings("league = service=north\nothers = 50\ntimeout = 5\n");
-  ASSERT_TRUE(reading.settings);
+  reading = ParseSettings("\xEF\xBB\xBFleague = service=north\nothers = 50\ntimeout = 5\n");
+  ASSERT_TRUE(reading.settings) << reading.error;
+  EXPECT_EQ(reading.settings->league, "service=north");
+  EXPECT_EQ(reading.settings->leagueLine, 1);
   EXPECT_EQ(reading.settings->others, 50);
   EXPECT_EQ(reading.settings->timeoutSeconds, 5);
 }
@@ -62,7 +64,14 @@ TEST(LeagueSettings, EveryMistakeIsNamedWithItsLine) {
   EXPECT_EQ(ParseSettings("league = x\ntimeout = 20s\n").error,
             "line 2: timeout must be from 1 to 600 seconds");
   EXPECT_EQ(ParseSettings("others = -1\nleague = x\n").error,
-            "line 1: others must be a whole number from 1 to 100000");
+            "line 1: others must be a whole number from 1 to 10000");
+  EXPECT_EQ(ParseSettings("league = x\nothers = 10001\n").error,
+            "line 2: others must be a whole number from 1 to 10000");
+  EXPECT_EQ(ParseSettings("league = host=a\n# later\nleague =\n").error,
+            "line 3: league is given twice");
+  EXPECT_EQ(ParseSettings("folder = /a\nleague = x\nfolder = /b\n").error,
+            "line 3: folder is given twice");
+  EXPECT_EQ(ParseSettings("league =\n").error, "line 1: league needs a value");
   EXPECT_EQ(ParseSettings("# nothing\nfolder = /x\n").error,
             "no league given (league = connection string)");
   EXPECT_FALSE(ParseSettings("").settings);
@@ -83,13 +92,15 @@ TEST(SafeText, OnlyPrintableAsciiCutToItsField) {
   EXPECT_EQ(PrintableText("ABCDEF", 3), "ABC");
   EXPECT_EQ(TrimmedPrintable("ANNA \t  ", 25), "ANNA ?");
   EXPECT_EQ(TrimmedPrintable("ANNA     ", 25), "ANNA");
-  for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -1.0, 1e13, -0.5})
+  for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -1.0, 1e12, -0.5,
+                     -0.0, 12.5, 917476001.0})
     EXPECT_FALSE(IsSaneScore(bad)) << bad;
-  for (double good : {0.0, 1234.0, 1e12}) EXPECT_TRUE(IsSaneScore(good)) << good;
+  for (double good : {0.0, 1234.0, 917476000.0}) EXPECT_TRUE(IsSaneScore(good)) << good;
 }
 
 TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
-  for (const char* score : {"NaN", "Infinity", "-Infinity", "-5", "1e300", "", "12abc", "0x10"})
+  for (const char* score :
+       {"NaN", "Infinity", "-Infinity", "-5", "1e300", "", "12abc", "0x10", "-0", "1e12", "0.5"})
     EXPECT_FALSE(EntryFromLeagueRow(Row("SOUTH", "EVE", score))) << score;
   EXPECT_FALSE(EntryFromLeagueRow(Row("   ", "EVE", "5")));
   EXPECT_FALSE(EntryFromLeagueRow(Row("SOUTH", "", "5")));
@@ -97,7 +108,7 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
   LeagueRow row = {std::string(60, 'S') + "\x1b",
                    "\x07\x08\x09\x0a",
                    "EVE\x1b[31m" + std::string(40, 'E'),
-                   "1234.5",
+                   "1234",
                    "\x01\x02-03\x04",
                    "123456789",
                    "\x1b]0;pwned\x07"};
@@ -111,7 +122,7 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
   EXPECT_EQ(entry->player, "EVE?[31m" + std::string(17, 'E'));
   EXPECT_EQ(entry->loc, "???");
   EXPECT_EQ(entry->plays, "12345");
-  EXPECT_EQ(entry->score, 1234.5);
+  EXPECT_EQ(entry->score, 1234);
 
   std::optional<CompetitionEntry> plain = EntryFromLeagueRow(Row("SOUTH", "EVE", "900"));
   ASSERT_TRUE(plain);
@@ -120,7 +131,7 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
 }
 
 TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
-  SiteIdentity north{"NORTH", "NTH", 3};
+  SiteIdentity north{"NORTH", "NTH"};
   ScoreFile file;
   file.entries = {Entry("North", "ANNA", 300, "03-15"),
                   Entry("SOUTH", "MALLORY", 9999, "03-15"),
@@ -131,7 +142,8 @@ TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
                   Entry("NORTH", "WEIRD", 5, "3-1  "),
                   Entry("NORTH", "B\"O\\B", 42, "03-02"),
                   Entry("NORTHERN", "X", 1, "03-02")};
-  std::vector<Upload> uploads = UploadsFrom(file, north);
+  std::set<std::string> players = {"ANNA", "OLD", "BAD", "NEG", "WEIRD", "B\"O\\B", "X"};
+  std::vector<Upload> uploads = UploadsFrom(file, north, {2026, 3}, players);
   ASSERT_EQ(uploads.size(), 2u);
   EXPECT_EQ(uploads[0].player, "ANNA");
   EXPECT_EQ(uploads[0].score, 300);
@@ -145,7 +157,7 @@ TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
 }
 
 TEST(ExchangePlan, TheNewFileKeepsOwnBytesTakesTheLeaguesOthersAndNamesTheLeader) {
-  SiteIdentity north{"NORTH", "NTH", 3};
+  SiteIdentity north{"NORTH", "NTH"};
   CompetitionHeader header;
   header.headerCode = "00";
   header.beatName = "No Score-To-Beat As Yet";
@@ -155,7 +167,7 @@ TEST(ExchangePlan, TheNewFileKeepsOwnBytesTakesTheLeaguesOthersAndNamesTheLeader
   file.header = EncodeCompetitionHeader(header);
   file.entries = {Entry("SOUTH", "STALE", 5, "03-01", "STH"), Entry("North", "ANNA", 300, "03-15"),
                   Entry("NORTH", "OLD", 50000, "02-15")};
-  std::vector<Upload> sent = UploadsFrom(file, north);
+  std::vector<Upload> sent = UploadsFrom(file, north, {2026, 3}, {"ANNA", "OLD"});
   std::vector<LeagueRow> others = {Row("SOUTH", "DORA", "900"), Row("EAST", "NAN", "NaN"),
                                    Row("NORTH", "IMPOSTOR", "5"), Row("SOUTH", "EVE", "50")};
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 
 #include "edge/files.h"
 #include "platform/record_fields.h"
+#include "players/player_record.h"
 
 extern char** environ;
 
@@ -28,7 +30,11 @@ std::map<std::string, std::string> ReadEnvFile(const std::string& path) {
   std::ifstream in(path);
   for (std::string line; std::getline(in, line);) {
     std::size_t equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+    if (equals == std::string::npos) continue;
+    std::string value = line.substr(equals + 1);
+    if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'')
+      value = value.substr(1, value.size() - 2);
+    values[line.substr(0, equals)] = value;
   }
   return values;
 }
@@ -41,10 +47,8 @@ std::unique_ptr<leaguenet::PgConnection> Connect(const std::string& conninfo) {
   return connection;
 }
 
-std::string SuperuserConnection(const std::string& database) {
-  const Cluster& cluster = TestCluster();
-  return "host=127.0.0.1 port=" + cluster.port + " dbname=" + database +
-         " user=postgres sslmode=verify-full sslrootcert=" + cluster.authority;
+std::string OrganiserOf(const std::string& database) {
+  return TestCluster().organiser + " dbname=" + database;
 }
 
 leaguenet::Rows RunSql(const std::string& conninfo, const std::string& sql,
@@ -57,14 +61,29 @@ leaguenet::Rows RunSql(const std::string& conninfo, const std::string& sql,
   return rows;
 }
 
-std::string Month(int back) {
+std::tm LocalNow() {
   std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  int month = (utc.tm_mon - back + 12) % 12 + 1;
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+std::string Month(int back) {
+  int month = (LocalNow().tm_mon - back + 12) % 12 + 1;
   char text[8];
   std::snprintf(text, sizeof text, "%02d", month);
   return text;
+}
+
+// When the entry's player last played: on the entry's date, in this year unless that date is
+// still to come (MM-DD-YY).
+std::string LastPlayed(const CompetitionEntry& entry) {
+  std::tm now = LocalNow();
+  int month = std::atoi(entry.lastDate.substr(0, 2).c_str());
+  int year = (now.tm_year + 1900 - (month > now.tm_mon + 1 ? 1 : 0)) % 100;
+  char played[16];
+  std::snprintf(played, sizeof played, "%.5s-%02d", entry.lastDate.c_str(), year);
+  return played;
 }
 
 void DrainInto(int fd, std::string& into, bool& open) {
@@ -82,7 +101,8 @@ const Cluster& TestCluster() {
   static const Cluster cluster = [] {
     auto values = ReadEnvFile(std::string(LEAGUENET_TEST_STATE) + "/cluster.env");
     return Cluster{values["LEAGUENET_PG_DIR"], values["LEAGUENET_PG_PORT"],
-                   values["LEAGUENET_PG_CA"], values["LEAGUENET_PG_WRONG_CA"]};
+                   values["LEAGUENET_PG_CA"], values["LEAGUENET_PG_WRONG_CA"],
+                   values["LEAGUENET_PG_ORGANISER"]};
   }();
   if (cluster.port.empty())
     ADD_FAILURE() << "no test cluster: run the leaguenet_cluster_start test first";
@@ -133,18 +153,19 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   return result;
 }
 
-TestLeague::TestLeague() {
+TestLeague::TestLeague(Setup setup) {
   std::random_device random;
   char name[32];
   std::snprintf(name, sizeof name, "lg_%08x", random());
   database_ = name;
-  RunSql(SuperuserConnection("postgres"), "CREATE DATABASE " + database_, {});
+  RunSql(OrganiserOf("postgres"), "CREATE DATABASE " + database_, {});
+  if (setup == Setup::kEmptyDatabase) return;
   CommandResult init = Admin({"init-league", "--db", OrganiserConnection()});
   EXPECT_EQ(init.exitCode, 0) << init.err;
 }
 
 TestLeague::~TestLeague() {
-  auto connection = Connect(SuperuserConnection("postgres"));
+  auto connection = Connect(OrganiserOf("postgres"));
   if (!connection) return;
   std::string error;
   connection->RunScript("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)", &error);
@@ -157,7 +178,7 @@ TestLeague::~TestLeague() {
 }
 
 std::string TestLeague::OrganiserConnection() const {
-  return SuperuserConnection(database_);
+  return OrganiserOf(database_);
 }
 
 CommandResult TestLeague::Admin(const std::vector<std::string>& arguments) const {
@@ -171,9 +192,15 @@ leaguenet::Rows TestLeague::Sql(const std::string& sql,
   return RunSql(OrganiserConnection(), sql, params);
 }
 
+void TestLeague::Script(const std::string& sql) const {
+  auto connection = Connect(OrganiserConnection());
+  std::string error;
+  if (connection && !connection->RunScript(sql, &error)) ADD_FAILURE() << sql << ": " << error;
+}
+
 std::string TestLeague::AddSite(const std::string& name, const std::string& loc) const {
-  CommandResult added =
-      Admin({"add-site", "--db", OrganiserConnection(), "--site", name, "--loc", loc});
+  CommandResult added = Admin({"add-site", "--db", OrganiserConnection(), "--site", name, "--loc",
+                               loc, "--site-ca", TestCluster().authority});
   EXPECT_EQ(added.exitCode, 0) << added.err;
   return added.out;
 }
@@ -194,15 +221,24 @@ CompetitionEntry GameEntry(const std::string& site, const std::string& player, d
   return entry;
 }
 
-TestSite::TestSite(const TestLeague& league, const std::string& name, const std::string& loc) {
+TestSite::TestSite(const std::string& conninfo) : league_(conninfo) {
   std::filesystem::create_directories(ProgramFolder());
   std::filesystem::create_directories(CompetitionFolder());
   std::filesystem::create_symlink(LeaguenetProgram(), CompetitionFolder() + "LeagueNet.exe");
-  std::string text = league.AddSite(name, loc);
-  std::size_t at = text.find("league = ");
-  if (at != std::string::npos) league_ = text.substr(at + 9, text.find('\n', at) - at - 9);
   SetLeague(league_);
 }
+
+namespace {
+
+std::string SettingsLeague(const std::string& settings) {
+  std::size_t at = settings.find("league = ");
+  return at == std::string::npos ? "" : settings.substr(at + 9, settings.find('\n', at) - at - 9);
+}
+
+}  // namespace
+
+TestSite::TestSite(const TestLeague& league, const std::string& name, const std::string& loc)
+    : TestSite(SettingsLeague(league.AddSite(name, loc))) {}
 
 void TestSite::SetLeague(const std::string& conninfo, const std::string& moreLines) const {
   std::ofstream(SettingsPath()) << "# test site\nleague = " << conninfo << "\n" << moreLines;
@@ -221,6 +257,27 @@ void TestSite::WriteScoreFile(const std::vector<CompetitionEntry>& entries) cons
   };
   put(EncodeCompetitionHeader(header));
   for (const CompetitionEntry& entry : entries) put(EncodeCompetitionEntry(entry));
+  std::vector<std::pair<std::string, std::string>> players;
+  for (const CompetitionEntry& entry : entries)
+    players.emplace_back(entry.player, LastPlayed(entry));
+  WritePlayers(players);
+}
+
+void TestSite::WritePlayers(
+    const std::vector<std::pair<std::string, std::string>>& lastPlayed) const {
+  std::ofstream out(ProgramFolder() + "LEXFRAY.USR", std::ios::binary | std::ios::trunc);
+  for (const auto& [name, date] : lastPlayed) {
+    PlayerRecord record;
+    record.startMonth = date.substr(0, 2);
+    record.name = name;
+    record.monthGames = 1;
+    record.lastPlayed = date;
+    record.dayGames = 1;
+    record.createdMark = "Y";
+    PlayerRecordBytes bytes = EncodePlayerRecord(record);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  }
 }
 
 std::string TestSite::ScoreFileBytes() const {
@@ -237,6 +294,14 @@ leaguenet::ScoreFile TestSite::ScoreFile() const {
 CommandResult TestSite::Exchange() const {
   std::string program = CompetitionFolder() + "LeagueNet.exe";
   return RunProgram(program, {program}, ProgramFolder());
+}
+
+ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
+  ::setenv(name, value.c_str(), 1);
+}
+
+ScopedVariable::~ScopedVariable() {
+  ::unsetenv(name_);
 }
 
 std::string Trimmed(const std::string& text) {

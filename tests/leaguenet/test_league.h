@@ -18,6 +18,7 @@ struct Cluster {
   std::string port;
   std::string authority;       // the certificate authority of the server's certificate
   std::string wrongAuthority;  // one that did not sign it
+  std::string organiser;       // the organiser's connection string, without a dbname
 };
 const Cluster& TestCluster();
 
@@ -39,17 +40,20 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
 // the database and its roles go with the object.
 class TestLeague {
  public:
-  TestLeague();
+  enum class Setup { kInitLeague, kEmptyDatabase };
+  explicit TestLeague(Setup setup = Setup::kInitLeague);
   TestLeague(const TestLeague&) = delete;
   TestLeague& operator=(const TestLeague&) = delete;
   ~TestLeague();
 
   const std::string& Database() const { return database_; }
-  // As the organiser: the superuser over TLS.
+  // As the organiser: a role that may create databases and roles, with its password, over TLS.
   std::string OrganiserConnection() const;
   CommandResult Admin(const std::vector<std::string>& arguments) const;
   // Runs sql as the organiser; fails the test on an error.
   leaguenet::Rows Sql(const std::string& sql, const std::vector<std::string>& params = {}) const;
+  // Runs statements without parameters as the organiser; fails the test on an error.
+  void Script(const std::string& sql) const;
   // The text that add-site printed.
   std::string AddSite(const std::string& name, const std::string& loc) const;
 
@@ -67,6 +71,8 @@ CompetitionEntry GameEntry(const std::string& site, const std::string& player, d
 class TestSite {
  public:
   TestSite(const TestLeague& league, const std::string& name, const std::string& loc);
+  // A site whose credentials were made otherwise.
+  explicit TestSite(const std::string& conninfo);
 
   std::string ProgramFolder() const { return folder_.PathOf("prog/"); }
   std::string CompetitionFolder() const {
@@ -78,10 +84,14 @@ class TestSite {
   void SetLeague(const std::string& conninfo, const std::string& moreLines = "") const;
   const std::string& League() const { return league_; }
 
-  // A score file as the game's export leaves it: a new header and these entries.
+  // A score file as the game's export leaves it: a new header and these entries; and the
+  // player file with a record for each entry's player, last played on the entry's date.
   void WriteScoreFile(const std::vector<CompetitionEntry>& entries) const;
   std::string ScoreFileBytes() const;
   leaguenet::ScoreFile ScoreFile() const;
+
+  // Replaces the player file: a record for each name, last played on that date (MM-DD-YY).
+  void WritePlayers(const std::vector<std::pair<std::string, std::string>>& lastPlayed) const;
 
   // The exchange as the game runs it: no arguments, in the program folder.
   CommandResult Exchange() const;
@@ -91,11 +101,23 @@ class TestSite {
   std::string league_;
 };
 
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value);
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+  ~ScopedVariable();
+
+ private:
+  const char* name_;
+};
+
 // The entry's text fields without their padding, for comparisons.
 std::string Trimmed(const std::string& text);
 CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index);
 CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file);
-// MM of the current month in UTC, and of the month before.
+// MM of the current local month, and of the month before.
 std::string ThisMonth();
 std::string LastMonth();
 
