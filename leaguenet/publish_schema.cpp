@@ -14,18 +14,28 @@ constexpr const char* kFunctions = R"sql(
 CREATE OR REPLACE FUNCTION league.publish_league()
   RETURNS TABLE (league text, month date, made text)
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $f$
-    SELECT current_database()::text, date_trunc('month', now() AT TIME ZONE 'UTC')::date,
-           to_char(now() AT TIME ZONE 'UTC', 'YYYY-MM-DD"T"HH24:MI:SS"Z"')
+    SELECT current_database()::text, date_trunc('month', league.utc_now())::date,
+           to_char(league.utc_now(), 'YYYY-MM-DD"T"HH24:MI:SS"Z"')
+  $f$;
+-- Whether sites may still send scores of the month, by the rule the uploads follow.
+CREATE OR REPLACE FUNCTION league.publish_open(p_month date) RETURNS boolean
+  LANGUAGE plpgsql STABLE SET search_path = pg_catalog, pg_temp AS $f$
+  BEGIN
+    PERFORM league.check_month(p_month);
+    RETURN true;
+  EXCEPTION WHEN invalid_parameter_value THEN
+    RETURN false;
+  END
   $f$;
 CREATE OR REPLACE FUNCTION league.publish_months()
-  RETURNS TABLE (month date, player text, site text, loc text, score float8)
+  RETURNS TABLE (month date, player text, site text, loc text, score float8, open boolean)
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $f$
     WITH RECURSIVE months(month) AS (
       SELECT max(e.month) FROM league.entries e
       UNION ALL
       SELECT (SELECT max(e.month) FROM league.entries e WHERE e.month < m.month)
       FROM months m WHERE m.month IS NOT NULL)
-    SELECT m.month, top.player, top.site, s.loc, top.score
+    SELECT m.month, top.player, top.site, s.loc, top.score, league.publish_open(m.month)
     FROM months m
     LEFT JOIN LATERAL (
       SELECT e.player, e.site, e.score FROM league.entries e
@@ -68,6 +78,7 @@ std::string Script(PgConnection& organiser, const std::string& roleName) {
   script += "ALTER ROLE " + role + " SET idle_in_transaction_session_timeout = '60s';\n";
   script += "GRANT USAGE ON SCHEMA league TO " + role + ";\n";
   script += kFunctions;
+  script += "REVOKE ALL ON FUNCTION league.publish_open(date) FROM PUBLIC;\n";
   for (const char* function : kSignatures) {
     script += "REVOKE ALL ON FUNCTION " + std::string(function) + " FROM PUBLIC;\n";
     script += "GRANT EXECUTE ON FUNCTION " + std::string(function) + " TO " + role + ";\n";
@@ -93,7 +104,8 @@ bool InitPublishing(PgConnection& organiser, std::string* error) {
          organiser.RunScript(Script(organiser, role), error);
 }
 
-bool AddPublisher(PgConnection& organiser, std::string* settingsText, std::string* error) {
+bool AddPublisher(PgConnection& organiser, const std::string& rootCert, std::string* settingsText,
+                  std::string* error) {
   std::string role;
   if (!PublishRole(organiser, &role, error)) return false;
   Rows rows;
@@ -112,7 +124,7 @@ bool AddPublisher(PgConnection& organiser, std::string* settingsText, std::strin
       "# LeagueNET public pages: the league's read-only role\n"
       "# Keep this file readable by root only: it holds the role's password.\n"
       "league = " +
-      SiteConnection(organiser, role, password) + "\n";
+      SiteConnection(organiser, role, password, rootCert) + "\n";
   return true;
 }
 

@@ -14,6 +14,8 @@ bool PublishRole(PgConnection& organiser, std::string* role, std::string* error)
 bool InitPublishing(PgConnection& organiser, std::string* error);
 
 // Gives the read-only role a new random password and the settings that `publish` reads.
-bool AddPublisher(PgConnection& organiser, std::string* settingsText, std::string* error);
+// rootCert checks the league's certificate (the system's roots when empty).
+bool AddPublisher(PgConnection& organiser, const std::string& rootCert, std::string* settingsText,
+                  std::string* error);
 
 }  // namespace lexfray::leaguenet
