@@ -48,9 +48,12 @@ class Publisher {
 
  private:
   PageFrame Frame(const std::string& month, bool inPlay) const {
-    PageFrame frame{facts_.league, month, facts_.made, inPlay, std::nullopt};
+    PageFrame frame{facts_.league, month, facts_.made, inPlay, false, std::nullopt};
     for (const MonthSummary& summary : months_)
-      if (summary.month == month) frame.leader = summary.leader;
+      if (summary.month == month) {
+        frame.leader = summary.leader;
+        frame.final = !inPlay && !summary.open;
+      }
     return frame;
   }
 
@@ -82,15 +85,18 @@ class Publisher {
            Write(std::string(kDataName), MonthData(frame, *tables, past), error);
   }
 
-  // A past month's final tables are written once, when the month is over, and carried
-  // over from one publication to the next: they stay as they were, also when a site leaves
-  // the league later with its entries, and a publication reads only the month in play.
-  // The month's winner is then the one its kept data names, for the list of months.
+  // A past month's final tables are written once, at the first publication after the month
+  // closed, and carried over from one publication to the next: they stay as they were, also
+  // when a site leaves the league later with its entries, and a publication reads only the
+  // months still open. A month carried over names its winner from the data kept of it.
   bool PastMonth(MonthSummary& month, Counts* counts, std::string* error) {
-    bool page = folder_.CarryOver(MonthPageName(month.month));
-    bool data = folder_.CarryOver(MonthDataName(month.month));
-    std::optional<std::string> kept = folder_.ReadReplaced(MonthDataName(month.month), kDataLimit);
-    if (page && data && kept && ReadLeader(*kept, &month.leader)) {
+    std::string pageName = MonthPageName(month.month);
+    std::string dataName = MonthDataName(month.month);
+    std::optional<std::string> kept = folder_.ReadReplaced(dataName, kDataLimit);
+    std::optional<Leader> keptLeader;
+    if (kept && ReadFinalLeader(*kept, &keptLeader) && folder_.CarryOver(pageName) &&
+        folder_.CarryOver(dataName)) {
+      month.leader = keptLeader;
       ++counts->carriedOver;
       return true;
     }
@@ -103,8 +109,8 @@ class Publisher {
     std::optional<MonthTables> tables = tally.Finish();
     if (!tables) return false;
     std::erase_if(tables->sites, [](const SiteTotals& site) { return site.players == 0; });
-    return (page || Write(MonthPageName(month.month), MonthPage(frame, *tables), error)) &&
-           (data || Write(MonthDataName(month.month), MonthData(frame, *tables, {}), error));
+    return Write(pageName, MonthPage(frame, *tables), error) &&
+           Write(dataName, MonthData(frame, *tables, {}), error);
   }
 
   PgConnection& league_;

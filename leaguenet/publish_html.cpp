@@ -47,7 +47,10 @@ std::string LeaderLine(std::string_view label, const std::optional<Leader>& lead
 }
 
 std::string LeaderLine(const PageFrame& frame) {
-  return LeaderLine(frame.inPlay ? "Score-To-Beat" : "Winner", frame.leader);
+  return LeaderLine(frame.inPlay  ? "Score-To-Beat"
+                    : frame.final ? "Winner"
+                                  : "Leader",
+                    frame.leader);
 }
 
 std::string Head(const PageFrame& frame, std::string_view page, const std::string& what,
@@ -273,7 +276,10 @@ std::string MonthPage(const PageFrame& frame, const MonthTables& tables) {
   std::string page = frame.inPlay ? std::string(kFrontPageName) : MonthPageName(frame.month);
   std::string month = MonthName(frame.month);
   std::string text =
-      Head(frame, page, month) + Heading(frame, frame.inPlay ? month : month + ", final tables");
+      Head(frame, page, month) +
+      Heading(frame, frame.inPlay  ? month
+                     : frame.final ? month + ", final tables"
+                                   : month + ", tables so far: late scores may still come");
   if (tables.players == 0) return text + NoScores(frame) + Foot(frame);
   text += PlayersTable(frame, page, tables);
   if (!frame.inPlay)

@@ -27,6 +27,7 @@ std::optional<Leader> LeaderOf(const MonthTables& tables);
 struct MonthSummary {
   std::string month;  // YYYY-MM
   std::optional<Leader> leader;
+  bool open = false;  // sites may still send scores of it
 };
 
 // What every page says around its tables.
@@ -34,7 +35,8 @@ struct PageFrame {
   std::string league;  // the league's name
   std::string month;   // YYYY-MM of the tables on the page
   std::string made;    // when the publication was made, YYYY-MM-DDTHH:MM:SSZ
-  bool inPlay = true;  // the month in play, or a past month's final tables
+  bool inPlay = true;  // the month in play, or a past month
+  bool final = false;  // a past month that takes no more scores: its final tables
   std::optional<Leader> leader;
 };
 

@@ -114,7 +114,8 @@ class JsonReader {
 
 }  // namespace
 
-bool ReadLeader(std::string_view monthData, std::optional<Leader>* leader) {
+bool ReadFinalLeader(std::string_view monthData, std::optional<Leader>* leader) {
+  if (monthData.find("\n\"final\":true,") == std::string_view::npos) return false;
   constexpr std::string_view kLine = "\n\"leader\":";
   std::size_t at = monthData.find(kLine);
   if (at == std::string_view::npos) return false;
@@ -159,8 +160,8 @@ std::string MonthData(const PageFrame& frame, const MonthTables& tables,
   std::string text =
       "{\"format\":" + std::to_string(kFormat) + ",\n\"league\":" + JsonString(frame.league) +
       ",\n\"month\":" + JsonString(frame.month) +
-      ",\n\"final\":" + (frame.inPlay ? "false" : "true") +
-      ",\n\"made\":" + JsonString(frame.made) + ",\n\"leader\":" + LeaderObject(frame.leader) +
+      ",\n\"final\":" + (frame.final ? "true" : "false") + ",\n\"made\":" + JsonString(frame.made) +
+      ",\n\"leader\":" + LeaderObject(frame.leader) +
       ",\n\"player_count\":" + std::to_string(tables.players) +
       ",\n\"players\":" + Players(tables) + ",\n\"sites\":" + Sites(frame, tables);
   if (frame.inPlay) text += ",\n\"past_months\":" + Months(pastMonths);

@@ -17,8 +17,8 @@ std::string JsonString(std::string_view text);
 std::string MonthData(const PageFrame& frame, const MonthTables& tables,
                       const std::vector<MonthSummary>& pastMonths);
 
-// The leader that MonthData wrote into a month's data; false when the data holds none that
-// can be read.
-bool ReadLeader(std::string_view monthData, std::optional<Leader>* leader);
+// The leader that MonthData wrote into a month's final data; false when the data is not
+// final or holds no leader that can be read.
+bool ReadFinalLeader(std::string_view monthData, std::optional<Leader>* leader);
 
 }  // namespace lexfray::leaguenet

@@ -40,13 +40,13 @@ bool EndReading(PgConnection& league, std::string* error) {
 
 bool ReadMonths(PgConnection& league, std::vector<MonthSummary>* months, std::string* error) {
   Rows rows;
-  if (!league.Run("SELECT to_char(month, 'YYYY-MM'), player, site, loc, score"
+  if (!league.Run("SELECT to_char(month, 'YYYY-MM'), player, site, loc, score, open"
                   " FROM league.publish_months()",
                   {}, &rows, error))
     return false;
   for (const std::vector<std::string>& columns : rows) {
-    if (columns.size() != 5) return Unknown(error);
-    months->push_back({columns[0], LeaderFrom(columns)});
+    if (columns.size() != 6) return Unknown(error);
+    months->push_back({columns[0], LeaderFrom(columns), columns[5] == "t"});
   }
   return true;
 }

@@ -23,7 +23,8 @@ class PublicationFolder {
   // A build that was not swapped in goes.
   ~PublicationFolder();
 
-  // A file of the new build; its folder is made when missing. Pages are public: 0644. A
+  // A file of the new build, in place of one written or carried over before; its folder is
+  // made when missing. Pages are public: 0644. A
   // file that the publication being replaced holds with the same bytes is linked instead,
   // so that a page that did not change costs neither a new file nor its removal later.
   bool Write(const std::string& relative, std::string_view bytes, std::string* error);
