@@ -30,22 +30,27 @@ TEST(PublishText, HostileTextStaysText) {
   }
 }
 
-// A past month's winner comes back from the data kept of it, checked like the league's rows.
-TEST(PublishText, AKeptMonthsWinnerIsReadBackFromItsData) {
-  PageFrame frame{"L", "2026-11", "2026-12-01T00:00:00Z", false,
-                  Leader{"<A\"\\&>", "SITE", "S&1", 1234.5}};
+// A past month's winner comes back from the final data kept of it, checked like the league's
+// rows; data of a month that was still open is not final.
+TEST(PublishText, AKeptMonthsWinnerIsReadBackFromItsFinalData) {
+  PageFrame frame{"L",   "2026-11", "2026-12-01T00:00:00Z",
+                  false, false,     Leader{"<A\"\\&>", "SITE", "S&1", 1234}};
   std::optional<Leader> read;
-  ASSERT_TRUE(ReadLeader(MonthData(frame, MonthTables{}, {}), &read));
+  EXPECT_FALSE(ReadFinalLeader(MonthData(frame, MonthTables{}, {}), &read));
+  frame.final = true;
+  ASSERT_TRUE(ReadFinalLeader(MonthData(frame, MonthTables{}, {}), &read));
   ASSERT_TRUE(read);
   EXPECT_EQ(read->player + "|" + read->site + "|" + read->loc, "<A\"\\&>|SITE|S&1");
   EXPECT_EQ(read->score, 1234);
   frame.leader.reset();
-  ASSERT_TRUE(ReadLeader(MonthData(frame, MonthTables{}, {}), &read));
+  ASSERT_TRUE(ReadFinalLeader(MonthData(frame, MonthTables{}, {}), &read));
   EXPECT_FALSE(read);
   for (std::string_view broken :
-       {"{}", "{\n\"leader\":{\"player\":\"\\u00zz\"", "{\n\"leader\":{\"player\":\"A",
-        "{\n\"leader\":{\"player\":\"A\",\"site\":\"B\",\"loc\":\"C\",\"score\":1e99}"})
-    EXPECT_FALSE(ReadLeader(broken, &read)) << broken;
+       {"{\n\"final\":true,", "{\n\"final\":true,\n\"leader\":{\"player\":\"\\u00zz\"",
+        "{\n\"final\":true,\n\"leader\":{\"player\":\"A",
+        "{\n\"final\":true,\n\"leader\":{\"player\":\"A\",\"site\":\"B\",\"loc\":\"C\","
+        "\"score\":1e99}"})
+    EXPECT_FALSE(ReadFinalLeader(broken, &read)) << broken;
 }
 
 TEST(PublishText, EverySiteNameGetsAFileNameOfItsOwnMadeOfSafeCharacters) {
@@ -81,13 +86,13 @@ TEST(PublishText, EverySiteNameGetsAFileNameOfItsOwnMadeOfSafeCharacters) {
 
 TEST(PublishTables, EntriesFromTheLeagueAreCheckedAndMadePrintable) {
   using Columns = std::vector<std::string_view>;
-  auto entry = PublicEntryFrom(Columns{"NORTH", "ANN\x1b[2J", "1234.75", "12-05", "  7", "99"});
+  auto entry = PublicEntryFrom(Columns{"NORTH", "ANN\x1b[2J", "1234", "12-05", "  7", "99"});
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->player, "ANN?[2J");
   EXPECT_EQ(entry->plays, "7");
   EXPECT_EQ(entry->updated, 99);
   EXPECT_EQ(ShownNumber(entry->score), "1234");
-  for (std::string_view score : {"NaN", "-1", "1e13", "0x10", "", "Infinity"})
+  for (std::string_view score : {"NaN", "-1", "1e13", "0x10", "", "Infinity", "1234.75"})
     EXPECT_FALSE(PublicEntryFrom(Columns{"NORTH", "ANN", score, "12-05", "7"})) << score;
   EXPECT_FALSE(PublicEntryFrom(Columns{"NORTH", " ", "5", "12-05", "7"}));
   EXPECT_EQ(IsoTime(0), "1970-01-01T00:00:00Z");

@@ -54,8 +54,9 @@ void AddEntries(const TestLeague& league, int month, const std::string& site,
   for (const auto& [player, score] : players)
     league.Sql(
         "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
-        " VALUES ((date_trunc('month', now() AT TIME ZONE 'UTC') - $1::int * interval '1 month')"
-        "::date, $2, $3, $4, '01-01', '3', 'LEXFRAY0')",
+        " SELECT m, $2, $3, $4, to_char(m, 'MM') || '-01', '3', 'LEXFRAY0' FROM (SELECT"
+        " (date_trunc('month', league.utc_now()) - $1::int * interval '1 month')::date)"
+        " AS month(m)",
         {std::to_string(month), site, player, std::to_string(score)});
 }
 
@@ -132,10 +133,10 @@ std::vector<TableRow> StandingsRows(const std::string& text) {
   std::getline(in, line);
   std::getline(in, line);
   while (std::getline(in, line))
-    if (line.size() >= 92 && std::stol(line.substr(31, 12)) > 0)
-      rows.push_back({Trimmed(line.substr(6, 25)), Trimmed(line.substr(52, 35)),
-                      std::to_string(std::stol(line.substr(31, 12))),
-                      std::to_string(std::stol(line.substr(45, 5)))});
+    if (line.size() >= 86 && std::stol(line.substr(33, 9)) > 0)
+      rows.push_back({Trimmed(line.substr(6, 25)), Trimmed(line.substr(51, 35)),
+                      std::to_string(std::stol(line.substr(33, 9))),
+                      std::to_string(std::stol(line.substr(44, 5)))});
   return rows;
 }
 
@@ -256,7 +257,8 @@ TEST(LeaguePages, AKilledPublicationLeavesTheLastOneWholeAndTheNextCleansUp) {
   league.Sql(
       "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
       " SELECT date_trunc('month', now() AT TIME ZONE 'UTC'), s.name, 'P' || p, 1 + p,"
-      " '01-01', '1', 'LEXFRAY0' FROM league.sites s, generate_series(1, 50) p");
+      " to_char(now() AT TIME ZONE 'UTC', 'MM') || '-01', '1', 'LEXFRAY0'"
+      " FROM league.sites s, generate_series(1, 50) p");
   TempFolder folder;
   std::string settings = PublisherSettings(league, folder);
   std::string out = folder.PathOf("league");
@@ -299,35 +301,49 @@ TEST(LeaguePages, AKilledPublicationLeavesTheLastOneWholeAndTheNextCleansUp) {
   EXPECT_NE(Pages(out).at("/site/site-599.html"), before.at("/site/site-599.html"));
 }
 
-// Past months are written once and kept: a site that leaves takes its entries from the
-// league but not from the final tables of the months it played.
-TEST(LeaguePages, PastMonthsStayAsTheyWereWhenASiteLeaves) {
+// A past month takes late scores for a day (sites west of UTC are still in it), and is
+// written again until it closes; then its final tables are written once and kept: a site that
+// leaves takes its entries from the league but not from the months it played.
+TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
   TestLeague league;
   league.AddSite("NORTH", "NTH");
   league.AddSite("SOUTH", "STH");
+  auto clock = [&](const char* utc) {
+    league.Sql(
+        "CREATE OR REPLACE FUNCTION league.utc_now() RETURNS timestamp LANGUAGE sql STABLE"
+        " SET search_path = pg_catalog, pg_temp AS $$ SELECT timestamp '" +
+        std::string(utc) + "' $$");
+  };
+  clock("2026-02-01 04:30");
   AddEntries(league, 1, "NORTH", {{"OLDTIMER", 5000}});
-  AddEntries(league, 1, "SOUTH", {{"SUNNY", 6000}});
+  AddEntries(league, 1, "SOUTH", {{"SUNNY", 8000}});
   AddEntries(league, 0, "NORTH", {{"ANNA", 10}});
   TempFolder folder;
   std::string settings = PublisherSettings(league, folder);
   std::string out = folder.PathOf("league");
-  ASSERT_EQ(Publish(settings, out).exitCode, 0);
-  std::map<std::string, std::string> before = Pages(out);
-  std::string lastMonth;
-  for (const auto& [name, bytes] : before)
-    if (name.rfind("/month/", 0) == 0 && name.ends_with(".html")) lastMonth = name;
-  ASSERT_NE(before[lastMonth].find("SUNNY"), std::string::npos);
+  auto publish = [&](const char* kept) {
+    CommandResult run = Publish(settings, out);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find(std::string("1 past months (") + kept + " kept"), std::string::npos)
+        << run.out;
+    return Pages(out);
+  };
+  std::map<std::string, std::string> open = publish("0");
+  EXPECT_NE(open["/month/2026-01.html"].find("late scores may still come"), std::string::npos);
+  EXPECT_NE(open["/month/2026-01.json"].find("\n\"final\":false,"), std::string::npos);
+  AddEntries(league, 1, "NORTH", {{"LATE", 7000}});
+  EXPECT_NE(publish("0")["/month/2026-01.html"].find("LATE"), std::string::npos);
 
+  clock("2026-02-02 00:00");
+  std::map<std::string, std::string> closed = publish("0");
+  EXPECT_NE(closed["/month/2026-01.html"].find("January 2026, final tables"), std::string::npos);
   ASSERT_EQ(league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "SOUTH"})
                 .exitCode,
             0);
-  CommandResult again = Publish(settings, out);
-  ASSERT_EQ(again.exitCode, 0) << again.err;
-  EXPECT_NE(again.out.find("1 past months (1 kept from the last publication)"), std::string::npos)
-      << again.out;
-  std::map<std::string, std::string> after = Pages(out);
-  EXPECT_EQ(after[lastMonth], before[lastMonth]);
-  EXPECT_NE(after["/months.html"].find("<td>SUNNY<td>SOUTH<td>STH<td>6000"), std::string::npos)
+  std::map<std::string, std::string> after = publish("1");
+  EXPECT_EQ(after["/month/2026-01.html"], closed["/month/2026-01.html"]);
+  EXPECT_NE(after["/month/2026-01.html"].find("SUNNY"), std::string::npos);
+  EXPECT_NE(after["/months.html"].find("<td>SUNNY<td>SOUTH<td>STH<td>8000"), std::string::npos)
       << after["/months.html"];
   EXPECT_EQ(after["/index.html"].find("SOUTH"), std::string::npos);
   EXPECT_EQ(after.count("/site/south.html"), 0u);
