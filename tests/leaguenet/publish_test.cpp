@@ -219,14 +219,18 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
             std::string::npos);
 
   fs::create_directories(LEAGUENET_TEST_ARTEFACTS);
-  for (const char* size : {"1280,800", "390,844"}) {
-    std::string shot = std::string(LEAGUENET_TEST_ARTEFACTS) + "/league-pages-" + size + ".png";
-    std::replace(shot.begin(), shot.end(), ',', 'x');
-    fs::remove(shot);
-    browser.Run({"--screenshot=" + shot, std::string("--window-size=") + size},
-                out + "/index.html");
-    EXPECT_TRUE(fs::exists(shot)) << shot;
-  }
+  // The reader's light pages, and the game's dark board for those who prefer it.
+  for (std::string look : {"", "-dark"})
+    for (std::string size : {"1280x800", "390x844"}) {
+      std::string shot =
+          std::string(LEAGUENET_TEST_ARTEFACTS) + "/league-pages-" + size + look + ".png";
+      fs::remove(shot);
+      std::vector<std::string> options = {"--screenshot=" + shot,
+                                          "--window-size=" + size.replace(size.find('x'), 1, ",")};
+      if (!look.empty()) options.push_back("--force-dark-mode");
+      browser.Run(options, out + "/index.html");
+      EXPECT_TRUE(fs::exists(shot)) << shot;
+    }
 }
 
 // The builds beside the served path: its target and what else a run left there.

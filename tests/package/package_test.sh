@@ -283,11 +283,13 @@ remove_then_purge() {
   [ ! -e /usr/games/lexfray ] || fail "the removal left the executable"
   dpkg --purge lexfray >/dev/null 2>&1 || fail "dpkg --purge failed"
   installed=0
-  # The package's own folders go; folders it shares with others (/usr/games, ...) stay.
+  # The package's own folders go; folders it shares with others (/usr/games, and /lib, a link
+  # where /usr is merged) stay.
   local own="/var/games/lexfray /etc/lexfray /usr/share/lexfray /usr/share/doc/lexfray"
   local path left=
   while read -r path; do
-    if [ -d "$path" ] && [ ! -L "$path" ] && [[ " $own " != *" $path "* ]]; then continue; fi
+    if [ -d "$path" ] && [[ " $own " != *" $path "* ]] &&
+      { [ ! -L "$path" ] || dpkg -S "$path" >/dev/null 2>&1; }; then continue; fi
     if [ -e "$path" ] || [ -L "$path" ]; then left+=" $path"; fi
   done <"$work/files"
   for path in $own; do
