@@ -77,6 +77,10 @@ std::string Script(PgConnection& organiser, const std::string& roleName) {
   script += "ALTER ROLE " + role + " SET statement_timeout = '60s';\n";
   script += "ALTER ROLE " + role + " SET idle_in_transaction_session_timeout = '60s';\n";
   script += "GRANT USAGE ON SCHEMA league TO " + role + ";\n";
+  // Made afresh, so that a function whose columns changed since an earlier version is
+  // replaced too; nothing depends on them.
+  for (const char* function : kSignatures)
+    script += "DROP FUNCTION IF EXISTS " + std::string(function) + ";\n";
   script += kFunctions;
   script += "REVOKE ALL ON FUNCTION league.publish_open(date) FROM PUBLIC;\n";
   for (const char* function : kSignatures) {

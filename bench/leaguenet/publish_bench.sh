@@ -13,7 +13,7 @@ cleanup() { sh "$here/../../tests/leaguenet/pg_cluster.sh" stop "$work/state"; r
 trap cleanup EXIT
 sh "$here/../../tests/leaguenet/pg_cluster.sh" start "$work/state"
 . "$work/state/cluster.env"
-server="host=127.0.0.1 port=$LEAGUENET_PG_PORT user=postgres sslmode=verify-full sslrootcert=$LEAGUENET_PG_CA"
+server="$LEAGUENET_PG_ORGANISER"
 db="$server dbname=league"
 sql() { psql -qAt -v ON_ERROR_STOP=1 "$db" -c "$1"; }
 
@@ -24,9 +24,10 @@ sql "INSERT INTO league.sites SELECT 'SITE ' || lpad(i::text, 5, '0'), 'S' || lp
      FROM generate_series(1, 10000) i"
 entries() { # entries MONTHS_BACK
   sql "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)
-       SELECT (date_trunc('month', now() AT TIME ZONE 'UTC') - interval '$1 month')::date, s.name,
-              'PLAYER ' || p, 1 + floor(random() * 100000), '01-01', (1 + p % 30)::text, 'LEXFRAY0'
-       FROM league.sites s, generate_series(1, 100) p"
+       SELECT m, s.name, 'PLAYER ' || p, 1 + floor(random() * 100000), to_char(m, 'MM') || '-01',
+              (1 + p % 30)::text, 'LEXFRAY0'
+       FROM (SELECT (date_trunc('month', now() AT TIME ZONE 'UTC') - interval '$1 month')::date)
+              AS month(m), league.sites s, generate_series(1, 100) p"
   sql "ANALYZE league.entries"
 }
 entries 0

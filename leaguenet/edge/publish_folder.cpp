@@ -154,7 +154,7 @@ bool PublicationFolder::Write(const std::string& relative, std::string_view byte
   if (!EnsureFolder(relative, error)) return false;
   std::string path = parent_ + build_ + "/" + relative;
   // A file carried over before is only unlinked here: its bytes are the last build's too.
-  ::unlink(path.c_str());
+  if (carried_.erase(relative)) ::unlink(path.c_str());
   std::optional<std::string> old = ReadReplaced(relative, bytes.size());
   if (old && *old == bytes && ::link(Replaced(relative).c_str(), path.c_str()) == 0) return true;
   Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
@@ -170,7 +170,10 @@ bool PublicationFolder::CarryOver(const std::string& relative) {
   if (replaced_.empty()) return false;
   std::string error;
   if (!EnsureFolder(relative, &error)) return false;
-  return ::link(Replaced(relative).c_str(), (parent_ + build_ + "/" + relative).c_str()) == 0;
+  if (::link(Replaced(relative).c_str(), (parent_ + build_ + "/" + relative).c_str()) != 0)
+    return false;
+  carried_.insert(relative);
+  return true;
 }
 
 bool PublicationFolder::Swap(std::string* error) {

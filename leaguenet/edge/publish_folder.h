@@ -54,6 +54,7 @@ class PublicationFolder {
   std::string previous_;  // the build the path names now, when it is one of ours
   std::string replaced_;  // where the path leads now, for carrying files over
   std::set<std::string> folders_;
+  std::set<std::string> carried_;  // files linked from the publication being replaced
   bool swapped_ = false;
 };
 
