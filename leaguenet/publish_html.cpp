@@ -282,10 +282,9 @@ std::string MonthPage(const PageFrame& frame, const MonthTables& tables) {
                                    : month + ", tables so far: late scores may still come");
   if (tables.players == 0) return text + NoScores(frame) + Foot(frame);
   text += PlayersTable(frame, page, tables);
-  if (!frame.inPlay)
-    return text + SitesTable(frame, page, tables, PageSlice(tables.sites.size(), 1)) + Foot(frame);
+  // A past month's page is its front page as the month ended; its data holds every site.
   text += SitesTable(frame, page, tables, {0, std::min(kFrontPageSites, tables.sites.size())});
-  if (tables.sites.size() > kFrontPageSites)
+  if (frame.inPlay && tables.sites.size() > kFrontPageSites)
     text += "<p class=\"more\"><a href=\"" + std::string(kSitesPageName) + "\">All " +
             Plural(tables.sites.size(), "site", "sites") + "</a></p>\n";
   return text + Foot(frame);

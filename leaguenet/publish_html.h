@@ -9,7 +9,8 @@
 
 namespace lexfray::leaguenet {
 
-// The front page's table of sites holds this many; the sites pages hold them all.
+// The front page's table of sites, and a past month's, holds this many; the sites pages
+// hold them all.
 inline constexpr std::size_t kFrontPageSites = 100;
 // A longer table is cut into pages of this many rows, so that every page loads at once.
 inline constexpr std::size_t kRowsPerPage = 1000;
