@@ -63,14 +63,15 @@ tbody tr:hover { background: var(--hover); }
 td:first-child { text-align: right; color: var(--dim); }
 
 .players td:nth-child(3), .players td:nth-child(4),
-.sites th a, .sites td:nth-child(3), .months td:nth-child(3), .months td:nth-child(4) { color: var(--site); }
+.sites tbody th, .sites td:nth-child(3), .months td:nth-child(3), .months td:nth-child(4) { color: var(--site); }
 .players td:nth-child(3) a, .sites th a { color: var(--site); }
 .players td:nth-child(5), .site-players td:nth-child(3), .sites td:nth-child(5),
 .sites td:nth-child(6), .months td:nth-child(5) { color: var(--score); text-align: right; }
 .players td:nth-child(6), .site-players td:nth-child(4), .sites td:nth-child(4) { color: var(--games); text-align: right; }
 .players thead th:nth-child(n+5):nth-child(-n+6), .site-players thead th:nth-child(n+3):nth-child(-n+4),
-.sites thead th:nth-child(n+4), .months thead th:nth-child(5), thead th:first-child { text-align: right; }
-.months th a { color: var(--bright); }
+.sites thead th:nth-child(n+4), .months thead th:nth-child(5),
+.players thead th:first-child, .site-players thead th:first-child, .sites thead th:first-child { text-align: right; }
+.months th a, .months td:nth-child(2) { color: var(--bright); }
 
 footer { border-top: 1px dashed var(--rule); padding-top: 0.6rem; color: var(--dim); font-size: 0.85rem; }
 footer p { margin: 0; }
@@ -78,15 +79,17 @@ footer p { margin: 0; }
 /* A phone: the wide tables fold each row onto three short lines instead of scrolling. */
 @media (max-width: 44rem) {
   body { font-size: 14px; padding: 0.5rem 0.6rem 1.5rem; }
-  .players, .site-players, .sites { white-space: normal; }
-  .players thead, .site-players thead, .sites thead {
+  .players, .site-players, .sites, .months { white-space: normal; }
+  .players thead, .site-players thead, .sites thead, .months thead {
     position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%);
   }
   .players tr, .site-players tr, .sites tr {
     display: grid; grid-template-columns: 5ch minmax(0, 1fr) auto; column-gap: 1ch;
     padding: 0.3rem 0; border-bottom: 1px solid var(--rule);
   }
-  .players tr > *, .site-players tr > *, .sites tr > * { padding: 0; text-align: left; overflow-wrap: anywhere; }
+  .players tr > *, .site-players tr > *, .sites tr > *, .months tr > * {
+    padding: 0; text-align: left; overflow-wrap: anywhere;
+  }
   .players td:first-child, .site-players td:first-child, .sites td:first-child { grid-row: 1 / span 3; text-align: right; }
   .players td:nth-child(3) { grid-area: 2 / 2; }
   .players td:nth-child(4) { grid-area: 2 / 3; }
@@ -102,6 +105,14 @@ footer p { margin: 0; }
   .players td::before, .site-players td::before, .sites td::before { color: var(--dim); }
   .site-players td:nth-child(4) { grid-area: 2 / 2; }
   .site-players td:nth-child(5) { grid-area: 2 / 3; }
+  .months tr {
+    display: grid; grid-template-columns: minmax(0, 1fr) auto; column-gap: 1ch;
+    padding: 0.3rem 0; border-bottom: 1px solid var(--rule);
+  }
+  .months td:nth-child(5) { grid-area: 1 / 2; text-align: right; }
+  .months td:nth-child(2) { grid-area: 2 / 1; }
+  .months td:nth-child(3) { grid-area: 3 / 1; }
+  .months td:nth-child(4) { grid-area: 3 / 2; text-align: right; }
 }
 
 @media print {
