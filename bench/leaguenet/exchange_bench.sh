@@ -1,56 +1,71 @@
 #!/bin/bash
-# The exchange against a league of 1,000 sites with 100 players each this month (10^5
-# entries): wall time of whole runs (process start to end, connection included), the plan of
-# the league's query, and the exchange's peak memory; then 50 sites exchanging at the same
-# moment, with a count of what arrived.
+# The exchange against a league of 10,000 sites with 100 players each this month (10^6
+# entries): wall time of whole runs (process start to end, connection included), the plans of
+# the league's functions' queries, and the exchange's peak memory; then 200 sites exchanging
+# at the same moment, once alone and once while a hostile site holds every connection it may
+# have, one of them in a transaction with its rows locked.
 #   LEAGUENET  the built leaguenet program
 set -euo pipefail
 leaguenet=${LEAGUENET:?the built leaguenet program}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/leaguenet-bench.XXXXXX)
-cleanup() { sh "$here/../../tests/leaguenet/pg_cluster.sh" stop "$work/state"; rm -rf "$work"; }
+hostile=()
+cleanup() {
+  for pid in "${hostile[@]}"; do kill "$pid" 2>/dev/null || true; done
+  sh "$here/../../tests/leaguenet/pg_cluster.sh" stop "$work/state"
+  rm -rf "$work"
+}
 trap cleanup EXIT
-sh "$here/../../tests/leaguenet/pg_cluster.sh" start "$work/state"
+LEAGUENET_PG_MAX_CONNECTIONS=300 sh "$here/../../tests/leaguenet/pg_cluster.sh" start "$work/state"
 . "$work/state/cluster.env"
 server="$LEAGUENET_PG_ORGANISER"
+superuser="host=127.0.0.1 port=$LEAGUENET_PG_PORT user=postgres passfile=$work/state/pgpass sslmode=verify-full sslrootcert=$LEAGUENET_PG_CA dbname=league"
 db="$server dbname=league"
-sql() { psql -qAt -v ON_ERROR_STOP=1 "$db" -c "$1"; }
+sql() { psql -qAtX -v ON_ERROR_STOP=1 "$db" -c "$1"; }
 now_ns() { date +%s%N; }
-month=$(date -u +%m)
+crowd=200
+month=$(date +%m)
+first_day=$(date +%Y-%m-01)
 
-psql -q "$server dbname=postgres" -c "CREATE DATABASE league" >/dev/null
+psql -qX "$server dbname=postgres" -c "CREATE DATABASE league" >/dev/null
 "$leaguenet" init-league --db "$db" >/dev/null
 
-# 50 sites with credentials of their own (the crowd below) and 950 more filled in directly.
-for i in $(seq 1 50); do
+# 200 sites and a hostile one with credentials of their own, 9,800 more filled in directly.
+for i in $(seq 1 "$crowd"); do
   mkdir -p "$work/site$i"
-  "$leaguenet" add-site --db "$db" --site "CROWD $i" --loc "C$(printf %02d "$i")" >"$work/site$i/leaguenet.conf"
+  "$leaguenet" add-site --db "$db" --site "CROWD $i" --loc "C$(printf %02d $((i % 100)))" \
+    --site-ca "$LEAGUENET_PG_CA" --out "$work/site$i/leaguenet.conf" >/dev/null 2>&1
 done
+"$leaguenet" add-site --db "$db" --site EAST --loc EST --site-ca "$LEAGUENET_PG_CA" \
+  --out "$work/east.conf" >/dev/null 2>&1
 sql "INSERT INTO league.sites SELECT 'SITE ' || i, 'S' || lpad((i % 100)::text, 2, '0'), 'nobody_' || i
-     FROM generate_series(51, 1000) i"
+     FROM generate_series($crowd + 1, 10000) i"
 sql "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)
-     SELECT date_trunc('month', now() AT TIME ZONE 'UTC'), s.name, 'PLAYER ' || p,
-            floor(random() * 100000), '$month-01', '5', 'LEXFRAY0'
-     FROM league.sites s, generate_series(1, 100) p"
-sql "ANALYZE league.entries"
+     SELECT '$first_day', s.name, 'PLAYER ' || p, floor(random() * 100000), '$month-01', '5', 'LEXFRAY0'
+     FROM league.sites s, generate_series(1, 100) p WHERE s.name <> 'EAST'"
+sql "VACUUM ANALYZE league.entries"
 echo "league: $(sql 'SELECT count(*) FROM league.sites') sites, $(sql 'SELECT count(*) FROM league.entries') entries this month"
 
-# A site's score file of 100 players, as the game's export writes it.
-score_file() {
+# A site's score file and player file of 100 players, as the game writes them today.
+site_files() {
   perl -e '
-    my ($site, $month) = @ARGV;
-    print "\0" x 22, "00", pack("A25", "No Score-To-Beat As Yet"), pack("A5", " 1.6"), "\0" x 6,
+    my ($site, $folder, $month, $day, $year) = @ARGV;
+    open(my $isc, ">", "$folder/LEXFRAY.ISC") or die;
+    open(my $usr, ">", "$folder/LEXFRAY.USR") or die;
+    print $isc "\0" x 22, "00", pack("A25", "No Score-To-Beat As Yet"), pack("A5", " 1.6"), "\0" x 6,
       pack("d<", 0), "\0" x 8, " " x 35, "\0" x 140;
     for my $p (1 .. 100) {
-      print pack("A35", $site), pack("A25", "LOCAL $p"), pack("d<", 1000 + $p), "LEXFRAY0",
-        "$month-02", " ", "   ", sprintf("%5d", 3), " " x 41, "\0" x 120;
+      print $isc pack("A35", $site), pack("A25", "LOCAL $p"), pack("d<", 1000 + $p), "LEXFRAY0",
+        "$month-$day", " ", "   ", sprintf("%5d", 3), " " x 41, "\0" x 120;
+      print $usr $month, pack("A30", "LOCAL $p"), pack("d<", 1000 + $p), pack("s<", 3),
+        "$month-$day-$year", pack("s<", 1), "Y", "\0" x 80;
     }
-  ' "$1" "$month"
+  ' "$1" "$2" "$month" "$(date +%d)" "$(date +%y)"
 }
-for i in $(seq 1 50); do score_file "CROWD $i" >"$work/site$i/LEXFRAY.ISC"; done
+for i in $(seq 1 "$crowd"); do site_files "CROWD $i" "$work/site$i"; done
 
 echo
-echo "== one exchange against 10^5 entries (wall time of the whole program, 10 runs)"
+echo "== one exchange against 10^6 entries (wall time of the whole program, 10 runs)"
 times=()
 for run in $(seq 1 10); do
   start=$(now_ns)
@@ -65,27 +80,57 @@ echo "== peak memory of the exchange (maximum resident set)"
 (cd "$work/site1" && /usr/bin/time -f "%M KiB" "$leaguenet" --config leaguenet.conf >/dev/null)
 
 echo
-echo "== the plan of the league's query for the other sites' best 2000"
-psql -qAt "$db" <<SQL
-EXPLAIN (ANALYZE, COSTS OFF, TIMING OFF)
-SELECT e.site, s.loc, e.player, e.score, e.last_date, e.plays, e.game_code
-FROM league.entries e JOIN league.sites s ON s.name = e.site
-WHERE e.month = date_trunc('month', now() AT TIME ZONE 'UTC')::date AND e.site <> 'CROWD 1'
-ORDER BY e.score DESC LIMIT 2000;
+echo "== the plans of the functions' queries, as site CROWD 1 calls them"
+role=$(sql "SELECT role_name FROM league.sites WHERE name = 'CROWD 1'")
+psql -qAtX "$superuser" 2>&1 <<SQL | sed -n 's/^NOTICE:  //p; /^ /p; /Query Text/p' | grep -v '^$'
+LOAD 'auto_explain';
+SET auto_explain.log_min_duration = 0;
+SET auto_explain.log_analyze = on;
+SET auto_explain.log_timing = off;
+SET auto_explain.log_nested_statements = on;
+SET auto_explain.log_level = notice;
+SET SESSION AUTHORIZATION "$role";
+SELECT count(*) FROM league.standings('$first_day', 2000, true);
+SELECT league.upload('$first_day', '{LOCAL 1,LOCAL 2}', '{2001,2002}', '{$month-02,$month-02}', '{4,4}', '{LEXFRAY0,LEXFRAY0}');
 SQL
 
+# All sites at the same moment; prints the slowest run and how many failed.
+exchange_together() {
+  local start elapsed failed=0 slowest=0
+  start=$(now_ns)
+  for i in $(seq 1 "$crowd"); do
+    (cd "$work/site$i" && s=$(now_ns) && "$leaguenet" --config leaguenet.conf >/dev/null 2>"$work/site$i/err";
+     echo "$? $((($(now_ns) - s) / 1000000))" >"$work/site$i/rc") &
+  done
+  wait
+  elapsed=$((($(now_ns) - start) / 1000000))
+  for i in $(seq 1 "$crowd"); do
+    read -r rc took <"$work/site$i/rc"
+    [ "$rc" = 0 ] || { failed=$((failed + 1)); cat "$work/site$i/err"; }
+    [ "$took" -gt "$slowest" ] && slowest=$took
+  done
+  echo "all $crowd in $elapsed ms, the slowest $slowest ms, $failed failed"
+  [ "$failed" = 0 ]
+}
+
 echo
-echo "== 50 sites exchanging at the same moment"
-before=$(sql "SELECT count(*) FROM league.entries")
-start=$(now_ns)
-for i in $(seq 1 50); do
-  (cd "$work/site$i" && "$leaguenet" --config leaguenet.conf >/dev/null 2>"$work/site$i/err"; echo $? >"$work/site$i/rc") &
+echo "== $crowd sites exchanging at the same moment"
+exchange_together
+uploads=$(sql "SELECT count(*) FROM league.entries WHERE site LIKE 'CROWD %' AND player LIKE 'LOCAL %'")
+echo "the crowd's uploads: $uploads of $((crowd * 100))"
+[ "$uploads" = $((crowd * 100)) ]
+
+echo
+echo "== the same while EAST holds its 3 connections, one in a transaction holding its rows"
+east=$(sed -n 's/^league = //p' "$work/east.conf")
+psql -qAtX "$east" -c "BEGIN" \
+  -c "SELECT league.upload('$first_day', '{EVE}', '{5}', '{$month-01}', '{1}', '{X}')" \
+  -c "SELECT pg_sleep(25)" >/dev/null 2>&1 &
+hostile+=($!)
+for n in 2 3; do
+  psql -qAtX "$east" -c "SELECT pg_sleep(25)" >/dev/null 2>&1 &
+  hostile+=($!)
 done
-wait
-elapsed=$((($(now_ns) - start) / 1000000))
-failed=0
-for i in $(seq 1 50); do [ "$(cat "$work/site$i/rc")" = 0 ] || { failed=$((failed + 1)); cat "$work/site$i/err"; }; done
-after=$(sql "SELECT count(*) FROM league.entries")
-crowd=$(sql "SELECT count(*) FROM league.entries WHERE site LIKE 'CROWD %' AND player LIKE 'LOCAL %'")
-echo "all 50 in $elapsed ms, $failed failed; entries $before -> $after; the crowd's uploads: $crowd of 5000"
-[ "$failed" = 0 ] && [ "$crowd" = 5000 ]
+sleep 1
+echo "EAST's connections: $(sql "SELECT count(*) FROM pg_stat_activity WHERE usename = (SELECT role_name FROM league.sites WHERE name = 'EAST')")"
+exchange_together

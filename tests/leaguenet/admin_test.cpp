@@ -72,6 +72,15 @@ TEST(LeagueAdmin, InitLeagueBringsALeagueOfTheFirstVersionUpToDateKeepingItsEntr
             (std::vector<std::string>{"3", "f", "f"}));
 }
 
+TEST(LeagueAdmin, RoleNamesThatOtherLeaguesHoldAreNotTaken) {
+  TestLeague league(TestLeague::Setup::kEmptyDatabase);
+  std::string db = league.Database();
+  league.Script("CREATE ROLE " + db + "_sites; CREATE ROLE " + db + "_1_site_1");
+  ASSERT_EQ(league.Admin({"init-league", "--db", league.OrganiserConnection()}).exitCode, 0);
+  EXPECT_EQ(league.Sql("SELECT site_group FROM league.about")[0][0], db + "_1_sites");
+  EXPECT_NE(league.AddSite("NORTH", "NTH").find("user='" + db + "_1_site_2'"), std::string::npos);
+}
+
 TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
   TestLeague league;
   std::string settings = league.AddSite("  North  ", "NTH");
@@ -188,6 +197,16 @@ TEST(LeagueStandings, TheMonthsTableBestFirst) {
   EXPECT_TRUE(std::regex_search(
       table.out, std::regex("\n   1  DORA +900 +9  SOUTH +STH\n   2  ANNA +300 +4  NORTH +NTH\n")))
       << table.out;
+  // Each heading ends where its column's values end.
+  std::size_t heading = table.out.find("Rank");
+  std::size_t row = table.out.find("   1  DORA");
+  ASSERT_NE(row, std::string::npos);
+  for (const char* label : {"Score", "Plays"}) {
+    std::size_t end = table.out.find(label, heading) + std::string(label).size() - heading;
+    std::size_t value = row + end - 1;
+    EXPECT_NE(table.out[value], ' ') << label << "\n" << table.out;
+    EXPECT_EQ(table.out[value + 1], ' ') << label << "\n" << table.out;
+  }
 }
 
 }  // namespace

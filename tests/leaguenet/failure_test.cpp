@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+#include <regex>
 #include <thread>
 
 #include "test_league.h"
@@ -108,6 +110,24 @@ TEST(ExchangeFailure, EachEndsInTimeWithItsReasonAndLeavesTheFileAlone) {
   plain = plain.substr(0, plain.find(" sslrootcert"));
   plain.replace(plain.find("sslmode='verify-full'"), 21, "");
   north.FailsWith(plain, 5);
+}
+
+// A libpq service that names no TLS mode gets the same checked TLS as a connection string.
+TEST(ExchangeFailure, AServiceIsHeldToTheSameTls) {
+  FailingSite north;
+  TempFolder services;
+  std::string conninfo = north.site.League();
+  conninfo = conninfo.substr(0, conninfo.find(" sslmode"));
+  std::string service = "[north]\n" + std::regex_replace(conninfo, std::regex("'? ([a-z]+=)'?"), "\n$1");
+  service = std::regex_replace(service, std::regex("'"), "");
+  std::ofstream(services.PathOf("services.conf")) << service << "\n";
+  ScopedVariable file("PGSERVICEFILE", services.PathOf("services.conf"));
+  EXPECT_NE(north.FailsWith("service=north", 5).find("certificate verify failed"),
+            std::string::npos);
+  std::ofstream(services.PathOf("services.conf"), std::ios::app)
+      << "sslrootcert=" << TestCluster().authority << "\n";
+  CommandResult run = north.site.Exchange();
+  EXPECT_EQ(run.exitCode, 0) << run.err << service;
 }
 
 TEST(ExchangeFailure, CredentialsOfNoSiteAreRefused) {
