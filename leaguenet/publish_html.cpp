@@ -88,7 +88,7 @@ std::string Foot(std::string_view label, const std::string& when) {
     text += std::string(label) + " <time datetime=\"" + HtmlEscaped(when) + "\">" +
             HtmlEscaped(when.substr(0, 10) + " " + when.substr(11, 5) + " UTC") + "</time>. ";
   return text +
-         "A month is a calendar month in UTC; a score is a player's total of the month. "
+         "Months follow the league's clock (UTC); a score is a player's total of the month. "
          "Made by leaguenet.</p></footer>\n</body>\n</html>\n";
 }
 
