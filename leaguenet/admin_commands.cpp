@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "edge/system.h"
 #include "league_schema.h"
+#include "publish_schema.h"
 #include "site_admin.h"
 
 namespace lexfray::leaguenet {
@@ -31,7 +32,7 @@ int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream&
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
   if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
   bool alreadyThere = false;
-  if (!InitLeague(*organiser, &alreadyThere, &error)) {
+  if (!InitLeague(*organiser, &alreadyThere, &error) || !InitPublishing(*organiser, &error)) {
     err << "leaguenet: cannot set up the league: " << error << '\n';
     return kFailed;
   }
@@ -90,6 +91,36 @@ int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream&
     return kFailed;
   }
   out << "Site removed, with its entries and its role.\n";
+  return kDone;
+}
+
+int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  std::error_code failure;
+  if (!invocation.out.empty() && std::filesystem::exists(invocation.out, failure)) {
+    err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
+    return kFailed;
+  }
+  std::string error;
+  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
+  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  // The publisher runs where the organiser is, as a rule, and checks the league alike.
+  std::string rootCert =
+      invocation.siteCa.empty() ? organiser->Option("sslrootcert") : invocation.siteCa;
+  std::string settingsText;
+  if (!AddPublisher(*organiser, rootCert, &settingsText, &error)) {
+    err << "leaguenet: cannot give the publisher credentials: " << error << '\n';
+    return kFailed;
+  }
+  if (invocation.out.empty()) {
+    out << settingsText;
+    return kDone;
+  }
+  if (!WriteNewFile(invocation.out, settingsText, 0600, &error)) {
+    err << "leaguenet: the settings cannot be written: " << error
+        << "; run add-publisher again for new ones\n";
+    return kFailed;
+  }
+  out << "The publisher's settings are in " << invocation.out << " (mode 600).\n";
   return kDone;
 }
 

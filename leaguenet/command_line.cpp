@@ -13,6 +13,10 @@ const char* const kUsageText =
     "       leaguenet add-site --db CONNINFO --site NAME --loc XYZ [--site-ca PATH] [--out FILE]\n"
     "                                            register a site; writes its leaguenet.conf\n"
     "       leaguenet remove-site --db CONNINFO --site NAME\n"
+    "       leaguenet publish --db CONNINFO | --config FILE  --out DIR\n"
+    "                                            write the league's public pages into DIR\n"
+    "       leaguenet add-publisher --db CONNINFO [--site-ca PATH] [--out FILE]\n"
+    "                                            new credentials for publish; writes its settings\n"
     "       leaguenet enable | disable [--root DIR]\n"
     "                                            let the game start the exchange, or stop it\n"
     "       leaguenet --help | --version\n";
@@ -25,6 +29,8 @@ const std::map<std::string, Command>& Commands() {
                                                           {"remove-site", Command::kRemoveSite},
                                                           {"standings", Command::kStandings},
                                                           {"check", Command::kCheck},
+                                                          {"publish", Command::kPublish},
+                                                          {"add-publisher", Command::kAddPublisher},
                                                           {"enable", Command::kEnable},
                                                           {"disable", Command::kDisable},
                                                           {"--help", Command::kHelp},

@@ -14,6 +14,8 @@ enum class Command {
   kRemoveSite,
   kStandings,
   kCheck,
+  kPublish,
+  kAddPublisher,
   kEnable,
   kDisable,
   kHelp,

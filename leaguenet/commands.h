@@ -24,7 +24,7 @@ struct Invocation {
   std::string site;        // --site
   std::string loc;         // --loc
   std::string siteCa;      // --site-ca: where sites keep the league's own authority's certificate
-  std::string out;         // --out: the file a command writes what it makes into
+  std::string out;         // --out: the file or folder a command writes what it makes into
   std::string root = "/";  // --root: below it stands the competition folder
   bool distrust = false;   // runs with a group that is not the caller's
 };
@@ -39,6 +39,8 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream& err)
 int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunPublish(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunDisable(const Invocation& invocation, std::ostream& out, std::ostream& err);
 

@@ -25,6 +25,10 @@ int Run(const CommandLine& line) {
       return RunStandings(line.invocation, std::cout, std::cerr);
     case Command::kCheck:
       return RunCheck(line.invocation, std::cout, std::cerr);
+    case Command::kPublish:
+      return RunPublish(line.invocation, std::cout, std::cerr);
+    case Command::kAddPublisher:
+      return RunAddPublisher(line.invocation, std::cout, std::cerr);
     case Command::kEnable:
       return RunEnable(line.invocation, std::cout, std::cerr);
     case Command::kDisable:

@@ -4,10 +4,12 @@
 # As root it runs apt-get itself; otherwise it prints the one line to run and stops.
 set -eu
 # libpq-dev builds the LeagueNET exchange; postgresql and openssl run its tests against a
-# throwaway league server with TLS.
+# throwaway league server with TLS; chromium (headless, with a font) and tidy check the
+# league's public pages.
 packages="cmake g++ make pkg-config libncurses-dev libpq-dev"
 if [ "${1:-test}" = test ]; then
   packages="$packages libgtest-dev libgmock-dev libbenchmark-dev tmux postgresql openssl"
+  packages="$packages chromium fonts-dejavu-core tidy"
   packages="$packages clang libclang-rt-14-dev"
   packages="$packages dpkg-dev debhelper fakeroot file lintian"
 fi

@@ -214,6 +214,40 @@ bool PgConnection::Run(std::string_view sql, const std::vector<std::string>& par
   return Send(sent, rows, error);
 }
 
+bool PgConnection::RunEach(std::string_view sql, const std::vector<std::string>& params,
+                           const RowSink& each, std::string* error) {
+  std::string statement(sql);
+  std::vector<const char*> values;
+  for (const std::string& param : params) values.push_back(param.c_str());
+  if (PQsendQueryParams(connection_, statement.c_str(), static_cast<int>(values.size()), nullptr,
+                        values.data(), nullptr, nullptr, 0) != 1 ||
+      PQsetSingleRowMode(connection_) != 1) {
+    *error = FirstLine(PQerrorMessage(connection_));
+    return false;
+  }
+  if (!Flush(error)) return false;
+  std::string failure;
+  bool taking = true;
+  std::vector<std::string_view> row;
+  for (;;) {
+    if (!AwaitResult(error)) return false;
+    PGresult* result = PQgetResult(connection_);
+    if (!result) break;
+    ExecStatusType status = PQresultStatus(result);
+    if (status == PGRES_SINGLE_TUPLE && taking) {
+      row.clear();
+      for (int c = 0; c < PQnfields(result); ++c)
+        row.emplace_back(PQgetvalue(result, 0, c), PQgetlength(result, 0, c));
+      taking = each(row);
+    } else if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK && failure.empty()) {
+      failure = FirstLine(PQresultErrorMessage(result));
+    }
+    PQclear(result);
+  }
+  if (!failure.empty()) *error = failure;
+  return failure.empty() && taking;
+}
+
 bool PgConnection::RunScript(std::string_view sql, std::string* error) {
   std::string script(sql);
   return Send(PQsendQuery(connection_, script.c_str()) == 1, nullptr, error);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ using Clock = std::chrono::steady_clock;
 using Deadline = Clock::time_point;
 
 using Rows = std::vector<std::vector<std::string>>;  // a NULL column reads as empty text
+// One row as views into the connection's buffer, valid during the call only.
+using RowSink = std::function<bool(const std::vector<std::string_view>&)>;
 
 // Where Debian keeps the public certificate authorities: what checks a league's certificate
 // when nothing names another root.
@@ -41,6 +44,11 @@ class PgConnection {
   // One statement with text parameters ($1, $2 ...); its rows into *rows when given.
   bool Run(std::string_view sql, const std::vector<std::string>& params, Rows* rows,
            std::string* error);
+  // One statement whose rows are handed to each as they arrive, one at a time, without
+  // being kept: the server sends while the caller works. When each refuses a row, the rest
+  // are read and dropped, and the result is false.
+  bool RunEach(std::string_view sql, const std::vector<std::string>& params, const RowSink& each,
+               std::string* error);
   // Several statements without parameters, in one round trip.
   bool RunScript(std::string_view sql, std::string* error);
 

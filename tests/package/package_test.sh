@@ -20,7 +20,7 @@ if dpkg-query -W -f='${Status}' lexfray 2>/dev/null | grep -qE 'installed|config
 fi
 # A removed but unpurged installation leaves its players' files behind; this test's purge
 # would delete them.
-for kept in /var/games/lexfray /etc/lexfray /QuillonHomeSoftware; do
+for kept in /var/games/lexfray /etc/lexfray /QuillonHomeSoftware /var/lib/lexfray-league; do
   if [ -e "$kept" ]; then
     echo "FAIL: $kept is there, left by an installation of lexfray or LeagueNET; this test's purge would delete it" >&2
     exit 1
@@ -32,6 +32,10 @@ player=lexfray-t$$
 other=lexfray-u$$
 installed=0
 probe=/usr/games/lexfray-probe-$$
+# The package makes the public pages' user, which stays after a purge as users do; the test
+# takes it away again when it made it.
+pages_user=_lexfray-league
+pages_user_before=$(getent passwd "$pages_user" || true)
 package_cleanup() {
   [ -n "$e2e_dir" ] && other_tmux kill-server 2>/dev/null
   e2e_cleanup
@@ -39,6 +43,9 @@ package_cleanup() {
   if [ "$installed" = 1 ]; then dpkg --purge lexfray >/dev/null 2>&1; fi
   if getent passwd "$player" >/dev/null; then userdel "$player" 2>/dev/null; fi
   if getent passwd "$other" >/dev/null; then userdel "$other" 2>/dev/null; fi
+  if [ -z "$pages_user_before" ] && getent passwd "$pages_user" >/dev/null; then
+    userdel "$pages_user" 2>/dev/null
+  fi
   rm -rf "$work"
 }
 trap package_cleanup EXIT
@@ -280,6 +287,24 @@ the_configuration_edit_survives_a_reinstall() {
   [ "$(head -n 1 /etc/lexfray/LEXFRAY.CFG)" = "Package Test Site" ] || fail "the reinstall undid the edit"
 }
 
+# The league's public pages: a service and a timer for the organiser to enable, a user of
+# their own, and nothing running or enabled by the installation.
+the_pages_service_waits_to_be_enabled() {
+  step "the public pages' service, off until enabled"
+  local unit
+  for unit in lexfray-league-pages.service lexfray-league-pages.timer; do
+    [ -f "/lib/systemd/system/$unit" ] || fail "$unit is not installed"
+    ! ls /etc/systemd/system/*.wants/"$unit" >/dev/null 2>&1 || fail "$unit is enabled"
+  done
+  getent passwd "$pages_user" >/dev/null || fail "there is no user $pages_user"
+  id -nG "$pages_user" | grep -qw games && fail "$pages_user is in the games group"
+  if command -v systemd-analyze >/dev/null; then
+    systemd-analyze verify --man=no /lib/systemd/system/lexfray-league-pages.timer 2>"$work/verify" ||
+      fail "systemd-analyze finds fault with the units: $(cat "$work/verify")"
+  fi
+  true
+}
+
 remove_then_purge() {
   step "removal keeps the players' files, purge leaves nothing"
   dpkg -L lexfray >"$work/files"
@@ -288,11 +313,13 @@ remove_then_purge() {
   [ ! -e /usr/games/lexfray ] || fail "the removal left the executable"
   dpkg --purge lexfray >/dev/null 2>&1 || fail "dpkg --purge failed"
   installed=0
-  # The package's own folders go; folders it shares with others (/usr/games, ...) stay.
+  # The package's own folders go; folders it shares with others (/usr/games, and /lib, a link
+  # where /usr is merged) stay.
   local own="/var/games/lexfray /etc/lexfray /usr/share/lexfray /usr/share/doc/lexfray"
   local path left=
   while read -r path; do
-    if [ -d "$path" ] && [ ! -L "$path" ] && [[ " $own " != *" $path "* ]]; then continue; fi
+    if [ -d "$path" ] && [[ " $own " != *" $path "* ]] &&
+      { [ ! -L "$path" ] || dpkg -S "$path" >/dev/null 2>&1; }; then continue; fi
     if [ -e "$path" ] || [ -L "$path" ]; then left+=" $path"; fi
   done <"$work/files"
   for path in $own; do
@@ -314,5 +341,6 @@ else
   install -m 660 -g games /dev/null /var/games/lexfray/LEXFRAY.USR
 fi
 the_configuration_edit_survives_a_reinstall
+the_pages_service_waits_to_be_enabled
 remove_then_purge
 echo "ok: package"
