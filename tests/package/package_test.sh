@@ -174,15 +174,18 @@ the_game_waits_with_the_players_group() {
 }
 
 # A second account of the machine starts the game while the first one plays, in a terminal
-# of its own: it reaches its title screen and the players' list, where the first player's
-# name shows; that name is not its to play.
+# of its own: the players' list shows the first player's name, which is not its to play; it
+# takes a name of its own and plays a word, so that two accounts are in a game at once.
 other_tmux() { runuser -u "$other" -- tmux -S "$e2e_dir/other-sock" "$@"; }
+as_other() { e2e_tmux() { other_tmux "$@"; }; e2e_target=other; }
+as_first() { e2e_tmux() { runuser -u "$player" -- tmux -S "$e2e_dir/sock" "$@"; }; e2e_target=game; }
+other_word=
 another_account_plays_meanwhile() {
   useradd --no-create-home --home-dir /nonexistent --shell /bin/sh "$other"
   chmod 1777 "$e2e_dir"
   printf '#!/bin/sh\ncd /\nexec /usr/games/lexfray\n' >"$e2e_dir/other.sh"
   chmod 755 "$e2e_dir/other.sh"
-  e2e_tmux() { other_tmux "$@"; }
+  as_other
   start_program other "$e2e_dir/other.sh"
   wait_at 21 50 "Exit Game"
   send_keys Enter
@@ -192,10 +195,39 @@ another_account_plays_meanwhile() {
   wait_for "NAME TAKEN"
   send_keys Enter
   wait_at 21 50 "Exit Game"
-  send_keys x
-  wait_for_end other
-  other_tmux kill-server
-  e2e_tmux() { runuser -u "$player" -- tmux -S "$e2e_dir/sock" "$@"; }
+  send_keys Enter
+  wait_for "PLAYER NAME LOGIN"
+  send_keys End Enter
+  wait_for "Acquire Player Name"
+  send_keys -l Quin
+  send_keys Enter
+  wait_at 19 2 "Form a WORD or Select an Option: "
+  other_word=$(spellable_word "$(rack_letters)")
+  [ -n "$other_word" ] || fail "no word for the rack $(rack_letters)"
+  send_keys -l "$other_word"
+  send_keys Enter
+  wait_at 16 72 "$(printf '%5d' "$(score_of "$other_word")")"
+  as_first
+}
+
+# finish_game SESSION: quits the game and declines another, then waits for the program's end.
+finish_game() {
+  send_keys q Enter
+  wait_for "Are you sure you want to QUIT?"
+  send_keys y
+  wait_for "WANT TO PLAY ANOTHER GAME?"
+  send_keys n
+  wait_at 24 28 "Press [ENTER] to Continue"
+  send_keys Enter
+  wait_for_end "$1"
+  [ "$(exit_status "$1")" = 0 ] || fail "the game ended with $(exit_status "$1")"
+}
+
+# record_of N: the name and total of record N of the player file.
+record_of() {
+  perl -e 'open my $f, "<", $ARGV[0] or die; seek $f, ($ARGV[1] - 1) * 133, 0; read $f, my $r, 133;
+    printf "%s %d", substr($r, 2, 4) =~ s/ +$//r, unpack("d<", substr($r, 32, 8))' \
+    /var/games/lexfray/LEXFRAY.USR "$1"
 }
 
 a_player_plays() {
@@ -227,21 +259,15 @@ a_player_plays() {
   send_keys Enter
   wait_for_end second
   another_account_plays_meanwhile
-  e2e_target=game
 
-  send_keys q Enter
-  wait_for "Are you sure you want to QUIT?"
-  send_keys y
-  wait_for "WANT TO PLAY ANOTHER GAME?"
-  send_keys n
-  wait_at 24 28 "Press [ENTER] to Continue"
-  send_keys Enter
-  wait_for_end
-  [ "$(exit_status game)" = 0 ] || fail "the game ended with $(exit_status game)"
-  local saved
-  saved=$(perl -e 'open my $f, "<", $ARGV[0] or die; read $f, my $r, 133;
-    printf "%s %d", substr($r, 2, 3), unpack("d<", substr($r, 32, 8))' /var/games/lexfray/LEXFRAY.USR)
-  [ "$saved" = "PAT $(score_of "$word")" ] || fail "the player file holds '$saved'"
+  finish_game game
+  as_other
+  finish_game other
+  other_tmux kill-server
+  as_first
+  [ "$(record_of 1)" = "PAT $(score_of "$word")" ] || fail "record 1 of the player file is '$(record_of 1)'"
+  [ "$(record_of 2)" = "QUIN $(score_of "$other_word")" ] ||
+    fail "record 2 of the player file is '$(record_of 2)'"
   # Made by this player's game, it stays writable for the next player's: group games, rw.
   local mode
   mode=$(stat -c '%G %A' /var/games/lexfray/LEXFRAY.USR)
@@ -305,6 +331,21 @@ the_pages_service_waits_to_be_enabled() {
   true
 }
 
+# The exchange's folder is root's alone, with the one file the game writes there; the purge
+# takes it away with the rest.
+the_exchange_folder_is_roots() {
+  step "leaguenet enable"
+  /usr/games/leaguenet enable >/dev/null || fail "leaguenet enable failed"
+  local what
+  for what in "/QuillonHomeSoftware/LeagueNet 755 root root" \
+    "/QuillonHomeSoftware/LeagueNet/GOLN 660 root games"; do
+    set -- $what
+    [ "$(stat -c '%a %U %G' "$1")" = "$2 $3 $4" ] || fail "$1 is $(stat -c '%a %U %G' "$1"), not $2 $3 $4"
+  done
+  [ "$(readlink /QuillonHomeSoftware/LeagueNet/LeagueNet.exe)" = /usr/games/leaguenet ] ||
+    fail "LeagueNet.exe does not lead to the exchange program"
+}
+
 remove_then_purge() {
   step "removal keeps the players' files, purge leaves nothing"
   dpkg -L lexfray >"$work/files"
@@ -315,7 +356,7 @@ remove_then_purge() {
   installed=0
   # The package's own folders go; folders it shares with others (/usr/games, and /lib, a link
   # where /usr is merged) stay.
-  local own="/var/games/lexfray /etc/lexfray /usr/share/lexfray /usr/share/doc/lexfray"
+  local own="/var/games/lexfray /etc/lexfray /usr/share/lexfray /usr/share/doc/lexfray /QuillonHomeSoftware"
   local path left=
   while read -r path; do
     if [ -d "$path" ] && [[ " $own " != *" $path "* ]] &&
@@ -342,5 +383,6 @@ else
 fi
 the_configuration_edit_survives_a_reinstall
 the_pages_service_waits_to_be_enabled
+the_exchange_folder_is_roots
 remove_then_purge
 echo "ok: package"
