@@ -119,7 +119,10 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
 int OpenOrCreate(const std::string& path, int flags) {
   int fd = OpenPath(path, flags | O_CLOEXEC);
   if (fd >= 0 || errno != ENOENT) return fd;
-  return OpenPath(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
+  fd = OpenPath(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
+  // Another game made it meanwhile: it is there to open now.
+  if (fd < 0 && errno == EEXIST) fd = OpenPath(path, flags | O_CLOEXEC);
+  return fd;
 }
 
 std::optional<FilePrefix> ReadFilePrefix(const std::string& path, std::size_t limit,
