@@ -25,6 +25,14 @@ std::unique_ptr<PgConnection> Organiser(const Invocation& invocation, std::ostre
   return connection;
 }
 
+// Settings that hold a password go only into a file made for them.
+bool OutFileTaken(const Invocation& invocation, std::ostream& err) {
+  std::error_code failure;
+  if (invocation.out.empty() || !std::filesystem::exists(invocation.out, failure)) return false;
+  err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
+  return true;
+}
+
 }  // namespace
 
 int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream& err) {
@@ -47,11 +55,7 @@ int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& er
     err << "leaguenet: add-site needs --site NAME and --loc XYZ\n";
     return kUsage;
   }
-  std::error_code failure;
-  if (!invocation.out.empty() && std::filesystem::exists(invocation.out, failure)) {
-    err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
-    return kFailed;
-  }
+  if (OutFileTaken(invocation, err)) return kFailed;
   std::string error;
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
   if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
@@ -95,11 +99,7 @@ int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream&
 }
 
 int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err) {
-  std::error_code failure;
-  if (!invocation.out.empty() && std::filesystem::exists(invocation.out, failure)) {
-    err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
-    return kFailed;
-  }
+  if (OutFileTaken(invocation, err)) return kFailed;
   std::string error;
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
   if (!organiser) return invocation.database.empty() ? kUsage : kFailed;

@@ -173,6 +173,22 @@ the_game_waits_with_the_players_group() {
     fail "the waiting game (process $pid, $(ps -o args= -p "$pid")) has $(grep -E '^(Uid|Gid|Groups|CapEff|NoNewPrivs):' "/proc/$pid/status" | tr '\n\t' '  '), not the player's group $gid with games $games saved"
 }
 
+# new_player_plays_a_word NAME: from the login list, a new player NAME plays one word the rack
+# allows, left in $played, and the game waits for the next.
+played=
+new_player_plays_a_word() {
+  send_keys End Enter
+  wait_for "Acquire Player Name"
+  send_keys -l "$1"
+  send_keys Enter
+  wait_at 19 2 "Form a WORD or Select an Option: "
+  played=$(spellable_word "$(rack_letters)")
+  [ -n "$played" ] || fail "no word for the rack $(rack_letters)"
+  send_keys -l "$played"
+  send_keys Enter
+  wait_at 16 72 "$(printf '%5d' "$(score_of "$played")")"
+}
+
 # A second account of the machine starts the game while the first one plays, in a terminal
 # of its own: the players' list shows the first player's name, which is not its to play; it
 # takes a name of its own and plays a word, so that two accounts are in a game at once.
@@ -197,16 +213,8 @@ another_account_plays_meanwhile() {
   wait_at 21 50 "Exit Game"
   send_keys Enter
   wait_for "PLAYER NAME LOGIN"
-  send_keys End Enter
-  wait_for "Acquire Player Name"
-  send_keys -l Quin
-  send_keys Enter
-  wait_at 19 2 "Form a WORD or Select an Option: "
-  other_word=$(spellable_word "$(rack_letters)")
-  [ -n "$other_word" ] || fail "no word for the rack $(rack_letters)"
-  send_keys -l "$other_word"
-  send_keys Enter
-  wait_at 16 72 "$(printf '%5d' "$(score_of "$other_word")")"
+  new_player_plays_a_word Quin
+  other_word=$played
   as_first
 }
 
@@ -237,17 +245,8 @@ a_player_plays() {
   wait_at 21 50 "Exit Game"
   send_keys Enter
   wait_for "PLAYER NAME LOGIN"
-  send_keys End Enter
-  wait_for "Acquire Player Name"
-  send_keys -l Pat
-  send_keys Enter
-  wait_at 19 2 "Form a WORD or Select an Option: "
-  local word
-  word=$(spellable_word "$(rack_letters)")
-  [ -n "$word" ] || fail "no word for the rack $(rack_letters)"
-  send_keys -l "$word"
-  send_keys Enter
-  wait_at 16 72 "$(printf '%5d' "$(score_of "$word")")"
+  new_player_plays_a_word Pat
+  local word=$played
   the_game_waits_with_the_players_group
 
   # A second copy of the same player meanwhile is refused and told which copy runs; another
