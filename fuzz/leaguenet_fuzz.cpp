@@ -234,12 +234,16 @@ void CheckSettings(std::string_view text) {
   SettingsReading whole = ParseSettings(text);
   fuzz::Require(whole.settings.has_value() == whole.error.empty(),
                 "settings come with no error, an error with no settings");
+  // A byte-order mark belongs to the file, not to its first line; each line is read below
+  // after a blank one so that a mark starting a later line stays part of it.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   std::vector<std::string> lines = Split(text, '\n');
   // A key given twice is bad only beside its first line.
   if (whole.error.find(" is given twice") != std::string::npos) return;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    bool league = ParseSettings(lines[i]).settings.has_value();
-    bool taken = league || ParseSettings(lines[i] + "\nleague = fuzz").settings.has_value();
+    bool league = ParseSettings("\n" + lines[i]).settings.has_value();
+    bool taken = league || ParseSettings("\n" + lines[i] + "\nleague = fuzz").settings.has_value();
     std::string named = "line " + std::to_string(i + 1) + ": ";
     if (whole.error.rfind(named, 0) == 0) {
       fuzz::Require(!taken, "a line reported as bad is bad on its own");
