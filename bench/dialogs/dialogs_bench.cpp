@@ -8,6 +8,7 @@
 #include "dialogs/document_viewer.h"
 #include "platform/clock.h"
 #include "platform/terminal.h"
+#include "support/quiet_terminal.h"
 
 namespace lexfray {
 namespace {
@@ -24,15 +25,9 @@ std::string Words() {
 }
 
 // Closes the viewer at once: what is measured is its opening.
-class ClosingTerminal : public Terminal {
+class ClosingTerminal : public testing::QuietTerminal {
  public:
   void Show(const Screen& screen) override { benchmark::DoNotOptimize(&screen); }
-  InputEvent NextEvent() override { return InputEvent::KeyPress(kKeyEscape); }
-  void DiscardTypedAhead() override {}
-  void SetTitle(std::string_view) override {}
-  void ReportButtonReleases() override {}
-  void Suspend() override {}
-  void Resume() override {}
 };
 
 class NoClock : public Clock {

@@ -16,6 +16,7 @@
 #include "game/game_screen.h"
 #include "game/rack.h"
 #include "game/word_prompt.h"
+#include "support/quiet_terminal.h"
 
 namespace lexfray {
 namespace {
@@ -23,20 +24,14 @@ namespace {
 const std::string kFolder = std::string(LEXFRAY_PROGRAM_DIR) + "/";
 
 // Hands out the same keys over and over; shows nothing.
-class LoopTerminal : public Terminal {
+class LoopTerminal : public testing::QuietTerminal {
  public:
   explicit LoopTerminal(std::string keys) : keys_(std::move(keys)) {}
-  void Show(const Screen&) override {}
   InputEvent NextEvent() override {
     char key = keys_[next_];
     next_ = (next_ + 1) % keys_.size();
     return InputEvent::KeyPress(static_cast<unsigned char>(key));
   }
-  void DiscardTypedAhead() override {}
-  void SetTitle(std::string_view) override {}
-  void ReportButtonReleases() override {}
-  void Suspend() override {}
-  void Resume() override {}
 
  private:
   std::string keys_;

@@ -14,6 +14,7 @@
 #include "league/score_export.h"
 #include "league/standings_screen.h"
 #include "players/player_record.h"
+#include "support/quiet_terminal.h"
 
 namespace lexfray {
 namespace {
@@ -42,15 +43,9 @@ class BenchFolder {
 };
 
 // Answers END at the first page prompt, so a listing shows its first page only.
-class EndAtOnceTerminal : public Terminal {
+class EndAtOnceTerminal : public testing::QuietTerminal {
  public:
-  void Show(const Screen&) override {}
   InputEvent NextEvent() override { return InputEvent::KeyPress('E'); }
-  void DiscardTypedAhead() override {}
-  void SetTitle(std::string_view) override {}
-  void ReportButtonReleases() override {}
-  void Suspend() override {}
-  void Resume() override {}
 };
 
 class StillClock : public Clock {

@@ -13,6 +13,7 @@
 #include "players/login.h"
 #include "players/player_file.h"
 #include "players/top_players.h"
+#include "support/quiet_terminal.h"
 
 namespace lexfray {
 namespace {
@@ -20,18 +21,12 @@ namespace {
 constexpr int kPlayers = static_cast<int>(kMostPlayers);
 
 // A terminal that answers every wait from a fixed list of keys, then with Esc.
-class KeyTerminal : public Terminal {
+class KeyTerminal : public testing::QuietTerminal {
  public:
   explicit KeyTerminal(std::vector<int> keys) : keys_(std::move(keys)) {}
-  void Show(const Screen&) override {}
   InputEvent NextEvent() override {
     return InputEvent::KeyPress(next_ < keys_.size() ? keys_[next_++] : kKeyEscape);
   }
-  void DiscardTypedAhead() override {}
-  void SetTitle(std::string_view) override {}
-  void ReportButtonReleases() override {}
-  void Suspend() override {}
-  void Resume() override {}
   void Rewind() { next_ = 0; }
 
  private:

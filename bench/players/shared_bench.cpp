@@ -27,6 +27,7 @@
 #include "shell/program.h"
 #include "support/fakes.h"
 #include "support/player_files.h"
+#include "support/quiet_terminal.h"
 #include "support/temp_folder.h"
 
 namespace lexfray {
@@ -75,16 +76,7 @@ struct SharedFolder : testing::TempFolder {
 };
 
 // A board that answers every wait with Esc.
-class EscapeTerminal : public Terminal {
- public:
-  void Show(const Screen&) override {}
-  InputEvent NextEvent() override { return InputEvent::KeyPress(kKeyEscape); }
-  void DiscardTypedAhead() override {}
-  void SetTitle(std::string_view) override {}
-  void ReportButtonReleases() override {}
-  void Suspend() override {}
-  void Resume() override {}
-};
+using EscapeTerminal = testing::QuietTerminal;
 
 struct Board {
   EscapeTerminal terminal;

@@ -11,6 +11,7 @@
 #include "shell/program.h"
 #include "shell/title_screen.h"
 #include "support/fakes.h"
+#include "support/quiet_terminal.h"
 #include "support/temp_folder.h"
 
 namespace lexfray {
@@ -18,15 +19,10 @@ namespace {
 
 // A terminal that ends the run at the first frame it is asked to show.
 struct FirstFrame {};
-class FirstFrameTerminal : public Terminal {
+class FirstFrameTerminal : public testing::QuietTerminal {
  public:
   void Show(const Screen&) override { throw FirstFrame{}; }
   InputEvent NextEvent() override { return InputEvent::KeyPress('x'); }
-  void DiscardTypedAhead() override {}
-  void SetTitle(std::string_view) override {}
-  void ReportButtonReleases() override {}
-  void Suspend() override {}
-  void Resume() override {}
 };
 
 // A terminal that hands out one key for each round of the benchmark, then Esc.
