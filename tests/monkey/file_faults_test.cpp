@@ -47,14 +47,6 @@ class FileFaultsTest : public PlayersTest {
   PlayLimits limits = InitialPlayLimits(settings);
 };
 
-TEST_F(FileFaultsTest, AFailedWriteAtGameStartIsToldAndKeepsTheFile) {
-  std::string before = FileBytes();
-  ArmFault({Fault::kFailWrite, 1});
-  ExpectBoxAndAccept("could not be written");
-  EXPECT_EQ(Start().outcome, StartOutcome::kPlay);
-  EXPECT_EQ(FileBytes(), before);
-}
-
 TEST_F(FileFaultsTest, AFullDiskKeepsEveryWholeRecordOfTheFile) {
   std::string before = FileBytes();
   ArmFault({Fault::kDiskFull, 1});
@@ -84,29 +76,41 @@ TEST_F(FileFaultsTest, AWriteBackThatCannotReadTheFileIsTold) {
   EXPECT_EQ(FileBytes(), before);
 }
 
-// Taken for a new player, Anna would get a second record, and game over would store the new
-// game's total over the 5000 she has saved.
-TEST_F(FileFaultsTest, AFailedReadAtGameStartIsToldAndStartsNoGame) {
+struct StartFaultCase {
+  const char* name;
+  Fault fault;
+  const char* told;
+  StartOutcome outcome;
+};
+
+class GameStartFaults : public FileFaultsTest,
+                        public ::testing::WithParamInterface<StartFaultCase> {};
+
+// A file that fails to read or to open may hold the player: taken for a new one, Anna would
+// get a second record, and game over would store the new game's total over the 5000 she has
+// saved. Each failure is told, the file is kept, and once it works again play goes on.
+TEST_P(GameStartFaults, AreToldAndKeepTheFile) {
   std::string before = FileBytes();
-  ArmFault({Fault::kFailRead, 1});
-  ExpectBoxAndAccept("read to its end");
-  EXPECT_EQ(Start().outcome, StartOutcome::kEndProgram);
+  ArmFault({GetParam().fault, 1});
+  ExpectBoxAndAccept(GetParam().told);
+  EXPECT_EQ(Start().outcome, GetParam().outcome);
   EXPECT_EQ(FileBytes(), before);
-  EXPECT_EQ(Start().outcome, StartOutcome::kPlay) << "once the file reads again, play goes on";
+  GameStart again = Start();
+  EXPECT_EQ(again.outcome, StartOutcome::kPlay);
+  EXPECT_EQ(again.playerTotal, 5000);
   SaveTotal("ANNA", 5300);
   EXPECT_EQ(TotalOf("ANNA"), 5300);
 }
 
-// A player file that is there but does not open may hold the player: taken for a new one,
-// the player's game over would put a small total over the saved one.
-TEST_F(FileFaultsTest, AFileThatDoesNotOpenAtGameStartStartsNoGame) {
-  std::string before = FileBytes();
-  ArmFault({Fault::kFailOpen, 1});
-  ExpectBoxAndAccept("GAME NOT STARTED");
-  EXPECT_EQ(Start().outcome, StartOutcome::kNotStarted);
-  EXPECT_EQ(FileBytes(), before);
-  EXPECT_EQ(Start().playerTotal, 5000);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Faults, GameStartFaults,
+    ::testing::Values(StartFaultCase{"AFailedWrite", Fault::kFailWrite, "could not be written",
+                                     StartOutcome::kPlay},
+                      StartFaultCase{"AFailedRead", Fault::kFailRead, "read to its end",
+                                     StartOutcome::kEndProgram},
+                      StartFaultCase{"AFileThatDoesNotOpen", Fault::kFailOpen, "GAME NOT STARTED",
+                                     StartOutcome::kNotStarted}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FileFaultsTest, ABackupOntoAFullDiskIsToldAndKeepsTheOldBackup) {
   folder.Write("LEXFRAY.BKP", "old backup");
