@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "exchange_plan.h"
+#include "exchange/exchange_plan.h"
 #include "fuzz_check.h"
-#include "league_settings.h"
+#include "rules/league_settings.h"
 #include "platform/record_fields.h"
-#include "safe_text.h"
+#include "rules/safe_text.h"
 
 using namespace lexfray;
 using namespace lexfray::leaguenet;

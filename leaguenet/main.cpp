@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "command_line.h"
+#include "commands/command_line.h"
 #include "edge/system.h"
 #include "platform/files.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform/system_platform.h"
+#include "platform/system/system_platform.h"
 #include "shell/program.h"
 
 int main() {

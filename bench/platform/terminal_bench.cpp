@@ -7,7 +7,7 @@
 #include <string>
 
 #include "console/screen.h"
-#include "platform/curses_terminal.h"
+#include "platform/system/curses_terminal.h"
 #include "support/pseudo_terminal.h"
 
 namespace lexfray {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "console/screen.h"
-#include "platform/system_platform.h"
+#include "platform/system/system_platform.h"
 
 namespace {
 

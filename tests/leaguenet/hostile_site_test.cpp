@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "league_schema.h"
+#include "schema/league_schema.h"
 #include "test_league.h"
 
 namespace lexfray::testing {

@@ -7,9 +7,9 @@
 #include <random>
 #include <set>
 
-#include "publish_html.h"
-#include "publish_json.h"
-#include "publish_tables.h"
+#include "publish/html_pages.h"
+#include "publish/json_data.h"
+#include "publish/tables.h"
 
 namespace lexfray::leaguenet {
 namespace {

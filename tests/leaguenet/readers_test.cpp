@@ -3,11 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "command_line.h"
-#include "exchange_plan.h"
-#include "league_settings.h"
+#include "commands/command_line.h"
+#include "exchange/exchange_plan.h"
+#include "rules/league_settings.h"
 #include "platform/record_fields.h"
-#include "safe_text.h"
+#include "rules/safe_text.h"
 
 namespace lexfray::leaguenet {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "edge/pg_connection.h"
 #include "league/competition_records.h"
-#include "score_file.h"
+#include "exchange/score_file.h"
 #include "support/temp_folder.h"
 
 namespace lexfray::testing {

@@ -5,7 +5,7 @@
 #include "console/cp437.h"
 #include "console/primitives.h"
 #include "game/game_layout.h"
-#include "platform/ascii_glyphs.h"
+#include "platform/system/ascii_glyphs.h"
 
 // DrawBox as the linker hands it over: lexfray::DrawBox(Screen&, int, int, int, int, int,
 // int, int) under its mangled name, with the real one behind __real_.

@@ -15,7 +15,7 @@
 #include "monkey/monkey_terminal.h"
 #include "monkey/saved_files.h"
 #include "platform/platform.h"
-#include "platform/terminal_text.h"
+#include "platform/system/terminal_text.h"
 #include "players/play_limits.h"
 #include "shell/program.h"
 #include "support/player_files.h"

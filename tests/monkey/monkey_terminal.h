@@ -11,7 +11,7 @@
 
 #include "console/screen.h"
 #include "monkey/file_faults.h"
-#include "platform/board_layout.h"
+#include "platform/system/board_layout.h"
 #include "platform/terminal.h"
 #include "support/fakes.h"
 

@@ -1,4 +1,4 @@
-#include "platform/curses_terminal.h"
+#include "platform/system/curses_terminal.h"
 
 #include <gtest/gtest.h>
 

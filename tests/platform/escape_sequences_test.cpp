@@ -1,8 +1,8 @@
-#include "platform/escape_sequences.h"
+#include "platform/system/escape_sequences.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/curses_keys.h"
+#include "platform/system/curses_keys.h"
 #include "platform/terminal.h"
 
 namespace lexfray {

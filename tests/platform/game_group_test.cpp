@@ -19,7 +19,7 @@
 
 #include "platform/files.h"
 #include "platform/game_group.h"
-#include "platform/process_launcher.h"
+#include "platform/system/process_launcher.h"
 #include "support/temp_folder.h"
 
 namespace lexfray {

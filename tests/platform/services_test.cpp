@@ -12,12 +12,12 @@
 #include <string>
 #include <thread>
 
-#include "platform/account_lock.h"
-#include "platform/folder_lock.h"
-#include "platform/process_launcher.h"
-#include "platform/program_folder.h"
-#include "platform/system_clock.h"
-#include "platform/system_random.h"
+#include "platform/system/account_lock.h"
+#include "platform/system/folder_lock.h"
+#include "platform/system/process_launcher.h"
+#include "platform/system/program_folder.h"
+#include "platform/system/system_clock.h"
+#include "platform/system/system_random.h"
 #include "support/temp_folder.h"
 
 namespace lexfray {

@@ -2,10 +2,10 @@
 
 #include "console/cp437.h"
 #include "console/screen.h"
-#include "platform/ascii_glyphs.h"
-#include "platform/board_layout.h"
-#include "platform/console_colours.h"
-#include "platform/terminal_text.h"
+#include "platform/system/ascii_glyphs.h"
+#include "platform/system/board_layout.h"
+#include "platform/system/console_colours.h"
+#include "platform/system/terminal_text.h"
 
 namespace lexfray {
 namespace {

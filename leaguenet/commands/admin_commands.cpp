@@ -1,0 +1,127 @@
+#include <filesystem>
+#include <ostream>
+
+#include "commands/commands.h"
+#include "edge/system.h"
+#include "schema/league_schema.h"
+#include "schema/publish_schema.h"
+#include "schema/site_admin.h"
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+constexpr int kAdminSeconds = 60;
+
+std::unique_ptr<PgConnection> Organiser(const Invocation& invocation, std::ostream& err,
+                                        std::string* error) {
+  if (invocation.database.empty()) {
+    err << "leaguenet: --db CONNINFO names the league's database\n";
+    return nullptr;
+  }
+  auto connection = PgConnection::Open(invocation.database, {},
+                                       Clock::now() + std::chrono::seconds(kAdminSeconds), error);
+  if (!connection) err << "leaguenet: " << *error << '\n';
+  return connection;
+}
+
+// Settings that hold a password go only into a file made for them.
+bool OutFileTaken(const Invocation& invocation, std::ostream& err) {
+  std::error_code failure;
+  if (invocation.out.empty() || !std::filesystem::exists(invocation.out, failure)) return false;
+  err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
+  return true;
+}
+
+}  // namespace
+
+int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  std::string error;
+  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
+  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  bool alreadyThere = false;
+  if (!InitLeague(*organiser, &alreadyThere, &error) || !InitPublishing(*organiser, &error)) {
+    err << "leaguenet: cannot set up the league: " << error << '\n';
+    return kFailed;
+  }
+  out << (alreadyThere ? "The league was set up already, and is up to date.\n"
+                       : "The league is set up. Register each site with: leaguenet add-site --db "
+                         "... --site NAME --loc XYZ\n");
+  return kDone;
+}
+
+int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  if (invocation.site.empty() || invocation.loc.empty()) {
+    err << "leaguenet: add-site needs --site NAME and --loc XYZ\n";
+    return kUsage;
+  }
+  if (OutFileTaken(invocation, err)) return kFailed;
+  std::string error;
+  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
+  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  std::string settingsText;
+  if (!AddSite(*organiser, {invocation.site, invocation.loc, invocation.siteCa}, &settingsText,
+               &error)) {
+    err << "leaguenet: cannot add the site: " << error << '\n';
+    return kFailed;
+  }
+  if (invocation.out.empty()) {
+    out << settingsText;
+    err << "leaguenet: the settings hold the site's password: keep them where only you can read "
+           "them, and send them to the site's admin by a safe way\n";
+    return kDone;
+  }
+  if (!WriteNewFile(invocation.out, settingsText, 0640, &error)) {
+    // The site is registered: new credentials need a remove-site first.
+    err << "leaguenet: the site is registered, but its settings cannot be written: " << error
+        << "; remove-site and add-site again\n";
+    return kFailed;
+  }
+  out << "Site registered; its settings are in " << invocation.out
+      << " (mode 640): send them to the site's admin by a safe way.\n";
+  return kDone;
+}
+
+int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  if (invocation.site.empty()) {
+    err << "leaguenet: remove-site needs --site NAME\n";
+    return kUsage;
+  }
+  std::string error;
+  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
+  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  if (!RemoveSite(*organiser, invocation.site, &error)) {
+    err << "leaguenet: cannot remove the site: " << error << '\n';
+    return kFailed;
+  }
+  out << "Site removed, with its entries and its role.\n";
+  return kDone;
+}
+
+int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  if (OutFileTaken(invocation, err)) return kFailed;
+  std::string error;
+  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
+  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  // The publisher runs where the organiser is, as a rule, and checks the league alike.
+  std::string rootCert =
+      invocation.siteCa.empty() ? organiser->Option("sslrootcert") : invocation.siteCa;
+  std::string settingsText;
+  if (!AddPublisher(*organiser, rootCert, &settingsText, &error)) {
+    err << "leaguenet: cannot give the publisher credentials: " << error << '\n';
+    return kFailed;
+  }
+  if (invocation.out.empty()) {
+    out << settingsText;
+    return kDone;
+  }
+  if (!WriteNewFile(invocation.out, settingsText, 0600, &error)) {
+    err << "leaguenet: the settings cannot be written: " << error
+        << "; run add-publisher again for new ones\n";
+    return kFailed;
+  }
+  out << "The publisher's settings are in " << invocation.out << " (mode 600).\n";
+  return kDone;
+}
+
+}  // namespace lexfray::leaguenet

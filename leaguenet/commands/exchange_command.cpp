@@ -1,0 +1,158 @@
+#include <ostream>
+
+#include "commands/commands.h"
+#include "edge/files.h"
+#include "edge/system.h"
+#include "league/score_file.h"
+#include "exchange/league_client.h"
+#include "exchange/site_players.h"
+#include "platform/file_lock.h"
+#include "platform/files.h"
+#include "rules/safe_text.h"
+
+namespace lexfray::leaguenet {
+
+namespace {
+
+// Far more than any settings file; a larger one is no settings file.
+constexpr std::size_t kLargestSettings = 64 * 1024;
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// The marker only says that fresh scores are waiting; a run without it exchanges anyway.
+void RemoveMarker(const std::string& invokedAs) {
+  std::size_t slash = invokedAs.rfind('/');
+  if (slash != std::string::npos)
+    RemoveFile(invokedAs.substr(0, slash + 1) + std::string(kCompetitionMarkerName));
+}
+
+}  // namespace
+
+int Fail(std::ostream& err, const std::string& line, std::optional<Deadline> deadline) {
+  // The reason may quote the server, which is no reason to let it drive a terminal.
+  std::string shown = PrintableText(line, line.size());
+  err << "leaguenet: " << shown << '\n';
+  LogLine(true, shown);
+  // Whatever the wait was (the connection, the server's answer, its statement timeout), a
+  // failure at the deadline is the time limit.
+  return deadline && Clock::now() >= *deadline ? kTimeLimit : kFailed;
+}
+
+std::string MismatchText(const std::vector<std::string>& fileSites, const SiteIdentity& site) {
+  std::string names;
+  for (const std::string& name : fileSites) names += (names.empty() ? "" : ", ") + name;
+  return "its entries are of site " + names + ", none of " + site.name +
+         " as the league registered this site; make line 1 of LEXFRAY.CFG read " + site.name;
+}
+
+bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
+                  std::string* error) {
+  for (const std::string& candidate :
+       SettingsCandidates(invocation.configFile, invocation.invokedAs)) {
+    std::optional<std::string> text = ReadSmallFile(candidate, kLargestSettings);
+    if (!text) continue;
+    SettingsReading reading = ParseSettings(*text);
+    std::string why;
+    if (reading.settings && !IsConnectionString(reading.settings->league, &why))
+      reading = {std::nullopt, "line " + std::to_string(reading.settings->leagueLine) +
+                                   ": league is " + why};
+    if (!reading.settings) {
+      *error = candidate + ": " + reading.error;
+      return false;
+    }
+    *settings = *reading.settings;
+    *where = candidate;
+    return true;
+  }
+  *error = invocation.configFile.empty()
+               ? "no settings: neither leaguenet.conf beside the command nor " +
+                     std::string(kSystemSettings) + " can be read"
+               : "cannot read the settings " + invocation.configFile;
+  return false;
+}
+
+namespace {
+
+// The score file's records under its lock, split into header and entries.
+std::optional<ScoreFile> ReadLocked(const std::string& path, std::string* error) {
+  std::optional<FileLock> lock = FileLock::Take(path, LockKind::kShared, error);
+  if (!lock) return std::nullopt;
+  std::optional<ScoreFileRecords> records = ReadScoreFile(path, error);
+  if (!records) return std::nullopt;
+  return ParseScoreFile(records->bytes);
+}
+
+// The file the game reads back: this site's entries first, then as many of the other sites'
+// best as the game's limit leaves room for.
+void KeepWithinTheGamesLimit(ScoreFile& merged) {
+  if (merged.entries.size() > static_cast<std::size_t>(kMostScoreEntries))
+    merged.entries.resize(static_cast<std::size_t>(kMostScoreEntries));
+}
+
+// The game may have exported while the league was asked: the file is read again under its
+// lock, and this site's entries are taken as they are now.
+bool MergeIntoScoreFile(const std::string& path, const ExchangeResult& result,
+                        std::size_t* entries, std::string* error) {
+  std::optional<FileLock> lock = FileLock::Take(path, LockKind::kExclusive, error);
+  if (!lock) return false;
+  std::optional<ScoreFileRecords> records = ReadScoreFile(path, error);
+  if (!records) return false;
+  ScoreFile merged = MergedScoreFile(ParseScoreFile(records->bytes), result.site, result.sent,
+                                     result.others);
+  KeepWithinTheGamesLimit(merged);
+  *entries = merged.entries.size();
+  return ReplaceScoreFile(path, ScoreFileBytes(merged), error);
+}
+
+}  // namespace
+
+int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  LeagueSettings settings;
+  std::string where;
+  std::string error;
+  if (!LoadSettings(invocation, &settings, &where, &error)) return Fail(err, error);
+  Deadline deadline = Clock::now() + std::chrono::seconds(settings.timeoutSeconds);
+  // A hung name lookup is the one wait that no deadline of ours reaches.
+  ArmHardTimeLimit(settings.timeoutSeconds + 2);
+  RemoveMarker(invocation.invokedAs);
+
+  std::string path =
+      WithSlash(settings.folder.empty() ? CurrentFolder() : settings.folder) + std::string(kScoreFileName);
+  if (IsReadOnly(path)) return Fail(err, path + " is read-only");
+  std::optional<ScoreFile> file = ReadLocked(path, &error);
+  if (!file) return Fail(err, error);
+
+  LocalDate today = Today(invocation.distrust);
+  SiteMonth month{today.year, today.month};
+  std::optional<std::set<std::string>> players = PlayersOfThisMonth(FolderOf(path), month, &error);
+  if (!players) return Fail(err, error);
+
+  std::unique_ptr<PgConnection> league =
+      PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
+  if (!league) return Fail(err, error, deadline);
+  ExchangeResult result;
+  ExchangeRequest request{*file, month, std::move(*players), settings.others,
+                          settings.timeoutSeconds};
+  if (!ExchangeWithLeague(*league, request, &result, &error))
+    return Fail(err, "exchange failed: " + error, deadline);
+  league.reset();
+  std::vector<std::string> foreign = ForeignSites(*file, result.site, result.others);
+  if (!foreign.empty()) return Fail(err, path + ": " + MismatchText(foreign, result.site));
+  // The rest is local and bounded by the file's lock: a kill now would only leave a stray
+  // temporary copy beside the file.
+  ArmHardTimeLimit(0);
+
+  std::size_t entries = 0;
+  if (!MergeIntoScoreFile(path, result, &entries, &error)) return Fail(err, error);
+  std::string done = "exchanged as " + TrimmedPrintable(result.site.name, 35) + ": " +
+                     std::to_string(result.sent.size()) + " entries sent, " +
+                     std::to_string(entries) + " in " + path;
+  out << done << '\n';
+  LogLine(false, done);
+  return kDone;
+}
+
+}  // namespace lexfray::leaguenet

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "edge/pg_connection.h"
+#include "exchange/exchange_plan.h"
+
+namespace lexfray::leaguenet {
+
+// The site the league has on record for the credentials; false with *error when they are
+// no site's. *leagueDate, when given, is the league's date (UTC on the server, YYYY-MM-DD).
+bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* error,
+                   std::string* leagueDate = nullptr);
+
+// What an exchange sends and asks for.
+struct ExchangeRequest {
+  const ScoreFile& file;
+  SiteMonth month;
+  std::set<std::string> players;  // PlayersOfMonth of the player file
+  int others = 0;
+  int timeoutSeconds = 0;
+};
+
+struct ExchangeResult {
+  SiteIdentity site;
+  std::vector<Upload> sent;
+  std::vector<LeagueRow> others;  // best first, at most the number asked for
+};
+
+// In one transaction: this site's entries of its month go up, the best entries of the
+// other sites of that month come back.
+bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
+                        ExchangeResult* result, std::string* error);
+
+// The best entries of the month, of the whole league or of the other sites only.
+bool FetchStandings(PgConnection& league, const SiteMonth& month, int limit, bool othersOnly,
+                    std::vector<LeagueRow>* rows, std::string* error);
+
+}  // namespace lexfray::leaguenet
