@@ -61,8 +61,8 @@ class CheckList {
   bool failed_ = false;
 };
 
-SiteMonth ThisMonth(const Invocation& invocation) {
-  LocalDate today = Today(invocation.distrust);
+SiteMonth ThisMonth() {
+  LocalDate today = Today();
   return {today.year, today.month};
 }
 
@@ -128,7 +128,7 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
   std::unique_ptr<PgConnection> league = Connect(invocation, settings, &error);
   if (!league) return Fail(err, error);
   SiteIdentity site;
-  SiteMonth month = ThisMonth(invocation);
+  SiteMonth month = ThisMonth();
   std::vector<LeagueRow> rows;
   if (!FetchIdentity(*league, &site, &error) ||
       !FetchStandings(*league, month, settings.others, false, &rows, &error))
@@ -173,7 +173,7 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
              : socket           ? "not used on a local socket"
                                 : "not in use");
     std::string leagueDate;
-    SiteMonth month = ThisMonth(invocation);
+    SiteMonth month = ThisMonth();
     known = FetchIdentity(*league, &site, &error, &leagueDate) &&
             FetchStandings(*league, month, settings.others, true, &others, &error);
     list.Say(known, "credentials",

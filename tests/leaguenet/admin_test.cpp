@@ -47,7 +47,7 @@ TEST(LeagueAdmin, InitLeagueBringsALeagueOfTheFirstVersionUpToDateKeepingItsEntr
                                    std::regex("@GROUP@"), group));
   league.Script("CREATE ROLE " + role + " LOGIN PASSWORD 'first-version' IN ROLE " + group);
   league.Sql("INSERT INTO league.sites VALUES ('NORTH', 'NTH', $1)", {role});
-  std::string month = "date_trunc('month', now())::date";
+  std::string month = "date '" + FirstDay() + "'";
   league.Sql("INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
              " VALUES (" + month + ", 'NORTH', 'ANNA', 300, '" + ThisMonth() + "-05', '4', 'X'),"
              " (" + month + " - interval '1 month', 'NORTH', 'OLD', 1e12, '" + LastMonth() +
@@ -55,6 +55,7 @@ TEST(LeagueAdmin, InitLeagueBringsALeagueOfTheFirstVersionUpToDateKeepingItsEntr
 
   CommandResult upgraded = league.Admin({"init-league", "--db", league.OrganiserConnection()});
   ASSERT_EQ(upgraded.exitCode, 0) << upgraded.err;
+  league.SetClock(kTestMoment);
   TestSite north("host=127.0.0.1 port=" + TestCluster().port + " dbname=" + league.Database() +
                  " user=" + role + " password=first-version sslrootcert=" +
                  TestCluster().authority);

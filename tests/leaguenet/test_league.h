@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,15 +31,23 @@ struct CommandResult {
   std::chrono::milliseconds took{0};
 };
 
+// The moment at which every program that the tests run and every test league's clock stand,
+// unless a test sets its own: the middle of June 2026, far from a month's end in any zone.
+inline constexpr std::time_t kTestMoment = 1781524800;  // 2026-06-15 12:00 UTC
+
 // The leaguenet program as built.
 std::string LeaguenetProgram();
 
-// Runs program with argv (argv[0] included) in folder, standard input on /dev/null.
+// Runs program with argv (argv[0] included) in folder, standard input on /dev/null, its clock
+// at the moment at (through libfaketime, which a program that runs with another's group
+// ignores, as it ignores the rest of its caller's environment), or on the real clock.
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
-                         const std::string& folder);
+                         const std::string& folder,
+                         std::optional<std::time_t> at = kTestMoment);
 
-// A league of its own in a new database of the shared cluster, set up with init-league;
-// the database and its roles go with the object.
+// A league of its own in a new database of the shared cluster, set up with init-league and its
+// clock at kTestMoment; the database and its roles go with the object. When the test has
+// failed by then, the server's log tail is shown.
 class TestLeague {
  public:
   enum class Setup { kInitLeague, kEmptyDatabase };
@@ -56,6 +66,8 @@ class TestLeague {
   void Script(const std::string& sql) const;
   // The text that add-site printed.
   std::string AddSite(const std::string& name, const std::string& loc) const;
+  // Stops the league's clock (league.utc_now) at the moment at.
+  void SetClock(std::time_t at) const;
 
  private:
   std::string database_;
@@ -94,7 +106,7 @@ class TestSite {
   void WritePlayers(const std::vector<std::pair<std::string, std::string>>& lastPlayed) const;
 
   // The exchange as the game runs it: no arguments, in the program folder.
-  CommandResult Exchange() const;
+  CommandResult Exchange(std::time_t at = kTestMoment) const;
 
  private:
   TempFolder folder_;
@@ -117,8 +129,10 @@ class ScopedVariable {
 std::string Trimmed(const std::string& text);
 CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index);
 CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file);
-// MM of the current local month, and of the month before.
+// MM of kTestMoment's month, and of the month before.
 std::string ThisMonth();
 std::string LastMonth();
+// The first day of kTestMoment's month, or of a month before it, as YYYY-MM-DD.
+std::string FirstDay(int monthsBack = 0);
 
 }  // namespace lexfray::testing
