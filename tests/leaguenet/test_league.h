@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -28,7 +27,6 @@ struct CommandResult {
   int exitCode = -1;
   std::string out;
   std::string err;
-  std::chrono::milliseconds took{0};
 };
 
 // The moment at which every program that the tests run and every test league's clock stand,
