@@ -28,8 +28,9 @@ mkdir -p "$work/home" "$work/bin" "$conf" "$socket"
 chown postgres "$conf" "$socket"
 chmod 700 "$conf" "$socket" "$work/home"
 cleanup() {
+  local status=$?
   runuser -u postgres -- "$bin/pg_ctl" -D "$conf" -m immediate -w stop >/dev/null 2>&1 || true
-  rm -rf "$work"
+  if [ "$status" = 0 ]; then rm -rf "$work"; else echo "the test's folder is kept: $work" >&2; fi
 }
 trap cleanup EXIT
 
@@ -48,7 +49,7 @@ set -euo pipefail
 $(printf '%s\n' "$steps" | sed "s|^host=.*|host=localhost|; s|^conf=.*|conf=$conf|; s|^listen=.*|listen=127.0.0.1|")
 END
 (cd "$work" && HOME=$work/home PATH=$work/bin:$PATH PGHOST=$socket PGPORT=$port bash "$work/steps.sh") ||
-  { echo "the organiser's steps failed" >&2; cat "$socket/server.log" >&2; exit 1; }
+  { echo "the organiser's steps failed; the end of the server's log:" >&2; tail -n 30 "$socket/server.log" >&2; exit 1; }
 
 settings=$conf/riverside.conf
 [ "$(stat -c %a "$settings")" = 640 ] || { echo "riverside.conf is not mode 640" >&2; exit 1; }
