@@ -26,8 +26,10 @@ monkey_run = ./build/tests/monkey/lexfray_monkey --seed 1 --seeds $(MONKEY_SEEDS
 play: game
 	./build/lexfray/lexfray
 
+# A lane that fails leaves the others to finish, so that one run shows every failure.
 test: deps
-	$(MAKE) --jobs=4 --output-sync=target test-package test-sanitized test-release test-fuzz
+	$(MAKE) --jobs=4 --output-sync=target --keep-going test-package test-sanitized test-release \
+		test-fuzz
 
 # The game and what it needs to run: no tests, no benchmarks, no test packages.
 game: deps-play

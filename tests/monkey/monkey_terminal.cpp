@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "config/calendar.h"
 #include "game/game_layout.h"
@@ -47,21 +48,30 @@ bool RackAllows(std::string rack, std::string_view word) {
   return true;
 }
 
-bool Shows(const Screen& screen, std::string_view text) {
-  for (int row = 1; row <= kRows; ++row)
-    if (screen.RowText(row).find(text) != std::string::npos) return true;
-  return false;
+// The board's rows as text, made once for every search of one board: the searches run at
+// every board the program shows.
+using BoardRows = std::array<std::string, kRows>;
+
+BoardRows RowsOf(const Screen& screen) {
+  BoardRows rows;
+  for (int row = 1; row <= kRows; ++row) rows[row - 1] = screen.RowText(row);
+  return rows;
+}
+
+bool Shows(const BoardRows& rows, std::string_view text) {
+  return std::any_of(rows.begin(), rows.end(),
+                     [text](const std::string& row) { return row.find(text) != std::string::npos; });
 }
 
 // Whether the board tells that a change of the player file, or of the score file, was not made.
-bool TellsPlayersNotSaved(const Screen& screen) {
+bool TellsPlayersNotSaved(const BoardRows& rows) {
   return std::any_of(kPlayerFileFailureTellings.begin(), kPlayerFileFailureTellings.end(),
-                     [&](std::string_view telling) { return Shows(screen, telling); });
+                     [&](std::string_view telling) { return Shows(rows, telling); });
 }
 
-bool TellsScoresNotSaved(const Screen& screen) {
+bool TellsScoresNotSaved(const BoardRows& rows) {
   // The box wraps its text: its first words are on one line.
-  return Shows(screen, kScoresNotSavedText.substr(0, kScoresNotSavedText.find(" could")));
+  return Shows(rows, kScoresNotSavedText.substr(0, kScoresNotSavedText.find(" could")));
 }
 
 std::string KeyName(int key) {
@@ -85,8 +95,10 @@ MonkeyTerminal::MonkeyTerminal(std::uint64_t seed, MonkeyClock& clock,
 void MonkeyTerminal::Show(const Screen& screen) {
   shown_ = screen;
   if (auto fault = CheckBoard(screen)) throw MonkeyFailure(*fault);
-  toldPlayers_ = toldPlayers_ || TellsPlayersNotSaved(screen);
-  toldScores_ = toldScores_ || TellsScoresNotSaved(screen);
+  if (toldPlayers_ && toldScores_) return;
+  BoardRows rows = RowsOf(screen);
+  toldPlayers_ = toldPlayers_ || TellsPlayersNotSaved(rows);
+  toldScores_ = toldScores_ || TellsScoresNotSaved(rows);
 }
 
 InputEvent MonkeyTerminal::NextEvent() {

@@ -88,7 +88,8 @@ player_begin() {
 }
 as_player() { runuser -u "$player" -- "$@"; }
 
-step() { echo "== $*"; }
+# Each step says when it began, in seconds since the test started.
+step() { echo "== $* (at ${SECONDS} s)"; }
 
 build_and_lint() {
   step "building the package"
@@ -410,4 +411,4 @@ the_configuration_edit_survives_a_reinstall
 the_pages_service_waits_to_be_enabled
 the_exchange_folder_is_roots
 remove_then_purge
-echo "ok: package"
+echo "ok: package (in ${SECONDS} s)"
