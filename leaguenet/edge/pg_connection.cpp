@@ -181,22 +181,29 @@ bool PgConnection::AwaitResult(std::string* error) {
   return true;
 }
 
+// The first failure of a statement's results is the one reported.
+void PgConnection::NoteFailure(const PGresult* result, std::string* failure) {
+  if (!failure->empty()) return;
+  *failure = FirstLine(PQresultErrorMessage(result));
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  failedState_ = state ? state : "";
+}
+
 bool PgConnection::Send(bool sent, Rows* rows, std::string* error) {
+  failedState_.clear();
   if (!sent) {
     *error = FirstLine(PQerrorMessage(connection_));
     return false;
   }
   if (!Flush(error)) return false;
-  // Every result of the statements is read, so the connection is ready for the next; the
-  // first failure is the one reported.
+  // Every result of the statements is read, so the connection is ready for the next.
   std::string failure;
   for (;;) {
     if (!AwaitResult(error)) return false;
     PGresult* result = PQgetResult(connection_);
     if (!result) break;
     ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && failure.empty())
-      failure = FirstLine(PQresultErrorMessage(result));
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) NoteFailure(result, &failure);
     if (rows && status == PGRES_TUPLES_OK) AppendRows(result, rows);
     PQclear(result);
   }
@@ -216,6 +223,7 @@ bool PgConnection::Run(std::string_view sql, const std::vector<std::string>& par
 
 bool PgConnection::RunEach(std::string_view sql, const std::vector<std::string>& params,
                            const RowSink& each, std::string* error) {
+  failedState_.clear();
   std::string statement(sql);
   std::vector<const char*> values;
   for (const std::string& param : params) values.push_back(param.c_str());
@@ -239,8 +247,8 @@ bool PgConnection::RunEach(std::string_view sql, const std::vector<std::string>&
       for (int c = 0; c < PQnfields(result); ++c)
         row.emplace_back(PQgetvalue(result, 0, c), PQgetlength(result, 0, c));
       taking = each(row);
-    } else if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK && failure.empty()) {
-      failure = FirstLine(PQresultErrorMessage(result));
+    } else if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK) {
+      NoteFailure(result, &failure);
     }
     PQclear(result);
   }

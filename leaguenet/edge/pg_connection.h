@@ -8,6 +8,7 @@
 #include <vector>
 
 struct pg_conn;
+struct pg_result;
 
 namespace lexfray::leaguenet {
 
@@ -51,6 +52,9 @@ class PgConnection {
                std::string* error);
   // Several statements without parameters, in one round trip.
   bool RunScript(std::string_view sql, std::string* error);
+  // The SQLSTATE of the server's error that the last statement failed with; empty when it
+  // did not fail, or failed without one (the connection, the time limit).
+  const std::string& FailedState() const { return failedState_; }
 
   bool TlsInUse() const;
   std::string TlsVersion() const;
@@ -66,12 +70,14 @@ class PgConnection {
   PgConnection(pg_conn* connection, Deadline deadline)
       : connection_(connection), deadline_(deadline) {}
   bool Send(bool sent, Rows* rows, std::string* error);
+  void NoteFailure(const pg_result* result, std::string* failure);
   bool Flush(std::string* error);
   bool AwaitResult(std::string* error);
   bool WaitFor(bool forWriting, std::string* error);
 
   pg_conn* connection_;
   Deadline deadline_;
+  std::string failedState_;
 };
 
 // Whether conninfo is a connection string libpq takes; false with the reason in *error.

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -66,6 +67,10 @@ void ArmHardTimeLimit(int seconds) {
   action.sa_handler = StopOnAlarm;
   ::sigaction(SIGALRM, &action, nullptr);
   ::alarm(static_cast<unsigned>(seconds));
+}
+
+void Pause(std::chrono::milliseconds wait) {
+  std::this_thread::sleep_for(wait);
 }
 
 bool RunsAsRoot() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,9 @@ LocalDate Today(bool distrust);
 void ArmHardTimeLimit(int seconds);
 
 bool RunsAsRoot();
+
+// Does nothing for that long.
+void Pause(std::chrono::milliseconds wait);
 
 // Makes path belong to root and the given group, with mode; false with *error.
 bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,
