@@ -3,6 +3,7 @@
 
 #include "commands/commands.h"
 #include "edge/system.h"
+#include "rules/safe_text.h"
 #include "schema/league_schema.h"
 #include "schema/publish_schema.h"
 #include "schema/site_admin.h"
@@ -39,14 +40,30 @@ int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream&
   std::string error;
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
   if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
-  bool alreadyThere = false;
-  if (!InitLeague(*organiser, &alreadyThere, &error) || !InitPublishing(*organiser, &error)) {
-    err << "leaguenet: cannot set up the league: " << error << '\n';
+  LeagueSetup setup{invocation.leagueName, [&err](const std::string& news) {
+                      err << "leaguenet: " << PrintableText(news, news.size()) << '\n';
+                    }};
+  SetupResult result;
+  if (!SetUpLeague(*organiser, setup, &result, &error)) {
+    err << "leaguenet: cannot set up the league: " << PrintableText(error, error.size()) << '\n';
     return kFailed;
   }
-  out << (alreadyThere ? "The league was set up already, and is up to date.\n"
-                       : "The league is set up. Register each site with: leaguenet add-site --db "
-                         "... --site NAME --loc XYZ\n");
+  if (!result.before.there)
+    out << "The league is set up. Register each site with: leaguenet add-site --db ... --site "
+           "NAME --loc XYZ\n";
+  else if (result.changed && result.before.step < SchemaStep())
+    out << "The league is brought up to date, from step " << result.before.step << " of its "
+        << "schema to " << SchemaStep() << ", keeping its entries.\n";
+  else if (result.changed)
+    out << "The league's functions and privileges are brought up to date.\n";
+  else
+    out << "The league was set up already, and is up to date.\n";
+  std::string name = PrintableText(result.name, result.name.size());
+  if (result.ownName)
+    out << "Its name is \"" << name << "\".\n";
+  else
+    out << "It goes by its database's name, \"" << name
+        << "\"; give it its own with: leaguenet init-league --db ... --name \"...\"\n";
   return kDone;
 }
 

@@ -9,7 +9,9 @@ const char* const kUsageText =
     "       leaguenet check [--config FILE]      say whether everything the exchange needs is "
     "usable\n"
     "       leaguenet standings [--config FILE]  print the month's league table\n"
-    "       leaguenet init-league --db CONNINFO  set up a league in a PostgreSQL database\n"
+    "       leaguenet init-league --db CONNINFO [--name NAME]\n"
+    "                                            set up a league in a PostgreSQL database, or\n"
+    "                                            bring it up to date; give it its name\n"
     "       leaguenet add-site --db CONNINFO --site NAME --loc XYZ [--site-ca PATH] [--out FILE]\n"
     "                                            register a site; writes its leaguenet.conf\n"
     "       leaguenet remove-site --db CONNINFO --site NAME\n"
@@ -46,6 +48,7 @@ std::string* OptionField(Invocation& invocation, const std::string& option) {
   if (option == "--root") return &invocation.root;
   if (option == "--site-ca") return &invocation.siteCa;
   if (option == "--out") return &invocation.out;
+  if (option == "--name") return &invocation.leagueName.emplace();
   return nullptr;
 }
 

@@ -25,6 +25,7 @@ struct Invocation {
   std::string loc;         // --loc
   std::string siteCa;      // --site-ca: where sites keep the league's own authority's certificate
   std::string out;         // --out: the file or folder a command writes what it makes into
+  std::optional<std::string> leagueName;  // --name: init-league names the league
   std::string root = "/";  // --root: below it stands the competition folder
   bool distrust = false;   // runs with a group that is not the caller's
 };

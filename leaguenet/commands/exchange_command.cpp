@@ -147,8 +147,11 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
 
   std::size_t entries = 0;
   if (!MergeIntoScoreFile(path, result, &entries, &error)) return Fail(err, error);
+  std::string refused = result.refused == 0 ? ""
+                        : std::to_string(result.refused) +
+                              " refused by the league as no entry of the game, ";
   std::string done = "exchanged as " + TrimmedPrintable(result.site.name, 35) + ": " +
-                     std::to_string(result.sent.size()) + " entries sent, " +
+                     std::to_string(result.sent.size()) + " entries sent, " + refused +
                      std::to_string(entries) + " in " + path;
   out << done << '\n';
   LogLine(false, done);

@@ -130,11 +130,12 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
   SiteIdentity site;
   SiteMonth month = ThisMonth(invocation);
   std::vector<LeagueRow> rows;
-  if (!FetchIdentity(*league, &site, &error) ||
+  std::string name;
+  if (!FetchIdentity(*league, &site, &error) || !FetchLeagueName(*league, &name, &error) ||
       !FetchStandings(*league, month, settings.others, false, &rows, &error))
     return Fail(err, error);
-  out << "LeagueNET standings of " << month.FirstDay().substr(0, 7) << " (as " << site.name
-      << ")\n";
+  out << PrintableText(name, name.size()) << ": LeagueNET standings of "
+      << month.FirstDay().substr(0, 7) << " (as " << site.name << ")\n";
   out << TableLine("Rank", "Player", "Score", "Plays", "Site", "LOC");
   int rank = 0;
   for (const LeagueRow& row : rows) {

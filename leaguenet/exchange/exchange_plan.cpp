@@ -88,12 +88,6 @@ std::set<std::string> PlayersOfMonth(std::span<const std::uint8_t> playerFile,
   return players;
 }
 
-bool IsSendable(const Upload& upload) {
-  return !upload.player.empty() && upload.player.find_first_not_of(' ') != std::string::npos &&
-         IsSaneScore(upload.score) && MonthOf(upload.lastDate) != 0 && !upload.plays.empty() &&
-         upload.plays.find_first_not_of("0123456789") == std::string::npos;
-}
-
 std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
                                 const SiteMonth& month, const std::set<std::string>& players) {
   std::vector<Upload> uploads;
@@ -105,8 +99,7 @@ std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
                   PrintableText(entry.lastDate, E::kDateWidth),
                   BarePrintable(entry.plays, E::kPlaysWidth),
                   TrimmedPrintable(entry.gameCode, E::kGameCodeWidth)};
-    if (!IsSendable(upload) || MonthOf(upload.lastDate) != month.month ||
-        !players.count(ComparableName(entry.player)))
+    if (MonthOf(upload.lastDate) != month.month || !players.count(ComparableName(entry.player)))
       continue;
     if (sent.insert(upload.player).second) uploads.push_back(std::move(upload));
   }

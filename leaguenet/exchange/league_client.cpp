@@ -1,6 +1,8 @@
 #include "exchange/league_client.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace lexfray::leaguenet {
 
@@ -35,7 +37,11 @@ std::string ScoreArray(const std::vector<Upload>& uploads) {
   std::string literal = "{";
   for (const Upload& upload : uploads) {
     char number[32];
-    std::snprintf(number, sizeof number, "%.17g", upload.score);
+    // Whatever the file holds goes in a form the server reads, for the league to judge.
+    if (std::isnan(upload.score))
+      std::snprintf(number, sizeof number, "NaN");
+    else
+      std::snprintf(number, sizeof number, "%.17g", upload.score);
     if (literal.size() > 1) literal += ',';
     literal += number;
   }
@@ -47,6 +53,26 @@ std::string ColumnOf(const std::vector<Upload>& uploads, Field field) {
   std::vector<std::string> texts;
   for (const Upload& upload : uploads) texts.push_back(upload.*field);
   return TextArray(texts);
+}
+
+// Takes out of sent the entries at the positions (from 1) that the league's answer names.
+// A league of before it named them answers with a count, and refused a bad upload whole.
+std::size_t TakeOutRefused(const std::string& answer, std::vector<Upload>& sent) {
+  if (answer.size() < 2 || answer.front() != '{') return 0;
+  std::vector<bool> refused(sent.size(), false);
+  std::size_t count = 0;
+  for (std::size_t at = 1; at < answer.size() - 1;) {
+    std::size_t position = std::strtoul(answer.c_str() + at, nullptr, 10);
+    if (position >= 1 && position <= sent.size() && !refused[position - 1]) {
+      refused[position - 1] = true;
+      ++count;
+    }
+    at = answer.find(',', at);
+    at = at == std::string::npos ? answer.size() : at + 1;
+  }
+  std::size_t index = 0;
+  std::erase_if(sent, [&](const Upload&) { return refused[index++]; });
+  return count;
 }
 
 bool ReadRows(const Rows& rows, std::vector<LeagueRow>* into) {
@@ -82,16 +108,28 @@ bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
   if (!league.RunScript(begin, error)) return false;
   if (!FetchIdentity(league, &result->site, error)) return false;
   result->sent = UploadsFrom(request.file, result->site, request.month, request.players);
-  const std::vector<Upload>& sent = result->sent;
+  std::vector<Upload>& sent = result->sent;
+  Rows answer;
   if (!sent.empty() &&
       !league.Run(kUpload,
                   {request.month.FirstDay(), ColumnOf(sent, &Upload::player), ScoreArray(sent),
                    ColumnOf(sent, &Upload::lastDate), ColumnOf(sent, &Upload::plays),
                    ColumnOf(sent, &Upload::gameCode)},
-                  nullptr, error))
+                  &answer, error))
     return false;
+  if (!answer.empty() && !answer[0].empty()) result->refused = TakeOutRefused(answer[0][0], sent);
   return FetchStandings(league, request.month, request.others, true, &result->others, error) &&
          league.RunScript("COMMIT", error);
+}
+
+bool FetchLeagueName(PgConnection& league, std::string* name, std::string* error) {
+  Rows rows;
+  // A league not yet brought up to date has no name but its database's.
+  if (!league.Run("SELECT league.league_name()", {}, &rows, error) &&
+      !league.Run("SELECT current_database()", {}, &rows, error))
+    return false;
+  *name = rows.at(0).at(0);
+  return true;
 }
 
 bool FetchStandings(PgConnection& league, const SiteMonth& month, int limit, bool othersOnly,

@@ -25,7 +25,8 @@ struct ExchangeRequest {
 
 struct ExchangeResult {
   SiteIdentity site;
-  std::vector<Upload> sent;
+  std::vector<Upload> sent;       // what the league took
+  std::size_t refused = 0;        // entries the league refused as none the game can write
   std::vector<LeagueRow> others;  // best first, at most the number asked for
 };
 
@@ -33,6 +34,9 @@ struct ExchangeResult {
 // other sites of that month come back.
 bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
                         ExchangeResult* result, std::string* error);
+
+// The league's name, as its organiser gave it (the database's name when none was given).
+bool FetchLeagueName(PgConnection& league, std::string* name, std::string* error);
 
 // The best entries of the month, of the whole league or of the other sites only.
 bool FetchStandings(PgConnection& league, const SiteMonth& month, int limit, bool othersOnly,

@@ -126,8 +126,8 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
     return false;
   std::string create = "CREATE ROLE " + organiser.QuoteIdentifier(role) + " LOGIN PASSWORD " +
                        organiser.QuoteLiteral(*verifier) + " IN ROLE " +
-                       organiser.QuoteIdentifier(group) + ";\n" +
-                       SiteRoleLimits(organiser, role) + "COMMIT";
+                       organiser.QuoteIdentifier(group) + ";\nSELECT league.limit_site_role(" +
+                       organiser.QuoteLiteral(role) + ");\nCOMMIT";
   if (!organiser.RunScript(create, error)) return false;
   *settingsText =
       "# LeagueNET exchange of site " + site.name + " (" + site.loc + ")\n" +

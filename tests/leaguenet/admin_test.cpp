@@ -16,21 +16,46 @@ std::string LeagueShape(const TestLeague& league) {
       " (SELECT string_agg(relname || ':' || coalesce(relacl::text, ''), ',' ORDER BY relname) "
       "FROM pg_class"
       "   WHERE relnamespace = 'league'::regnamespace),"
+      " (SELECT string_agg(proname || ':' || coalesce(proacl::text, '') || ':' || xmin, ','"
+      "   ORDER BY proname) FROM pg_proc WHERE pronamespace = 'league'::regnamespace),"
       " (SELECT string_agg(conname, ',' ORDER BY conname) FROM pg_constraint WHERE connamespace = "
       "'league'::regnamespace),"
       " (SELECT string_agg(policyname || ':' || cmd || ':' || roles::text, ',' ORDER BY "
       "policyname) FROM pg_policies"
       "   WHERE schemaname = 'league'),"
-      " (SELECT string_agg(site_group, ',') FROM league.about))")[0][0];
+      " (SELECT string_agg(site_group, ',') FROM league.about),"
+      " (SELECT step FROM league.version))")[0][0];
 }
 
-TEST(LeagueAdmin, InitLeagueTwiceChangesNothingAndSaysSo) {
+TEST(LeagueAdmin, InitLeagueAgainChangesNothingButTheNameItIsGiven) {
   TestLeague league;  // set up once already
   std::string shape = LeagueShape(league);
   EXPECT_NE(shape.find("own_inserts"), std::string::npos) << shape;
   CommandResult again = league.Admin({"init-league", "--db", league.OrganiserConnection()});
   EXPECT_EQ(again.exitCode, 0) << again.err;
-  EXPECT_EQ(again.out, "The league was set up already, and is up to date.\n");
+  std::string unnamed = "It goes by its database's name, \"" + league.Database() +
+                        "\"; give it its own with: leaguenet init-league --db ... --name \"...\"\n";
+  EXPECT_EQ(again.out, "The league was set up already, and is up to date.\n" + unnamed);
+  EXPECT_EQ(LeagueShape(league), shape);
+
+  for (const auto& [given, kept] : {std::pair{" Riverside League ", "Riverside League"},
+                                    std::pair{"The Quiz Club", "The Quiz Club"}}) {
+    CommandResult named =
+        league.Admin({"init-league", "--db", league.OrganiserConnection(), "--name", given});
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_NE(named.out.find("Its name is \"" + std::string(kept) + "\".\n"), std::string::npos)
+        << named.out;
+  }
+  for (const std::string& bad :
+       {std::string("  "), std::string(61, 'x'), std::string("Caf\xc3\xa9")}) {
+    CommandResult refused =
+        league.Admin({"init-league", "--db", league.OrganiserConnection(), "--name", bad});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "leaguenet: cannot set up the league: a league's name is 1 to 60 "
+              "printable ASCII characters, not all blank\n");
+  }
+  EXPECT_EQ(league.Sql("SELECT league_name FROM league.about")[0][0], "The Quiz Club");
   EXPECT_EQ(LeagueShape(league), shape);
 }
 
@@ -39,37 +64,63 @@ std::string FileText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(LeagueAdmin, InitLeagueBringsALeagueOfTheFirstVersionUpToDateKeepingItsEntries) {
-  TestLeague league(TestLeague::Setup::kEmptyDatabase);
-  std::string group = league.Database() + "_sites";
-  std::string role = league.Database() + "_site_1";
-  league.Script(std::regex_replace(FileText(LEAGUENET_TEST_DATA "/first_league.sql"),
-                                   std::regex("@GROUP@"), group));
-  league.Script("CREATE ROLE " + role + " LOGIN PASSWORD 'first-version' IN ROLE " + group);
-  league.Sql("INSERT INTO league.sites VALUES ('NORTH', 'NTH', $1)", {role});
-  std::string month = "date_trunc('month', now())::date";
-  league.Sql("INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
-             " VALUES (" + month + ", 'NORTH', 'ANNA', 300, '" + ThisMonth() + "-05', '4', 'X'),"
-             " (" + month + " - interval '1 month', 'NORTH', 'OLD', 1e12, '" + LastMonth() +
-             "-05', '1', 'X')");
+// Leagues as earlier versions made them, with entries, some of which their rules let in.
+struct EarlierLeague {
+  const char* file;
+  const char* oldScore;  // of an entry of last month
+};
 
-  CommandResult upgraded = league.Admin({"init-league", "--db", league.OrganiserConnection()});
-  ASSERT_EQ(upgraded.exitCode, 0) << upgraded.err;
-  TestSite north("host=127.0.0.1 port=" + TestCluster().port + " dbname=" + league.Database() +
-                 " user=" + role + " password=first-version sslrootcert=" +
-                 TestCluster().authority);
-  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 350, ThisMonth() + "-06", 5),
-                        GameEntry("NORTH", "BOB", 20, ThisMonth() + "-06", 1)});
-  CommandResult run = north.Exchange();
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(league.Sql("SELECT string_agg(player || ' ' || score, ', ' ORDER BY player)"
-                       " FROM league.entries")[0][0],
-            "ANNA 350, BOB 20, OLD 1000000000000");
-  EXPECT_EQ(league.Sql("SELECT rolconnlimit, has_table_privilege($1, 'league.entries', 'SELECT'),"
-                       " (SELECT convalidated FROM pg_constraint WHERE conname = 'entries_score_sound')"
-                       " FROM pg_roles WHERE rolname = $1",
-                       {role})[0],
-            (std::vector<std::string>{"3", "f", "f"}));
+constexpr EarlierLeague kEarlierLeagues[] = {
+    {"first_league.sql", "1000000000000"},  // sites wrote the tables themselves
+    {"league_before_steps.sql", "500"},     // sites called functions
+};
+
+TEST(LeagueAdmin, InitLeagueBringsALeagueOfAnEarlierVersionUpToDateKeepingItsEntries) {
+  for (const EarlierLeague& earlier : kEarlierLeagues) {
+    SCOPED_TRACE(earlier.file);
+    TestLeague league(TestLeague::Setup::kEmptyDatabase);
+    std::string group = league.Database() + "_sites";
+    std::string role = league.Database() + "_site_1";
+    std::string script =
+        std::regex_replace(FileText(std::string(LEAGUENET_TEST_DATA "/") + earlier.file),
+                           std::regex("@GROUP@"), group);
+    league.Script(
+        std::regex_replace(script, std::regex("@READER@"), league.Database() + "_reader"));
+    league.Script("CREATE ROLE " + role + " LOGIN PASSWORD 'earlier-version' IN ROLE " + group);
+    league.Sql("INSERT INTO league.sites VALUES ('NORTH', 'NTH', $1)", {role});
+    league.Sql(
+        "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
+        " SELECT date_trunc('month', now())::date - back, 'NORTH', player, score, last_date, '4',"
+        " 'X' FROM (VALUES (interval '0', 'ANNA', 300::float8, $1), ('1 month', 'OLD', $2, $3))"
+        " AS e(back, player, score, last_date)",
+        {ThisMonth() + "-05", earlier.oldScore, LastMonth() + "-05"});
+
+    CommandResult upgraded = league.Admin(
+        {"init-league", "--db", league.OrganiserConnection(), "--name", "Riverside League"});
+    ASSERT_EQ(upgraded.exitCode, 0) << upgraded.err;
+    EXPECT_NE(upgraded.out.find("brought up to date, from step 0 of its schema to 2"),
+              std::string::npos)
+        << upgraded.out;
+    TestSite north("host=127.0.0.1 port=" + TestCluster().port + " dbname=" + league.Database() +
+                   " user=" + role +
+                   " password=earlier-version sslrootcert=" + TestCluster().authority);
+    north.WriteScoreFile({GameEntry("NORTH", "ANNA", 350, ThisMonth() + "-06", 5),
+                          GameEntry("NORTH", "BOB", 20, ThisMonth() + "-06", 1)});
+    CommandResult run = north.Exchange();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(league.Sql("SELECT string_agg(player || ' ' || score, ', ' ORDER BY player)"
+                         " FROM league.entries")[0][0],
+              std::string("ANNA 350, BOB 20, OLD ") + earlier.oldScore);
+    EXPECT_EQ(league.Sql("SELECT rolconnlimit, has_table_privilege($1, 'league.entries', 'SELECT'),"
+                         " (SELECT string_agg(conname, ',') FROM pg_constraint"
+                         "  WHERE conrelid = 'league.entries'::regclass AND conname ~ 'sound'),"
+                         " (SELECT league_name FROM league.about)"
+                         " FROM pg_roles WHERE rolname = $1",
+                         {role})[0],
+              (std::vector<std::string>{"3", "f", "entries_sound", "Riverside League"}));
+    CommandResult publisher = league.Admin({"add-publisher", "--db", league.OrganiserConnection()});
+    EXPECT_EQ(publisher.exitCode, 0) << publisher.err;
+  }
 }
 
 TEST(LeagueAdmin, RoleNamesThatOtherLeaguesHoldAreNotTaken) {
@@ -182,8 +233,13 @@ TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
   EXPECT_NE(unreachable.out.find("program folder: "), std::string::npos) << unreachable.out;
 }
 
-TEST(LeagueStandings, TheMonthsTableBestFirst) {
+TEST(LeagueStandings, TheMonthsTableBestFirstUnderTheLeaguesName) {
   TestLeague league;
+  ASSERT_EQ(league
+                .Admin({"init-league", "--db", league.OrganiserConnection(), "--name",
+                        "Riverside League"})
+                .exitCode,
+            0);
   TestSite north(league, "NORTH", "NTH");
   TestSite south(league, "SOUTH", "STH");
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
@@ -194,6 +250,10 @@ TEST(LeagueStandings, TheMonthsTableBestFirst) {
   CommandResult table = RunProgram(
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");
   ASSERT_EQ(table.exitCode, 0) << table.err;
+  EXPECT_TRUE(std::regex_search(
+      table.out, std::regex("^Riverside League: LeagueNET standings of [0-9]{4}-" + ThisMonth() +
+                            " \\(as NORTH\\)\n")))
+      << table.out;
   EXPECT_TRUE(std::regex_search(
       table.out, std::regex("\n   1  DORA +900 +9  SOUTH +STH\n   2  ANNA +300 +4  NORTH +NTH\n")))
       << table.out;

@@ -3,6 +3,7 @@
 // cannot hold up another site's exchange.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <memory>
 
 #include "schema/league_schema.h"
@@ -33,29 +34,31 @@ struct UploadCase {
   const char* score;
   const char* lastDate;
   const char* player;
-  const char* refusal;  // in the error; empty for an upload that is taken
+  const char* answer;  // the positions that the league left out, or words of its refusal
 };
 
 constexpr UploadCase kUploads[] = {
     {"100,000 rows at once", "2026-06-01", 100000, "100001", "06-10", "P", "at most 5000"},
-    {"a score no month can reach", "2026-06-01", 1, "1e12", "06-10", "EVE", "no entry of the game"},
-    {"one point beyond the most", "2026-06-01", 1, "917476001", "06-10", "EVE", "no entry"},
-    {"a fractional score", "2026-06-01", 1, "10.5", "06-10", "EVE", "no entry of the game"},
-    {"minus zero", "2026-06-01", 1, "-0", "06-10", "EVE", "no entry of the game"},
-    {"a negative score", "2026-06-01", 1, "-5", "06-10", "EVE", "no entry of the game"},
-    {"not a number", "2026-06-01", 1, "NaN", "06-10", "EVE", "no entry of the game"},
-    {"a blank name", "2026-06-01", 1, "5", "06-10", "   ", "no entry of the game"},
-    {"an unprintable name", "2026-06-01", 1, "5", "06-10", "E\x1b[2J", "no entry of the game"},
-    {"a date of another month", "2026-06-01", 1, "5", "07-01", "EVE", "no entry of the game"},
+    {"a score no month can reach", "2026-06-01", 1, "1e12", "06-10", "EVE", "{1}"},
+    {"one point beyond the most", "2026-06-01", 1, "917476001", "06-10", "EVE", "{1}"},
+    {"a fractional score", "2026-06-01", 1, "10.5", "06-10", "EVE", "{1}"},
+    {"minus zero", "2026-06-01", 1, "-0", "06-10", "EVE", "{1}"},
+    {"a negative score", "2026-06-01", 1, "-5", "06-10", "EVE", "{1}"},
+    {"not a number", "2026-06-01", 1, "NaN", "06-10", "EVE", "{1}"},
+    {"a blank name", "2026-06-01", 1, "5", "06-10", "   ", "{1}"},
+    {"an unprintable name", "2026-06-01", 1, "5", "06-10", "E\x1b[2J", "{1}"},
+    {"a date of another month", "2026-06-01", 1, "5", "07-01", "EVE", "{1}"},
     {"next month", "2026-07-01", 1, "900000000", "07-01", "EVE", "the month 2026-07 is not open"},
     {"last month", "2026-05-01", 1, "5", "05-31", "EVE", "the month 2026-05 is not open"},
     {"no first day", "2026-06-02", 1, "5", "06-10", "EVE", "is not open"},
-    {"its own entries", "2026-06-01", 5000, "50", "06-10", "E", ""},
-    {"one more than the game's players", "2026-06-01", 1, "50", "06-10", "EXTRA", "would leave 5001"},
+    {"its own entries", "2026-06-01", 5000, "50", "06-10", "E", "{}"},
+    {"one more than the game's players", "2026-06-01", 1, "50", "06-10", "EXTRA",
+     "would leave 5001"},
 };
 
 std::string Upload(PgConnection& site, const UploadCase& upload) {
   std::string error;
+  leaguenet::Rows answer;
   bool taken = site.Run(
       "SELECT league.upload($1::date,"
       " array(SELECT $5 || CASE WHEN $2::int > 1 THEN i::text ELSE '' END"
@@ -63,8 +66,8 @@ std::string Upload(PgConnection& site, const UploadCase& upload) {
       " array_fill($3::float8, ARRAY[$2::int]), array_fill($4::text, ARRAY[$2::int]),"
       " array_fill('7'::text, ARRAY[$2::int]), array_fill('LEXFRAY0'::text, ARRAY[$2::int]))",
       {upload.month, std::to_string(upload.count), upload.score, upload.lastDate, upload.player},
-      nullptr, &error);
-  return taken ? "" : error;
+      &answer, &error);
+  return taken ? answer.at(0).at(0) : error;
 }
 
 TEST(HostileSite, ReachesTheTablesOnlyThroughFunctionsThatRefuseWhatNoGameWrites) {
@@ -95,11 +98,8 @@ TEST(HostileSite, ReachesTheTablesOnlyThroughFunctionsThatRefuseWhatNoGameWrites
   }
 
   for (const UploadCase& upload : kUploads) {
-    std::string refusal = Upload(*hostile, upload);
-    if (*upload.refusal == '\0')
-      EXPECT_EQ(refusal, "") << upload.what;
-    else
-      EXPECT_NE(refusal.find(upload.refusal), std::string::npos) << upload.what << ": " << refusal;
+    std::string answer = Upload(*hostile, upload);
+    EXPECT_NE(answer.find(upload.answer), std::string::npos) << upload.what << ": " << answer;
   }
 
   EXPECT_EQ(league.Sql("SELECT count(*), min(score), max(score), bool_and(month = '2026-06-01')"
@@ -149,6 +149,50 @@ TEST(HostileSite, HoldingItsConnectionsAndLocksSlowsNoOtherSite) {
   EXPECT_EQ(EntryAt(north.ScoreFile(), 1).score, 700);  // east's upload is not committed
   RecordProperty("usual_ms", static_cast<int>(usual.took.count()));
   RecordProperty("held_ms", static_cast<int>(run.took.count()));
+}
+
+// The site keeps a transaction open that has read the standings, and turns its idle timeout
+// off for it: a rerun of init-league at the league's step waits for nothing, an upgrade tries
+// for a while, names the site and changes nothing, and another site exchanges meanwhile.
+TEST(HostileSite, AnOpenTransactionHoldsUpNeitherInitLeagueNorAnotherSite) {
+  TestLeague league;
+  TestSite north(league, "NORTH", "NTH");
+  TestSite south(league, "SOUTH", "STH");
+  south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
+  std::string error;
+  std::unique_ptr<PgConnection> holder = ConnectAs(north, &error);
+  ASSERT_TRUE(holder) << error;
+  std::string month = league.Sql("SELECT date_trunc('month', now())::date")[0][0];
+  ASSERT_TRUE(holder->RunScript("SET idle_in_transaction_session_timeout = 0; BEGIN", &error));
+  ASSERT_TRUE(
+      holder->Run("SELECT * FROM league.standings($1, 10, false)", {month}, nullptr, &error))
+      << error;
+
+  std::vector<std::string> initLeague = {"init-league", "--db", league.OrganiserConnection()};
+  CommandResult rerun = league.Admin(initLeague);
+  EXPECT_EQ(rerun.exitCode, 0) << rerun.err;
+  EXPECT_EQ(rerun.err, "");
+
+  league.Sql("UPDATE league.version SET functions = 'of another leaguenet'");
+  auto upgrade = std::async(std::launch::async, [&] { return league.Admin(initLeague); });
+  CommandResult exchange = south.Exchange();
+  CommandResult held = upgrade.get();
+  EXPECT_EQ(exchange.exitCode, 0) << exchange.err;
+  EXPECT_EQ(held.exitCode, 1);
+  EXPECT_NE(held.err.find("leaguenet: waiting: site NORTH holds the league's tables in an open "
+                          "transaction\n"),
+            std::string::npos)
+      << held.err;
+  EXPECT_NE(held.err.find("cannot set up the league: site NORTH holds the league's tables in an "
+                          "open transaction; nothing was changed"),
+            std::string::npos)
+      << held.err;
+  EXPECT_EQ(league.Sql("SELECT functions FROM league.version")[0][0], "of another leaguenet");
+
+  ASSERT_TRUE(holder->RunScript("COMMIT", &error)) << error;
+  CommandResult after = league.Admin(initLeague);
+  EXPECT_EQ(after.exitCode, 0) << after.err;
+  EXPECT_NE(after.out.find("brought up to date"), std::string::npos) << after.out;
 }
 
 }  // namespace

@@ -130,6 +130,8 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
   EXPECT_EQ(plain->site, "SOUTH" + std::string(30, ' '));
 }
 
+// Whether an entry is one the game can write is the league's to say: a NaN or negative
+// score goes up as the file holds it.
 TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
   SiteIdentity north{"NORTH", "NTH"};
   ScoreFile file;
@@ -144,13 +146,15 @@ TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
                   Entry("NORTHERN", "X", 1, "03-02")};
   std::set<std::string> players = {"ANNA", "OLD", "BAD", "NEG", "WEIRD", "B\"O\\B", "X"};
   std::vector<Upload> uploads = UploadsFrom(file, north, {2026, 3}, players);
-  ASSERT_EQ(uploads.size(), 2u);
+  ASSERT_EQ(uploads.size(), 4u);
   EXPECT_EQ(uploads[0].player, "ANNA");
   EXPECT_EQ(uploads[0].score, 300);
   EXPECT_EQ(uploads[0].lastDate, "03-15");
   EXPECT_EQ(uploads[0].plays, "7");
   EXPECT_EQ(uploads[0].gameCode, "LEXFRAY0");
-  EXPECT_EQ(uploads[1].player, "B\"O\\B");
+  EXPECT_EQ(uploads[1].player, "BAD");
+  EXPECT_EQ(uploads[2].score, -3);
+  EXPECT_EQ(uploads[3].player, "B\"O\\B");
   EXPECT_EQ(MonthOf("12-31"), 12);
   EXPECT_EQ(MonthOf("13-01"), 0);
   EXPECT_EQ(MonthOf("00-01"), 0);
