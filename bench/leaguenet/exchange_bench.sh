@@ -76,6 +76,15 @@ printf '%s\n' "${times[@]}" | sort -n | awk '{t[NR] = $1} END {printf "min %d ms
 echo "file: $(($(stat -c %s "$work/site1/LEXFRAY.ISC") / 251 - 1)) entries"
 
 echo
+echo "== init-league again on the league of 10^6 entries, at its step: nothing to do (5 runs)"
+for run in $(seq 1 5); do
+  start=$(now_ns)
+  "$leaguenet" init-league --db "$db" >/dev/null
+  printf '%d ms ' $((($(now_ns) - start) / 1000000))
+done
+echo
+
+echo
 echo "== peak memory of the exchange (maximum resident set)"
 (cd "$work/site1" && /usr/bin/time -f "%M KiB" "$leaguenet" --config leaguenet.conf >/dev/null)
 
