@@ -70,8 +70,10 @@ std::size_t TakeOutRefused(const std::string& answer, std::vector<Upload>& sent)
     at = answer.find(',', at);
     at = at == std::string::npos ? answer.size() : at + 1;
   }
-  std::size_t index = 0;
-  std::erase_if(sent, [&](const Upload&) { return refused[index++]; });
+  std::vector<Upload> taken;
+  for (std::size_t i = 0; i < sent.size(); ++i)
+    if (!refused[i]) taken.push_back(std::move(sent[i]));
+  sent = std::move(taken);
   return count;
 }
 
