@@ -16,9 +16,9 @@
 
 #include "exchange/exchange_plan.h"
 #include "fuzz_check.h"
+#include "platform/record_fields.h"
 #include "publish/kept_month.h"
 #include "rules/league_settings.h"
-#include "platform/record_fields.h"
 #include "rules/safe_text.h"
 
 using namespace lexfray;
@@ -271,8 +271,9 @@ void CheckKeptMonth(std::string_view text) {
   fuzz::Require(kept.state == KeptMonth::State::kFinal || kept.winners.empty(),
                 "only final data names winners");
   for (const Leader& winner : kept.winners)
-    fuzz::Require(SaneScore(winner.score) && !winner.player.empty() && AllPrintable(winner.player) &&
-                      !winner.site.empty() && AllPrintable(winner.site) && AllPrintable(winner.loc),
+    fuzz::Require(SaneScore(winner.score) && !winner.player.empty() &&
+                      AllPrintable(winner.player) && !winner.site.empty() &&
+                      AllPrintable(winner.site) && AllPrintable(winner.loc),
                   "a kept winner is a player the league could have sent");
 }
 

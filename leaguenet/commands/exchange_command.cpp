@@ -4,9 +4,9 @@
 #include "commands/commands.h"
 #include "edge/files.h"
 #include "edge/system.h"
-#include "league/score_file.h"
 #include "exchange/league_client.h"
 #include "exchange/site_players.h"
+#include "league/score_file.h"
 #include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/record_fields.h"
@@ -107,11 +107,12 @@ void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
   for (const CompetitionRecordBytes& entry : merged.entries) {
     if (!IsOwnEntry(entry, site)) break;
     ++own;
-    std::string player = fields::GetText(entry, entry_layout::kPlayer, CompetitionEntry::kPlayerWidth);
+    std::string player =
+        fields::GetText(entry, entry_layout::kPlayer, CompetitionEntry::kPlayerWidth);
     idle += players.count(ComparableName(player)) ? 0 : 1;
   }
-  auto room = static_cast<std::size_t>(std::max<std::int64_t>(
-      0, kMostOthers - static_cast<std::int64_t>(idle)));
+  auto room = static_cast<std::size_t>(
+      std::max<std::int64_t>(0, kMostOthers - static_cast<std::int64_t>(idle)));
   std::size_t kept = own + std::min(merged.entries.size() - own, room);
   merged.entries.resize(std::min(kept, static_cast<std::size_t>(kMostScoreEntries)));
 }
@@ -159,8 +160,7 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
       PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
   if (!league) return Fail(err, error, deadline);
   ExchangeResult result;
-  ExchangeRequest request{*file, month, *players, settings.others,
-                          settings.timeoutSeconds};
+  ExchangeRequest request{*file, month, *players, settings.others, settings.timeoutSeconds};
   if (!ExchangeWithLeague(*league, request, &result, &error))
     return Fail(err, "exchange failed: " + error, deadline);
   league.reset();

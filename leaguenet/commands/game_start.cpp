@@ -37,8 +37,7 @@ bool HoldsConfig(const std::string& folder) {
 }  // namespace
 
 GameStart GameStartBelow(const std::string& root) {
-  return {WithSlash(root) + std::string(kCompetitionFolder) +
-              std::string(kCompetitionProgramName),
+  return {WithSlash(root) + std::string(kCompetitionFolder) + std::string(kCompetitionProgramName),
           !kSharedFolder.empty()};
 }
 
@@ -75,8 +74,9 @@ std::string GameProgramFolder(const LeagueSettings& settings, std::string* why) 
     *why = "the current folder, which holds a LEXFRAY.CFG";
     return current;
   }
-  *why = "none: the game starts the exchange in its own program folder, and neither the "
-         "settings (folder = ...) nor the current folder name one";
+  *why =
+      "none: the game starts the exchange in its own program folder, and neither the "
+      "settings (folder = ...) nor the current folder name one";
   return "";
 }
 

@@ -98,7 +98,8 @@ class Publisher {
     if (folder_.Replaces(pageName) || folder_.Replaces(dataName)) {
       std::optional<std::string> data = folder_.ReadReplaced(dataName, kDataLimit);
       KeptMonth kept = data ? ReadKeptMonth(*data)
-                            : KeptMonth{KeptMonth::State::kUnreadable, {},
+                            : KeptMonth{KeptMonth::State::kUnreadable,
+                                        {},
                                         "it is missing, not a plain file, or too large"};
       if (kept.state != KeptMonth::State::kOpen) {
         bool pageKept = folder_.CarryOver(pageName);

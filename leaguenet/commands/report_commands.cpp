@@ -118,8 +118,9 @@ void CheckCompetitionFolder(CheckList& list, const GameStart& start) {
   }
   if (!CallerMayRun(start.program)) {
     list.Say(false, "competition folder",
-             start.program + " is missing or cannot be run: the game starts nothing (leaguenet "
-                             "enable)");
+             start.program +
+                 " is missing or cannot be run: the game starts nothing (leaguenet "
+                 "enable)");
     return;
   }
   // A shared installation's game leaves its marker with the games group; a player's own copy
@@ -132,8 +133,9 @@ void CheckCompetitionFolder(CheckList& list, const GameStart& start) {
   list.Say(markable, "competition folder",
            markable ? "the game starts " + start.program +
                           (failure ? std::string() : " -> " + target.string())
-                    : marker + " is missing or not writable by the games group: the game "
-                               "cannot leave its marker (leaguenet enable)");
+                    : marker +
+                          " is missing or not writable by the games group: the game "
+                          "cannot leave its marker (leaguenet enable)");
 }
 
 // Where else a newcomer may have put the settings, which the game's start never reads.
@@ -163,14 +165,16 @@ bool CheckSettings(CheckList& list, const Invocation& invocation, const GameStar
   std::string gameWhere;
   LeagueSettings gameSettings;
   bool found = LoadFirstSettings(GameSettingsCandidates(start), &gameSettings, &gameWhere, &error);
-  std::string reader = start.gameGroup ? " that the games group can read" : " that can be read";
-  std::string none = "the exchange that the game starts as " + start.program + " finds none: neither " +
-                     Listed(SettingsCandidates("", start.program)) + reader + SettingsNotRead();
+  std::string none = "the exchange that the game starts as " + start.program +
+                     " finds none: neither " + Listed(SettingsCandidates("", start.program)) +
+                     " can be read" + (start.gameGroup ? " by the games group" : "") +
+                     SettingsNotRead();
   if (invocation.configFile.empty()) {
     if (!found) return list.Say(false, "settings", error.empty() ? none : error);
     *settings = gameSettings;
     *where = gameWhere;
-    return list.Say(true, "settings", gameWhere + ", as the exchange that the game starts finds them");
+    return list.Say(true, "settings",
+                    gameWhere + ", as the exchange that the game starts finds them");
   }
   if (!LoadSettings(invocation, settings, where, &error)) return list.Say(false, "settings", error);
   list.Say(true, "settings", *where + ", given with --config");
@@ -197,8 +201,9 @@ void CheckConfig(CheckList& list, const std::string& folder, const SiteIdentity*
   std::variant<ConfigValues, ConfigError> parsed = ParseConfig(*bytes);
   if (const ConfigError* wrong = std::get_if<ConfigError>(&parsed)) {
     list.Say(false, "LEXFRAY.CFG",
-             "line " + std::to_string(wrong->line) + ": " + wrong->message + ", so the game "
-                                                                            "does not start");
+             "line " + std::to_string(wrong->line) + ": " + wrong->message +
+                 ", so the game "
+                 "does not start");
     return;
   }
   const ConfigValues& values = std::get<ConfigValues>(parsed);
@@ -213,7 +218,8 @@ void CheckConfig(CheckList& list, const std::string& folder, const SiteIdentity*
   if (values.competitionActive == 0) {
     list.Say(false, "LEXFRAY.CFG",
              "line 32 does not switch the competition on, so the game never starts the "
-             "exchange: put 1 on line 32 of " + path + " and start the game again");
+             "exchange: put 1 on line 32 of " +
+                 path + " and start the game again");
     return;
   }
   list.Say(true, "LEXFRAY.CFG",
@@ -308,9 +314,8 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   }
   std::string why;
   std::string folder = GameProgramFolder(settings, &why);
-  bool writable = !folder.empty() &&
-                  (start.gameGroup ? GamesGroupMay(folder, kMayWrite | kMayRun)
-                                   : FolderIsWritable(folder));
+  bool writable = !folder.empty() && (start.gameGroup ? GamesGroupMay(folder, kMayWrite | kMayRun)
+                                                      : FolderIsWritable(folder));
   if (list.Say(writable, "program folder",
                folder.empty() ? why
                               : folder + " (" + why + ")" +

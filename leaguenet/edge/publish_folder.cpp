@@ -50,7 +50,9 @@ bool MakeFolders(const std::string& path, std::string* error) {
       return false;
     }
     std::size_t slash = folder.rfind('/');
-    Sync(slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash),
+    Sync(slash == std::string::npos ? "."
+         : slash == 0               ? "/"
+                                    : folder.substr(0, slash),
          O_DIRECTORY);
   }
   return true;

@@ -41,7 +41,9 @@ std::string LeaderLine(std::string_view label, const std::vector<Leader>& leader
   if (leaders.empty()) return line + std::string(kNoLeader) + "</p>\n";
   std::size_t named = leaders.size() > kMostNamed ? kMostNamed - 1 : leaders.size();
   for (std::size_t i = 0; i < named; ++i)
-    line += std::string(i == 0 ? "" : i + 1 == leaders.size() ? " and " : "; ") +
+    line += std::string(i == 0                    ? ""
+                        : i + 1 == leaders.size() ? " and "
+                                                  : "; ") +
             HtmlEscaped(leaders[i].player) + ", " + HtmlEscaped(leaders[i].site);
   if (named < leaders.size()) line += " and " + Plural(leaders.size() - named, "other", "others");
   return line + (leaders.size() > 1 ? ", tied on " : " ") + ShownNumber(leaders[0].score) +
@@ -320,9 +322,8 @@ std::string SitePage(const PageFrame& frame, const SiteTotals& site,
   for (std::size_t i = 0; i < rows.size() && rows[i].rank == 1; ++i)
     best.push_back({rows[i].player, site.name, site.loc, rows[i].score});
   std::string text = Head(frame, page, HtmlEscaped(site.name) + ", " + month,
-                          !best.empty()
-                              ? LeaderLine("Best of the site", best)
-                              : "<p class=\"beat\">No scores from this site yet.</p>\n") +
+                          !best.empty() ? LeaderLine("Best of the site", best)
+                                        : "<p class=\"beat\">No scores from this site yet.</p>\n") +
                      "<h1><span class=\"league\">" + HtmlEscaped(frame.league) +
                      "</span> <span class=\"site\">" + HtmlEscaped(site.name) +
                      "</span> <span class=\"loc\">" + HtmlEscaped(site.loc) + "</span></h1>\n";
@@ -357,8 +358,9 @@ std::string MonthsPage(const PageFrame& frame, const std::vector<MonthSummary>& 
       rows += name + "<td>" + HtmlEscaped(leader.player) + "<td>" + HtmlEscaped(leader.site) +
               "<td>" + HtmlEscaped(leader.loc) + "<td>" + ShownNumber(leader.score) + "\n";
     if (!month.unread.empty())
-      rows += name + "<td class=\"unread\" colspan=\"4\">Winners not shown: " +
-              HtmlEscaped(month.unread) + "\n";
+      rows += name +
+              "<td class=\"unread\" colspan=\"4\">Winners not shown: " + HtmlEscaped(month.unread) +
+              "\n";
     else if (month.leaders.empty())
       rows += name + "<td><td><td><td>\n";
   }

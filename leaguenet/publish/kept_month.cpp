@@ -30,8 +30,8 @@ std::optional<Leader> WinnerFrom(const Json& object) {
   const Json* site = Field(object, "site");
   const Json* loc = Field(object, "loc");
   const Json* score = Field(object, "score");
-  if (!player || !player->is_string() || !site || !site->is_string() || !loc ||
-      !loc->is_string() || !score || !score->is_number())
+  if (!player || !player->is_string() || !site || !site->is_string() || !loc || !loc->is_string() ||
+      !score || !score->is_number())
     return std::nullopt;
   double value = score->get<double>();
   if (!IsSaneScore(value)) return std::nullopt;
@@ -65,8 +65,7 @@ KeptMonth ReadKeptMonth(std::string_view data) {
   Json json = Json::parse(data.begin(), data.end(), nullptr, false);
   if (json.is_discarded() || !json.is_object()) return Unreadable("it is not well-formed JSON");
   const Json* format = Field(json, "format");
-  if (!format || !format->is_number_unsigned())
-    return Unreadable("it names no format");
+  if (!format || !format->is_number_unsigned()) return Unreadable("it names no format");
   std::uint64_t number = format->get<std::uint64_t>();
   if (number < kFirstFormat || number > kDataFormat)
     return Unreadable("its format " + std::to_string(number) + " is not one from " +

@@ -11,9 +11,9 @@ namespace lexfray::leaguenet {
 // What a past month's data, kept from an earlier publication, says of the month.
 struct KeptMonth {
   enum class State {
-    kFinal,     // the month's final tables: kept from now on, with these winners
-    kOpen,      // written while the month still took scores: to be written again
-    kUnreadable // kept as it is, never written again from the league: why says why
+    kFinal,      // the month's final tables: kept from now on, with these winners
+    kOpen,       // written while the month still took scores: to be written again
+    kUnreadable  // kept as it is, never written again from the league: why says why
   };
   State state = State::kUnreadable;
   std::vector<Leader> winners;

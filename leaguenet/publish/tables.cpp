@@ -51,7 +51,8 @@ std::string Digits(double score) {
 }
 
 // The day of lastDate (MM-DD) when it is a day of month (YYYY-MM).
-std::optional<std::chrono::year_month_day> DayOf(std::string_view month, std::string_view lastDate) {
+std::optional<std::chrono::year_month_day> DayOf(std::string_view month,
+                                                 std::string_view lastDate) {
   auto number = [](std::string_view text, unsigned& value) {
     return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])) &&
            std::from_chars(text.data(), text.data() + text.size(), value).ptr ==
@@ -78,8 +79,9 @@ std::optional<PublicEntry> PublicEntryFrom(const std::vector<std::string_view>& 
   if (!score || !IsSaneScore(*score)) return std::nullopt;
   // A player's name in full, as the game's login list shows it.
   PublicEntry entry{TrimmedPrintable(columns[0], E::kSiteWidth),
-                    TrimmedPrintable(columns[1], PlayerRecord::kNameWidth),
-      *score, BarePrintable(columns[3], E::kDateWidth), BarePrintable(columns[4], E::kPlaysWidth)};
+                    TrimmedPrintable(columns[1], PlayerRecord::kNameWidth), *score,
+                    BarePrintable(columns[3], E::kDateWidth),
+                    BarePrintable(columns[4], E::kPlaysWidth)};
   if (entry.site.empty() || entry.player.empty()) return std::nullopt;
   if (columns.size() > 5)
     std::from_chars(columns[5].data(), columns[5].data() + columns[5].size(), entry.updated);
@@ -87,8 +89,7 @@ std::optional<PublicEntry> PublicEntryFrom(const std::vector<std::string_view>& 
 }
 
 bool Ahead(const PublicEntry& a, const PublicEntry& b) {
-  return AheadInTable(TablePlace{a.score, a.site, a.player},
-                      TablePlace{b.score, b.site, b.player});
+  return AheadInTable(TablePlace{a.score, a.site, a.player}, TablePlace{b.score, b.site, b.player});
 }
 
 SiteTotals SiteFrom(const std::string& name, const std::string& loc) {

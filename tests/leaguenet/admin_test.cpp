@@ -160,12 +160,14 @@ TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
   CommandResult good = Check(north, {"--config", north.SettingsPath()});
   for (const std::string& line :
        {"ok    settings: " + north.SettingsPath() + ", given with --config\n",
-        std::string("ok    the game's settings: the exchange that the game starts reads them too\n"),
+        std::string(
+            "ok    the game's settings: the exchange that the game starts reads them too\n"),
         std::string("ok    password: readable by its owner and group only\n"),
         std::string("ok    connection: PostgreSQL"), std::string("ok    TLS: TLSv1.3\n"),
         std::string("ok    credentials: site NORTH (NTH)"),
         "ok    program folder: " + north.ProgramFolder() + " (the settings' folder line)\n",
-        std::string("ok    LEXFRAY.CFG: line 1 names this site, line 32 switches the competition on\n"),
+        std::string(
+            "ok    LEXFRAY.CFG: line 1 names this site, line 32 switches the competition on\n"),
         std::string("ok    LEXFRAY.ISC: 1 entries, 1 of this site\n")})
     EXPECT_NE(good.out.find(line), std::string::npos) << line << "\n" << good.out;
 
@@ -180,7 +182,8 @@ TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
            {"  north ", true, "ok    LEXFRAY.CFG: line 1 names this site,"},
            {"SOUTH", true,
             "FAIL  LEXFRAY.CFG: line 1 names site \"SOUTH\", not the league's name of this site: "
-            "make line 1 of " + north.ProgramFolder() + "LEXFRAY.CFG read NORTH\n"},
+            "make line 1 of " +
+                north.ProgramFolder() + "LEXFRAY.CFG read NORTH\n"},
            {"NORTH", false,
             "FAIL  LEXFRAY.CFG: line 32 does not switch the competition on, so the game never "
             "starts the exchange"}}) {
@@ -223,18 +226,20 @@ TEST(LeagueCheck, AgreesWithTheGamesStartOnWhereTheSettingsAre) {
   };
   for (const Place& place : std::vector<Place>{
            {"beside the link", [](const TestSite&, const std::string&) {},
-            "ok    settings: @LINK@leaguenet.conf, as the exchange that the game starts finds them\n"},
+            "ok    settings: @LINK@leaguenet.conf, as the exchange that the game starts finds "
+            "them\n"},
            {"beside the program",
-            [](const TestSite& site, const std::string& copy) {
+            [](const TestSite&site, const std::string&copy) {
               fs::rename(site.SettingsPath(), fs::path(copy).parent_path() / "leaguenet.conf");
             },
             "FAIL  settings: the exchange that the game starts as @LINK@LeagueNet.exe finds "
-            "none: neither @LINK@leaguenet.conf nor /etc/lexfray/leaguenet.conf that can be "
-            "read; @GAMES@leaguenet.conf beside leaguenet itself is not read then\n"},
-           {"missing", [](const TestSite& site, const std::string&) { fs::remove(site.SettingsPath()); },
+            "none: neither @LINK@leaguenet.conf nor /etc/lexfray/leaguenet.conf can be read"
+            "; @GAMES@leaguenet.conf beside leaguenet itself is not read then\n"},
+           {"missing",
+            [](const TestSite&site, const std::string&) { fs::remove(site.SettingsPath()); },
             "FAIL  settings: the exchange that the game starts as @LINK@LeagueNet.exe finds "
-            "none: neither @LINK@leaguenet.conf nor /etc/lexfray/leaguenet.conf that can be "
-            "read\n"}}) {
+            "none: neither @LINK@leaguenet.conf nor /etc/lexfray/leaguenet.conf can be read"
+            "\n"}}) {
     if (std::string(place.name) != "beside the link" && fs::exists("/etc/lexfray/leaguenet.conf")) {
       ADD_FAILURE() << "this machine's /etc/lexfray/leaguenet.conf hides: " << place.name;
       continue;

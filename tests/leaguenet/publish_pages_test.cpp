@@ -76,7 +76,8 @@ TEST(PublishData, ATieForFirstNamesEveryWinnerOnThePageAndInTheData) {
             std::string::npos);
   std::vector<MonthSummary> months = {{"2026-11", frame.leaders, false, {}}};
   std::string listed = MonthsPage({"L", "2026-12", "", true, false, {}}, months);
-  EXPECT_NE(listed.find("November 2026</a><td>ANNA<td>NORTH<td>NTH<td>702311\n"), std::string::npos);
+  EXPECT_NE(listed.find("November 2026</a><td>ANNA<td>NORTH<td>NTH<td>702311\n"),
+            std::string::npos);
   EXPECT_NE(listed.find("November 2026</a><td>BOB<td>SOUTH<td>STH<td>702311\n"), std::string::npos);
 }
 
@@ -107,8 +108,8 @@ TEST(PublishData, KeptMonthsAreReadInEveryFormatWrittenAndOtherwiseSaidToBeUnrea
            {"a format to come", Replaced(now, "\"format\":2", "\"format\":3"), State::kUnreadable,
             "", "its format 3 is not one from 1 to 2, which this leaguenet reads"},
            {"no format", "{\"final\":true}", State::kUnreadable, "", "it names no format"},
-           {"a winner no game can reach", Replaced(now, "702311}]", "1e99}]"),
-            State::kUnreadable, "", "its winners cannot be read"},
+           {"a winner no game can reach", Replaced(now, "702311}]", "1e99}]"), State::kUnreadable,
+            "", "its winners cannot be read"},
            {"a winner without a name", Replaced(now, "\"player\":\"BOB\"", "\"player\":\" \""),
             State::kUnreadable, "", "its winners cannot be read"}}) {
     KeptMonth kept = ReadKeptMonth(c.data);

@@ -135,8 +135,7 @@ std::vector<TableRow> StandingsRows(const std::string& text) {
   while (std::getline(in, line))
     if (line.size() >= 86 && std::stol(line.substr(33, 9)) > 0)
       rows.push_back({std::to_string(std::stol(line.substr(0, 4))), Trimmed(line.substr(6, 25)),
-                      Trimmed(line.substr(51, 35)),
-                      std::to_string(std::stol(line.substr(33, 9))),
+                      Trimmed(line.substr(51, 35)), std::to_string(std::stol(line.substr(33, 9))),
                       std::to_string(std::stol(line.substr(44, 5)))});
   return rows;
 }

@@ -110,8 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
                             "plays, game_code) SELECT date_trunc('month', now() AT TIME ZONE "
                             "'UTC')::date, 'SOUTH', 'P' || i, i, to_char(now() AT TIME ZONE "
                             "'UTC', 'MM-DD'), '1', 'LEXFRAY0' FROM generate_series(1, 10500) i");
-                        s.north.SetLeague(s.north.League(),
-                                          "others = " + std::to_string(leaguenet::kMostOthers) + "\n");
+                        s.north.SetLeague(
+                            s.north.League(),
+                            "others = " + std::to_string(leaguenet::kMostOthers) + "\n");
                       },
                       0, "",
                       [](const Scene& s) {
