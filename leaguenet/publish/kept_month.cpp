@@ -62,7 +62,11 @@ bool Winners(const Json* list, bool firstRankOnly, std::vector<Leader>* winners)
 }  // namespace
 
 KeptMonth ReadKeptMonth(std::string_view data) {
-  Json json = Json::parse(data.begin(), data.end(), nullptr, false);
+  // A past month's data lists every site of the league, which is not read here.
+  Json::parser_callback_t unread = [](int depth, Json::parse_event_t event, Json& parsed) {
+    return !(depth == 1 && event == Json::parse_event_t::key && parsed == "sites");
+  };
+  Json json = Json::parse(data.begin(), data.end(), unread, false);
   if (json.is_discarded() || !json.is_object()) return Unreadable("it is not well-formed JSON");
   const Json* format = Field(json, "format");
   if (!format || !format->is_number_unsigned()) return Unreadable("it names no format");
