@@ -110,7 +110,7 @@ TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
   ASSERT_EQ(south.Exchange().exitCode, 0);
   CommandResult removed =
-      league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "south"});
+      league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", " south "});
   EXPECT_EQ(removed.exitCode, 0) << removed.err;
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "0");
   EXPECT_EQ(
