@@ -1,9 +1,11 @@
 // The exchange program's readers: LEXFRAY.ISC and the league's rows, merged into the score file
-// it writes back, and leaguenet.conf, all taken from the same input.
+// it writes back, leaguenet.conf, and a past month's data kept by the publication, all taken
+// from the same input.
 //   byte 0: the league's month (low nibble) and whether this site is named by the file's
 //   first entry (top bit); byte 1: whole records of the score file; byte 2: a partial record
 //   when odd; bytes 3..5: this site's loc; then the score file, then the league's rows, one a
-//   line, columns split by tabs. The whole input is also read as the settings file.
+//   line, columns split by tabs. The whole input is also read as the settings file and as the
+//   kept data.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -14,8 +16,9 @@
 
 #include "exchange/exchange_plan.h"
 #include "fuzz_check.h"
-#include "rules/league_settings.h"
 #include "platform/record_fields.h"
+#include "publish/kept_month.h"
+#include "rules/league_settings.h"
 #include "rules/safe_text.h"
 
 using namespace lexfray;
@@ -253,15 +256,31 @@ void CheckSettings(std::string_view text) {
   }
   if (!whole.settings) return;
   const LeagueSettings& settings = *whole.settings;
-  fuzz::Require(!settings.league.empty() && settings.others >= 1 && settings.others <= 10000 &&
+  fuzz::Require(!settings.league.empty() && settings.others >= 1 && settings.others <= 5000 &&
                     settings.timeoutSeconds >= 1 && settings.timeoutSeconds <= 600,
                 "taken settings are in range");
+}
+
+// A month's data kept from an earlier publication names sane winners, or is told unreadable
+// with its reason.
+void CheckKeptMonth(std::string_view text) {
+  KeptMonth kept = ReadKeptMonth(text);
+  fuzz::Require((kept.state == KeptMonth::State::kUnreadable) == !kept.why.empty(),
+                "unreadable data, and only that, comes with a reason");
+  fuzz::Require(kept.state == KeptMonth::State::kFinal || kept.winners.empty(),
+                "only final data names winners");
+  for (const Leader& winner : kept.winners)
+    fuzz::Require(SaneScore(winner.score) && !winner.player.empty() &&
+                      AllPrintable(winner.player) && !winner.site.empty() &&
+                      AllPrintable(winner.site) && AllPrintable(winner.loc),
+                  "a kept winner is a player the league could have sent");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckSettings(fuzz::Bytes(data, size));
+  CheckKeptMonth(fuzz::Bytes(data, size));
   if (size >= kLead) CheckExchange(data, size);
   return 0;
 }

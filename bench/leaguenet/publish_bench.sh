@@ -19,7 +19,7 @@ sql() { psql -qAt -v ON_ERROR_STOP=1 "$db" -c "$1"; }
 
 psql -q "$server dbname=postgres" -c "CREATE DATABASE league" >/dev/null
 "$leaguenet" init-league --db "$db" >/dev/null
-"$leaguenet" add-publisher --db "$db" >"$work/publish.conf"
+"$leaguenet" add-publisher --db "$db" --out "$work/publish.conf"
 sql "INSERT INTO league.sites SELECT 'SITE ' || lpad(i::text, 5, '0'), 'S' || lpad((i % 100)::text, 2, '0'), 'nobody_' || i
      FROM generate_series(1, 10000) i"
 entries() { # entries MONTHS_BACK

@@ -6,8 +6,8 @@ namespace lexfray::leaguenet {
 
 const char* const kUsageText =
     "Usage: leaguenet [--config FILE]            exchange this site's scores with the league\n"
-    "       leaguenet check [--config FILE]      say whether everything the exchange needs is "
-    "usable\n"
+    "       leaguenet check [--config FILE] [--root DIR]\n"
+    "                                            say whether the exchange the game starts works\n"
     "       leaguenet standings [--config FILE]  print the month's league table\n"
     "       leaguenet init-league --db CONNINFO [--name NAME]\n"
     "                                            set up a league in a PostgreSQL database, or\n"

@@ -30,9 +30,19 @@ struct Invocation {
   bool distrust = false;   // runs with a group that is not the caller's
 };
 
+// The first of the candidates that can be read, read and checked; false with the reason in
+// *error, which is empty when none of them can be read.
+bool LoadFirstSettings(const std::vector<std::string>& candidates, LeagueSettings* settings,
+                       std::string* where, std::string* error);
+
 // The settings file of the invocation read and checked; false with the reason in *error.
 bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
                   std::string* error);
+
+// Why the settings read from where give their password away, when every user of the machine
+// may read them; fix says how to close them.
+std::optional<std::string> OpenPassword(const LeagueSettings& settings, const std::string& where,
+                                        std::string_view fix);
 
 int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& err);

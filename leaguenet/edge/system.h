@@ -13,9 +13,9 @@ void LogLine(bool failure, std::string_view line);
 // starts it with the game's group: then nothing of the caller's environment is trusted.
 bool RunsWithOtherIdentity();
 
-// Drops every PG* variable, and makes libpq read the system's service file instead of the
-// caller's own; drops TZ, so that the local month is the machine's.
-void DistrustEnvironment();
+// Drops every PG* variable, and TZ, so that the local month is the machine's; with the
+// game's group, also makes libpq read the system's service file instead of the caller's own.
+void DistrustEnvironment(bool gameGroup = true);
 
 struct LocalDate {
   int year = 0;

@@ -8,6 +8,7 @@
 #include "platform/record_fields.h"
 #include "players/player_record.h"
 #include "rules/safe_text.h"
+#include "rules/site_name.h"
 
 namespace lexfray::leaguenet {
 
@@ -30,12 +31,6 @@ CompetitionHeader NewHeader(const ScoreFile& file) {
   CompetitionHeader header;
   header.programVersion = std::string(CompetitionHeader::kVersionWidth, ' ');
   return header;
-}
-
-// Upper case without blanks at either end: how the league keeps a site's name.
-std::string SiteKey(std::string_view site) {
-  std::string key = ComparableName(site);
-  return key.erase(0, std::min(key.size(), key.find_first_not_of(' ')));
 }
 
 bool TwoDigits(const std::string& text, std::size_t at) {

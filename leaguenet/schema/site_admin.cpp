@@ -5,8 +5,8 @@
 
 #include "league/competition_records.h"
 #include "schema/league_schema.h"
-#include "platform/record_fields.h"
 #include "rules/safe_text.h"
+#include "rules/site_name.h"
 
 namespace lexfray::leaguenet {
 
@@ -75,11 +75,7 @@ std::optional<std::string> PasswordVerifier(const PgConnection& organiser,
 }  // namespace
 
 bool CheckSite(NewSite* site, std::string* error) {
-  std::string name = ComparableName(site->name);
-  // As the exchange compares the name of the score file's entries: leading blanks of line 1
-  // of LEXFRAY.CFG are no part of it.
-  std::size_t lead = name.find_first_not_of(' ');
-  name.erase(0, lead == std::string::npos ? name.size() : lead);
+  std::string name = SiteKey(site->name);
   if (name.empty() || name.size() > CompetitionEntry::kSiteWidth ||
       PrintableText(name, name.size()) != name) {
     *error = "a site name is 1 to 35 printable characters";
@@ -142,10 +138,10 @@ bool RemoveSite(PgConnection& organiser, const std::string& name, std::string* e
   Rows rows;
   if (!organiser.RunScript("BEGIN", error) ||
       !organiser.Run("DELETE FROM league.sites WHERE name = $1 RETURNING role_name",
-                     {ComparableName(name)}, &rows, error))
+                     {SiteKey(name)}, &rows, error))
     return false;
   if (rows.empty()) {
-    *error = "there is no site " + ComparableName(name) + " in the league";
+    *error = "there is no site " + SiteKey(name) + " in the league";
     return false;
   }
   return organiser.RunScript(

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 
 #include "test_league.h"
@@ -160,7 +161,7 @@ TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
   ASSERT_EQ(south.Exchange().exitCode, 0);
   CommandResult removed =
-      league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "south"});
+      league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", " south "});
   EXPECT_EQ(removed.exitCode, 0) << removed.err;
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "0");
   EXPECT_EQ(
@@ -185,6 +186,13 @@ TEST(LeagueAdmin, CommandsOnADatabaseWithoutALeagueSaySo) {
   EXPECT_NE(added.err.find("there is no league in this database"), std::string::npos) << added.err;
 }
 
+CommandResult Check(const TestSite& site, std::vector<std::string> more = {},
+                    const std::string& program = LeaguenetProgram()) {
+  std::vector<std::string> argv = {"leaguenet", "check", "--root", site.Root()};
+  argv.insert(argv.end(), more.begin(), more.end());
+  return RunProgram(program, argv, "/");
+}
+
 TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
@@ -193,39 +201,59 @@ TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
       << "folder = " << north.ProgramFolder() << "\n";
   namespace fs = std::filesystem;
   fs::permissions(north.SettingsPath(), fs::perms::others_read, fs::perm_options::add);
-  CommandResult open =
-      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  CommandResult open = Check(north, {"--config", north.SettingsPath()});
   EXPECT_EQ(open.exitCode, 1);
   EXPECT_NE(open.out.find("FAIL  password: " + north.SettingsPath() + " is readable by every user"),
             std::string::npos)
       << open.out;
 
   fs::permissions(north.SettingsPath(), fs::perms::others_all, fs::perm_options::remove);
-  CommandResult good =
-      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
-  EXPECT_NE(good.out.find("ok    password: readable by its owner and group only"),
-            std::string::npos)
-      << good.out;
-  EXPECT_NE(good.out.find("ok    connection: PostgreSQL"), std::string::npos) << good.out;
-  EXPECT_NE(good.out.find("ok    TLS: TLSv1.3"), std::string::npos) << good.out;
-  EXPECT_NE(good.out.find("ok    credentials: site NORTH (NTH)"), std::string::npos) << good.out;
-  EXPECT_NE(good.out.find("ok    LEXFRAY.ISC: 1 entries, 1 of this site"), std::string::npos)
-      << good.out;
+  CommandResult good = Check(north, {"--config", north.SettingsPath()});
+  for (const std::string& line :
+       {"ok    settings: " + north.SettingsPath() + ", given with --config\n",
+        std::string(
+            "ok    the game's settings: the exchange that the game starts reads them too\n"),
+        std::string("ok    password: readable by its owner and group only\n"),
+        std::string("ok    connection: PostgreSQL"), std::string("ok    TLS: TLSv1.3\n"),
+        std::string("ok    credentials: site NORTH (NTH)"),
+        "ok    program folder: " + north.ProgramFolder() + " (the settings' folder line)\n",
+        std::string(
+            "ok    LEXFRAY.CFG: line 1 names this site, line 32 switches the competition on\n"),
+        std::string("ok    LEXFRAY.ISC: 1 entries, 1 of this site\n")})
+    EXPECT_NE(good.out.find(line), std::string::npos) << line << "\n" << good.out;
+
+  // LEXFRAY.CFG as the game reads it: line 1 names the site as the league registered it, or
+  // the exchange refuses the game's entries.
+  struct ConfigCase {
+    std::string line1;
+    bool competition;
+    std::string said;
+  };
+  for (const ConfigCase& c : std::vector<ConfigCase>{
+           {"  north ", true, "ok    LEXFRAY.CFG: line 1 names this site,"},
+           {"SOUTH", true,
+            "FAIL  LEXFRAY.CFG: line 1 names site \"SOUTH\", not the league's name of this site: "
+            "make line 1 of " +
+                north.ProgramFolder() + "LEXFRAY.CFG read NORTH\n"},
+           {"NORTH", false,
+            "FAIL  LEXFRAY.CFG: line 32 does not switch the competition on, so the game never "
+            "starts the exchange"}}) {
+    north.WriteConfig(c.line1, c.competition);
+    CommandResult checked = Check(north);
+    EXPECT_NE(checked.out.find(c.said), std::string::npos) << c.line1 << "\n" << checked.out;
+  }
 
   std::ofstream(north.SettingsPath()) << "league = " << north.League() << "\ntimeout = soon\n";
-  CommandResult broken =
-      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  CommandResult broken = Check(north, {"--config", north.SettingsPath()});
   EXPECT_EQ(broken.exitCode, 1);
   EXPECT_EQ(broken.out, "FAIL  settings: " + north.SettingsPath() +
                             ": line 2: timeout must be from 1 to 600 seconds\n");
 
-  CommandResult missing =
-      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", "/no/such.conf"}, "/");
+  CommandResult missing = Check(north, {"--config", "/no/such.conf"});
   EXPECT_EQ(missing.out, "FAIL  settings: cannot read the settings /no/such.conf\n");
 
   north.SetLeague(north.League() + " port=1");
-  CommandResult unreachable =
-      RunProgram(LeaguenetProgram(), {"leaguenet", "check", "--config", north.SettingsPath()}, "/");
+  CommandResult unreachable = Check(north);
   EXPECT_EQ(unreachable.exitCode, 1);
   EXPECT_NE(unreachable.out.find("FAIL  connection: cannot connect to the league"),
             std::string::npos)
@@ -233,6 +261,62 @@ TEST(LeagueCheck, SaysLineByLineWhatIsUsable) {
   EXPECT_NE(unreachable.out.find("program folder: "), std::string::npos) << unreachable.out;
 }
 
+// check finds the settings where the exchange that the game starts finds them, through the
+// link that enable made and with the game's fixed environment: where that start reads none,
+// check fails too, and says why.
+TEST(LeagueCheck, AgreesWithTheGamesStartOnWhereTheSettingsAre) {
+  namespace fs = std::filesystem;
+  TestLeague league;
+  std::string settings = league.AddSite("NORTH", "NTH");
+  std::string conninfo = settings.substr(settings.find("league = ") + 9);
+  conninfo.resize(conninfo.find('\n'));
+  struct Place {
+    const char* name;
+    std::function<void(const TestSite&, const std::string& copy)> put;
+    const char* said;
+  };
+  for (const Place& place : std::vector<Place>{
+           {"beside the link", [](const TestSite&, const std::string&) {},
+            "ok    settings: @LINK@leaguenet.conf, as the exchange that the game starts finds "
+            "them\n"},
+           {"beside the program",
+            [](const TestSite&site, const std::string&copy) {
+              fs::rename(site.SettingsPath(), fs::path(copy).parent_path() / "leaguenet.conf");
+            },
+            "FAIL  settings: the exchange that the game starts as @LINK@LeagueNet.exe finds "
+            "none: neither @LINK@leaguenet.conf nor /etc/lexfray/leaguenet.conf can be read"
+            "; @GAMES@leaguenet.conf beside leaguenet itself is not read then\n"},
+           {"missing",
+            [](const TestSite&site, const std::string&) { fs::remove(site.SettingsPath()); },
+            "FAIL  settings: the exchange that the game starts as @LINK@LeagueNet.exe finds "
+            "none: neither @LINK@leaguenet.conf nor /etc/lexfray/leaguenet.conf can be read"
+            "\n"}}) {
+    if (std::string(place.name) != "beside the link" && fs::exists("/etc/lexfray/leaguenet.conf")) {
+      ADD_FAILURE() << "this machine's /etc/lexfray/leaguenet.conf hides: " << place.name;
+      continue;
+    }
+    TestSite north(conninfo);
+    north.WriteConfig("NORTH");
+    // A player's own copy: leaguenet installed in PREFIX/games, the link leading there.
+    std::string copy = fs::path(north.Root() + "../prefix/games/leaguenet").lexically_normal();
+    fs::create_directories(fs::path(copy).parent_path());
+    fs::copy_file(LeaguenetProgram(), copy);
+    fs::remove(north.CompetitionFolder() + "LeagueNet.exe");
+    fs::create_symlink(copy, north.CompetitionFolder() + "LeagueNet.exe");
+    place.put(north, copy);
+    std::string said = std::regex_replace(
+        std::regex_replace(place.said, std::regex("@LINK@"), north.CompetitionFolder()),
+        std::regex("@GAMES@"), fs::path(copy).parent_path().string() + "/");
+    CommandResult checked = Check(north, {}, copy);
+    CommandResult started = north.Exchange(true);
+    EXPECT_EQ(checked.out.substr(0, checked.out.find('\n') + 1), said) << place.name;
+    bool found = said.rfind("ok", 0) == 0;
+    EXPECT_EQ(started.exitCode, found ? 0 : 1) << place.name << ": " << started.err;
+    EXPECT_EQ(started.err.rfind("leaguenet: no settings", 0) == 0, !found) << place.name;
+  }
+}
+
+// Ranked as the pages rank them: a tie shares its rank, and a player without a score has none.
 TEST(LeagueStandings, TheMonthsTableBestFirstUnderTheLeaguesName) {
   TestLeague league;
   ASSERT_EQ(league
@@ -242,7 +326,9 @@ TEST(LeagueStandings, TheMonthsTableBestFirstUnderTheLeaguesName) {
             0);
   TestSite north(league, "NORTH", "NTH");
   TestSite south(league, "SOUTH", "STH");
-  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
+  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4),
+                        GameEntry("NORTH", "EVE", 900, ThisMonth() + "-04", 2),
+                        GameEntry("NORTH", "ZED", 0, ThisMonth() + "-04", 1)});
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
   CommandResult first = north.Exchange();
   ASSERT_EQ(first.exitCode, 0) << first.err;
@@ -255,7 +341,8 @@ TEST(LeagueStandings, TheMonthsTableBestFirstUnderTheLeaguesName) {
                             " \\(as NORTH\\)\n")))
       << table.out;
   EXPECT_TRUE(std::regex_search(
-      table.out, std::regex("\n   1  DORA +900 +9  SOUTH +STH\n   2  ANNA +300 +4  NORTH +NTH\n")))
+      table.out, std::regex("\n   1  EVE +900 +2  NORTH +NTH\n   1  DORA +900 +9  SOUTH +STH\n"
+                            "   3  ANNA +300 +4  NORTH +NTH\n$")))
       << table.out;
   // Each heading ends where its column's values end.
   std::size_t heading = table.out.find("Rank");

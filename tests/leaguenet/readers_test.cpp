@@ -64,9 +64,12 @@ TEST(LeagueSettings, EveryMistakeIsNamedWithItsLine) {
   EXPECT_EQ(ParseSettings("league = x\ntimeout = 20s\n").error,
             "line 2: timeout must be from 1 to 600 seconds");
   EXPECT_EQ(ParseSettings("others = -1\nleague = x\n").error,
-            "line 1: others must be a whole number from 1 to 10000");
-  EXPECT_EQ(ParseSettings("league = x\nothers = 10001\n").error,
-            "line 2: others must be a whole number from 1 to 10000");
+            "line 1: others must be a whole number from 1 to 5000: the score file keeps room "
+            "for the site's own 5000 players");
+  EXPECT_EQ(ParseSettings("league = x\nothers = 5001\n").error,
+            "line 2: others must be a whole number from 1 to 5000: the score file keeps room "
+            "for the site's own 5000 players");
+  EXPECT_EQ(ParseSettings("league = x\nothers = 5000\n").settings->others, 5000);
   EXPECT_EQ(ParseSettings("league = host=a\n# later\nleague =\n").error,
             "line 3: league is given twice");
   EXPECT_EQ(ParseSettings("folder = /a\nleague = x\nfolder = /b\n").error,
