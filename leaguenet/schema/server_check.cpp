@@ -16,7 +16,8 @@ constexpr const char* kSettings =
     " 'temp_file_limit', 'authentication_timeout', 'client_connection_check_interval')";
 
 // The rules of pg_hba.conf that let a stranger start to log in, or a site log in without TLS
-// or SCRAM, one finding each; a file with none of them yields NULL.
+// or SCRAM, one finding each; a file with none of them yields NULL. Connections from the
+// machine itself need no TLS.
 constexpr const char* kHbaFindings =
     "SELECT string_agg(format('line %s: %s', line_number, finding), '; ' ORDER BY line_number)"
     " FROM (SELECT line_number, CASE"
@@ -25,10 +26,11 @@ constexpr const char* kHbaFindings =
     "   WHEN address IN ('all', '0.0.0.0', '::') AND coalesce(netmask, '0.0.0.0') IN ('0.0.0.0', "
     "'::')"
     "     THEN 'admits every address: name the sites'' addresses instead'"
-    "   WHEN type <> 'hostssl' THEN type || ' admits a connection without TLS: make it hostssl'"
+    "   WHEN type <> 'hostssl' AND NOT (address ~ '^127[.]' OR address IN ('::1', 'samehost'))"
+    "     THEN type || ' admits a connection without TLS: make it hostssl'"
     "   WHEN auth_method NOT IN ('scram-sha-256', 'cert')"
     "     THEN auth_method || ' is no SCRAM password check: use scram-sha-256'"
-    "   END AS finding FROM pg_hba_file_rules) AS rules";
+    "   END AS finding FROM pg_hba_file_rules) AS rules WHERE finding IS NOT NULL";
 
 constexpr const char* kHbaReadable =
     "SELECT has_function_privilege('pg_hba_file_rules()', 'EXECUTE')"
