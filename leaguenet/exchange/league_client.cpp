@@ -182,7 +182,8 @@ bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
   if (!league.Run(kExchange, parameters, &answer, error))
     return league.FailedState() == kUndefinedFunction &&
            ExchangeInSteps(league, request, result, error);
-  if (answer.empty() || !ReadRows(Rows(answer.begin() + 1, answer.end()), &result->others, 1)) {
+  if (answer.empty() || answer[0].empty() ||
+      !ReadRows(Rows(answer.begin() + 1, answer.end()), &result->others, 1)) {
     *error = "the league sent rows of an unknown form";
     return false;
   }
