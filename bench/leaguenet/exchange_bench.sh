@@ -130,17 +130,22 @@ SET SESSION AUTHORIZATION "$role";
 SELECT count(*) FROM league.exchange('$first_day', '{LOCAL 1,LOCAL 2}', '{2001,2002}', '{$month-02,$month-02}', '{4,4}', '{LEXFRAY0,LEXFRAY0}', 2000);
 SQL
 
-# All sites at the same moment; prints the slowest run, how many failed and how many found the
-# league full at first.
+# All sites at the same moment: each waits for the gate, a lock this shell holds until all
+# are started; prints the slowest run, how many failed and how many found the league full.
 exchange_together() {
   local start elapsed failed=0 slowest=0 retried=0 most=1 pids=() attempts
-  start=$(now_ns)
+  exec 8>"$work/gate"
+  flock -x 8
   for i in $(seq 1 "$crowd"); do
-    (cd "$work/site$i" && s=$(now_ns) &&
+    (flock -s 9 && cd "$work/site$i" && s=$(now_ns) &&
      "$leaguenet" --config leaguenet.conf >"$work/site$i/out" 2>"$work/site$i/err";
-     echo "$? $((($(now_ns) - s) / 1000000))" >"$work/site$i/rc") &
+     echo "$? $((($(now_ns) - s) / 1000000))" >"$work/site$i/rc") 8>&- 9<"$work/gate" &
     pids+=($!)
   done
+  sleep 2
+  start=$(now_ns)
+  flock -u 8
+  exec 8>&-
   wait "${pids[@]}"
   elapsed=$((($(now_ns) - start) / 1000000))
   for i in $(seq 1 "$crowd"); do
