@@ -1,18 +1,56 @@
 #include <filesystem>
+#include <functional>
 #include <ostream>
 
 #include "commands/commands.h"
+#include "commands/organiser.h"
 #include "edge/system.h"
 #include "rules/safe_text.h"
 #include "schema/league_schema.h"
 #include "schema/publish_schema.h"
 #include "schema/site_admin.h"
+#include "schema/site_removal.h"
 
 namespace lexfray::leaguenet {
 
 namespace {
 
 constexpr int kAdminSeconds = 60;
+
+// Settings that hold a password go only into a file made for them.
+bool OutFileTaken(const Invocation& invocation, std::ostream& err) {
+  std::error_code failure;
+  if (invocation.out.empty() || !std::filesystem::exists(invocation.out, failure)) return false;
+  err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
+  return true;
+}
+
+// The news of sessions that did not end when told to.
+std::string Lingering(const ShutOut& shutOut) {
+  if (shutOut.sessionsLeft == 0) return "";
+  return " " + std::to_string(shutOut.sessionsLeft) +
+         " of its sessions had not yet ended 5 s after being told to; they can start nothing"
+         " new.";
+}
+
+// Runs a command on one site: --site NAME and the organiser's connection checked first.
+int OnSite(const Invocation& invocation, std::ostream& err, const char* command,
+           const char* failure, const std::function<bool(PgConnection&, std::string*)>& act) {
+  if (invocation.site.empty()) {
+    err << "leaguenet: " << command << " needs --site NAME\n";
+    return kUsage;
+  }
+  std::string error;
+  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
+  if (!organiser) return NoOrganiser(invocation);
+  if (!act(*organiser, &error)) {
+    err << "leaguenet: " << failure << ": " << PrintableText(error, error.size()) << '\n';
+    return kFailed;
+  }
+  return kDone;
+}
+
+}  // namespace
 
 std::unique_ptr<PgConnection> Organiser(const Invocation& invocation, std::ostream& err,
                                         std::string* error) {
@@ -26,20 +64,14 @@ std::unique_ptr<PgConnection> Organiser(const Invocation& invocation, std::ostre
   return connection;
 }
 
-// Settings that hold a password go only into a file made for them.
-bool OutFileTaken(const Invocation& invocation, std::ostream& err) {
-  std::error_code failure;
-  if (invocation.out.empty() || !std::filesystem::exists(invocation.out, failure)) return false;
-  err << "leaguenet: " << invocation.out << " is there already; name a new file\n";
-  return true;
+int NoOrganiser(const Invocation& invocation) {
+  return invocation.database.empty() ? kUsage : kFailed;
 }
-
-}  // namespace
 
 int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   std::string error;
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
-  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  if (!organiser) return NoOrganiser(invocation);
   LeagueSetup setup{invocation.leagueName, [&err](const std::string& news) {
                       err << "leaguenet: " << PrintableText(news, news.size()) << '\n';
                     }};
@@ -75,7 +107,7 @@ int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& er
   if (OutFileTaken(invocation, err)) return kFailed;
   std::string error;
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
-  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  if (!organiser) return NoOrganiser(invocation);
   std::string settingsText;
   if (!AddSite(*organiser, {invocation.site, invocation.loc, invocation.siteCa}, &settingsText,
                &error)) {
@@ -100,26 +132,46 @@ int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& er
 }
 
 int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream& err) {
-  if (invocation.site.empty()) {
-    err << "leaguenet: remove-site needs --site NAME\n";
-    return kUsage;
-  }
-  std::string error;
-  std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
-  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
-  if (!RemoveSite(*organiser, invocation.site, &error)) {
-    err << "leaguenet: cannot remove the site: " << error << '\n';
-    return kFailed;
-  }
-  out << "Site removed, with its entries and its role.\n";
-  return kDone;
+  return OnSite(
+      invocation, err, "remove-site", "cannot remove the site",
+      [&](PgConnection& organiser, std::string* error) {
+        ShutOut shutOut;
+        if (!RemoveSite(organiser, invocation.database, invocation.site, &shutOut, error))
+          return false;
+        out << "Site removed: its sessions ended, with its entries, its role and whatever the role"
+               " owned."
+            << Lingering(shutOut) << '\n';
+        return true;
+      });
+}
+
+int RunSuspendSite(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  return OnSite(
+      invocation, err, "suspend-site", "cannot suspend the site",
+      [&](PgConnection& organiser, std::string* error) {
+        ShutOut shutOut;
+        if (!SuspendSite(organiser, invocation.site, &shutOut, error)) return false;
+        out << "Site suspended: it cannot log in, and its entries are left out of the standings and"
+               " the pages until resume-site."
+            << Lingering(shutOut) << '\n';
+        return true;
+      });
+}
+
+int RunResumeSite(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  return OnSite(invocation, err, "resume-site", "cannot resume the site",
+                [&](PgConnection& organiser, std::string* error) {
+                  if (!ResumeSite(organiser, invocation.site, error)) return false;
+                  out << "Site resumed: it can log in, and its entries count again.\n";
+                  return true;
+                });
 }
 
 int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   if (OutFileTaken(invocation, err)) return kFailed;
   std::string error;
   std::unique_ptr<PgConnection> organiser = Organiser(invocation, err, &error);
-  if (!organiser) return invocation.database.empty() ? kUsage : kFailed;
+  if (!organiser) return NoOrganiser(invocation);
   // The publisher runs where the organiser is, as a rule, and checks the league alike.
   std::string rootCert =
       invocation.siteCa.empty() ? organiser->Option("sslrootcert") : invocation.siteCa;

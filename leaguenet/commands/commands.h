@@ -27,6 +27,7 @@ struct Invocation {
   std::string out;         // --out: the file or folder a command writes what it makes into
   std::optional<std::string> leagueName;  // --name: init-league names the league
   std::string root = "/";  // --root: below it stands the competition folder
+  bool repair = false;     // --repair: check-server sets right what it can
   bool distrust = false;   // runs with a group that is not the caller's
 };
 
@@ -50,6 +51,9 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream& err)
 int RunInitLeague(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunAddSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunRemoveSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunSuspendSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunResumeSite(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunCheckServer(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunPublish(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunAddPublisher(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunEnable(const Invocation& invocation, std::ostream& out, std::ostream& err);

@@ -156,9 +156,13 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   std::optional<std::set<std::string>> players = PlayersOfThisMonth(FolderOf(path), month, &error);
   if (!players) return Fail(err, error);
 
+  int attempts = 0;
   std::unique_ptr<PgConnection> league =
-      PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
-  if (!league) return Fail(err, error, deadline);
+      ConnectToLeague(settings.league, {invocation.distrust}, deadline, &attempts, &error);
+  std::string full =
+      attempts < 2 ? ""
+                   : " (" + std::to_string(attempts) + " attempts to connect: the league was full)";
+  if (!league) return Fail(err, error + full, deadline);
   ExchangeResult result;
   ExchangeRequest request{*file, month, *players, settings.others, settings.timeoutSeconds};
   if (!ExchangeWithLeague(*league, request, &result, &error))
@@ -177,7 +181,7 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
                               " refused by the league as no entry of the game, ";
   std::string done = "exchanged as " + TrimmedPrintable(result.site.name, 35) + ": " +
                      std::to_string(result.sent.size()) + " entries sent, " + refused +
-                     std::to_string(entries) + " in " + path;
+                     std::to_string(entries) + " in " + path + full;
   out << done << '\n';
   LogLine(false, done);
   return kDone;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,13 @@ namespace lexfray::leaguenet {
 // no site's. *leagueDate, when given, is the league's date (UTC on the server, YYYY-MM-DD).
 bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* error,
                    std::string* leagueDate = nullptr);
+
+// Connects to the league, again while the server says it is full (too many connections),
+// after waits that grow and are spread at random, until the deadline is near. *attempts
+// counts the connections tried.
+std::unique_ptr<PgConnection> ConnectToLeague(const std::string& conninfo,
+                                              const ConnectPolicy& policy, Deadline deadline,
+                                              int* attempts, std::string* error);
 
 // What an exchange sends and asks for.
 struct ExchangeRequest {
@@ -30,8 +38,8 @@ struct ExchangeResult {
   std::vector<LeagueRow> others;  // best first, at most the number asked for
 };
 
-// In one transaction: this site's entries of its month go up, the best entries of the
-// other sites of that month come back.
+// In one statement of the league (one transaction): this site's entries of its month go up,
+// the best entries of the other sites of that month come back.
 bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
                         ExchangeResult* result, std::string* error);
 

@@ -22,7 +22,6 @@ namespace {
 constexpr auto kLockWait = std::chrono::milliseconds(1000);
 constexpr auto kBetweenTries = std::chrono::milliseconds(1000);
 constexpr auto kTryFor = std::chrono::seconds(7);
-constexpr std::string_view kLockNotAvailable = "55P03";
 
 // Roles belong to the whole server, so each league's roles are named after its database.
 std::string GroupRoleBase(const std::string& database) {
@@ -64,6 +63,7 @@ bool Filled(const PgConnection& organiser, const std::string& group, std::string
       {"READER", organiser.QuoteIdentifier(reader)},
       {"READER_NAME", organiser.QuoteLiteral(reader)},
       {"MOST_SCORE", std::to_string(static_cast<long long>(kMostMonthlyScore))},
+      {"MOST_GAME_SCORE", std::to_string(static_cast<long long>(kMostGameScore))},
       {"MOST_ENTRIES", std::to_string(kMostPlayers)},
       {"MOST_ROWS", std::to_string(kMostScoreEntries)},
       {"PLAYER_WIDTH", std::to_string(E::kPlayerWidth)},
@@ -96,6 +96,17 @@ bool FilledAll(const PgConnection& organiser, const std::string& group,
     if (!Filled(organiser, group, text, filled, error)) return false;
     *filled += '\n';
   }
+  return true;
+}
+
+// This version's functions, privileges and limits for the league of that group, and their md5.
+bool Definitions(PgConnection& organiser, const std::string& group, std::string* definitions,
+                 std::string* digest, std::string* error) {
+  Rows rows;
+  if (!FilledAll(organiser, group, league_sql::kDefinitions, definitions, error) ||
+      !organiser.Run("SELECT md5($1)", {*definitions}, &rows, error))
+    return false;
+  *digest = rows.at(0).at(0);
   return true;
 }
 
@@ -222,22 +233,33 @@ bool SetUpLeague(PgConnection& organiser, const LeagueSetup& setup, SetupResult*
   std::string group = state.group;
   if (!state.there && !FreeGroupName(organiser, state.database, &group, error)) return false;
   std::string definitions;
-  Rows digest;
-  if (!FilledAll(organiser, group, league_sql::kDefinitions, &definitions, error) ||
-      !organiser.Run("SELECT md5($1)", {definitions}, &digest, error))
-    return false;
+  std::string digest;
+  if (!Definitions(organiser, group, &definitions, &digest, error)) return false;
   std::string name = setup.name ? NameStatement(organiser, *setup.name) : "";
-  result->changed = state.step < SchemaStep() || state.functions != digest.at(0).at(0);
+  result->changed = state.step < SchemaStep() || state.functions != digest;
   std::string steps;
   if (result->changed &&
       !FilledAll(organiser, group, league_sql::kSteps.subspan(state.step), &steps, error))
     return false;
-  bool done = result->changed
-                  ? RunUpgrade(organiser, UpgradeScript(steps, definitions, digest[0][0], name),
-                               setup, error)
-                  : name.empty() || organiser.RunScript(name, error);
+  bool done =
+      result->changed
+          ? RunUpgrade(organiser, UpgradeScript(steps, definitions, digest, name), setup, error)
+          : name.empty() || organiser.RunScript(name, error);
   if (!done) *error = WhyNot(*error);
   return done && ReadName(organiser, result, error);
+}
+
+bool IsUpToDate(PgConnection& organiser, const LeagueState& state, bool* upToDate,
+                std::string* error) {
+  std::string definitions;
+  std::string digest;
+  if (!state.there || state.step != SchemaStep()) {
+    *upToDate = false;
+    return true;
+  }
+  if (!Definitions(organiser, state.group, &definitions, &digest, error)) return false;
+  *upToDate = state.functions == digest;
+  return true;
 }
 
 bool SiteGroup(PgConnection& organiser, std::string* group, std::string* error) {

@@ -45,6 +45,11 @@ bool SetUpLeague(PgConnection& organiser, const LeagueSetup& setup, SetupResult*
 // What the connected database holds; false only when it cannot be asked.
 bool ReadLeagueState(PgConnection& organiser, LeagueState* state, std::string* error);
 
+// Whether the league in the state read is at this leaguenet's step, with its functions and
+// privileges; false only when that cannot be asked.
+bool IsUpToDate(PgConnection& organiser, const LeagueState& state, bool* upToDate,
+                std::string* error);
+
 // The group role of the league in the connected database; false when there is no league, or
 // one at another step than this leaguenet's.
 bool SiteGroup(PgConnection& organiser, std::string* group, std::string* error);

@@ -4,9 +4,9 @@
 #include <random>
 
 #include "league/competition_records.h"
-#include "schema/league_schema.h"
 #include "rules/safe_text.h"
 #include "rules/site_name.h"
+#include "schema/league_schema.h"
 
 namespace lexfray::leaguenet {
 
@@ -14,13 +14,7 @@ std::string SiteConnection(const PgConnection& organiser, const std::string& rol
                            const std::string& password, const std::string& rootCert) {
   std::string text;
   auto add = [&text](const std::string& keyword, const std::string& value) {
-    if (value.empty()) return;
-    std::string quoted;
-    for (char c : value) {
-      if (c == '\'' || c == '\\') quoted += '\\';
-      quoted += c;
-    }
-    text += (text.empty() ? "" : " ") + keyword + "='" + quoted + "'";
+    if (!value.empty()) text += (text.empty() ? "" : " ") + ConninfoPair(keyword, value);
   };
   std::string host = organiser.Option("host");
   add("host", host);
@@ -130,22 +124,6 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
       "# Keep this file readable by the games group only: it holds the site's password.\n" +
       "league = " + SiteConnection(organiser, role, password, site.siteCa) + "\n";
   return true;
-}
-
-bool RemoveSite(PgConnection& organiser, const std::string& name, std::string* error) {
-  std::string group;
-  if (!SiteGroup(organiser, &group, error)) return false;
-  Rows rows;
-  if (!organiser.RunScript("BEGIN", error) ||
-      !organiser.Run("DELETE FROM league.sites WHERE name = $1 RETURNING role_name",
-                     {SiteKey(name)}, &rows, error))
-    return false;
-  if (rows.empty()) {
-    *error = "there is no site " + SiteKey(name) + " in the league";
-    return false;
-  }
-  return organiser.RunScript(
-      "DROP ROLE IF EXISTS " + organiser.QuoteIdentifier(rows[0][0]) + "; COMMIT", error);
 }
 
 }  // namespace lexfray::leaguenet

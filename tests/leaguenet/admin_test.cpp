@@ -5,6 +5,7 @@
 #include <functional>
 #include <regex>
 
+#include "schema/league_schema.h"
 #include "test_league.h"
 
 namespace lexfray::testing {
@@ -69,11 +70,12 @@ std::string FileText(const std::string& path) {
 struct EarlierLeague {
   const char* file;
   const char* oldScore;  // of an entry of last month
+  bool exchanges;        // with a leaguenet of today, before the organiser upgrades it
 };
 
 constexpr EarlierLeague kEarlierLeagues[] = {
-    {"first_league.sql", "1000000000000"},  // sites wrote the tables themselves
-    {"league_before_steps.sql", "500"},     // sites called functions
+    {"first_league.sql", "1000000000000", false},  // sites wrote the tables themselves
+    {"league_before_steps.sql", "500", true},      // sites called functions
 };
 
 TEST(LeagueAdmin, InitLeagueBringsALeagueOfAnEarlierVersionUpToDateKeepingItsEntries) {
@@ -96,15 +98,23 @@ TEST(LeagueAdmin, InitLeagueBringsALeagueOfAnEarlierVersionUpToDateKeepingItsEnt
         " AS e(back, player, score, last_date)",
         {ThisMonth() + "-05", earlier.oldScore, LastMonth() + "-05"});
 
-    CommandResult upgraded = league.Admin(
-        {"init-league", "--db", league.OrganiserConnection(), "--name", "Riverside League"});
-    ASSERT_EQ(upgraded.exitCode, 0) << upgraded.err;
-    EXPECT_NE(upgraded.out.find("brought up to date, from step 0 of its schema to 2"),
-              std::string::npos)
-        << upgraded.out;
     TestSite north("host=127.0.0.1 port=" + TestCluster().port + " dbname=" + league.Database() +
                    " user=" + role +
                    " password=earlier-version sslrootcert=" + TestCluster().authority);
+    if (earlier.exchanges) {
+      north.WriteScoreFile({GameEntry("NORTH", "ANNA", 320, ThisMonth() + "-06", 5)});
+      CommandResult before = north.Exchange();
+      EXPECT_EQ(before.exitCode, 0) << before.err;
+      EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'ANNA'")[0][0], "320");
+    }
+
+    CommandResult upgraded = league.Admin(
+        {"init-league", "--db", league.OrganiserConnection(), "--name", "Riverside League"});
+    ASSERT_EQ(upgraded.exitCode, 0) << upgraded.err;
+    EXPECT_NE(upgraded.out.find("brought up to date, from step 0 of its schema to " +
+                                std::to_string(leaguenet::SchemaStep())),
+              std::string::npos)
+        << upgraded.out;
     north.WriteScoreFile({GameEntry("NORTH", "ANNA", 350, ThisMonth() + "-06", 5),
                           GameEntry("NORTH", "BOB", 20, ThisMonth() + "-06", 1)});
     CommandResult run = north.Exchange();
@@ -133,7 +143,7 @@ TEST(LeagueAdmin, RoleNamesThatOtherLeaguesHoldAreNotTaken) {
   EXPECT_NE(league.AddSite("NORTH", "NTH").find("user='" + db + "_1_site_2'"), std::string::npos);
 }
 
-TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
+TEST(LeagueAdmin, SitesAreAddedOnceSuspendedResumedRemovedWithTheirRowsAndMistakesAreNamed) {
   TestLeague league;
   std::string settings = league.AddSite("  North  ", "NTH");
   EXPECT_NE(settings.find("# LeagueNET exchange of site NORTH (NTH)"), std::string::npos)
@@ -158,16 +168,35 @@ TEST(LeagueAdmin, SitesAreAddedOnceRemovedWithTheirRowsAndMistakesAreNamed) {
   EXPECT_EQ(league.Admin({"add-site", "--site", "EAST", "--loc", "EST"}).exitCode, 2);
 
   TestSite south(league, "SOUTH", "STH");
+  TestSite west(league, "WEST", "WST");
   south.WriteScoreFile({GameEntry("SOUTH", "DORA", 900, ThisMonth() + "-05", 9)});
+  west.WriteScoreFile({GameEntry("WEST", "WANDA", 100, ThisMonth() + "-05", 1)});
   ASSERT_EQ(south.Exchange().exitCode, 0);
-  CommandResult removed =
-      league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", " south "});
+
+  // Suspended, a site cannot log in and nobody sees its players; resumed, it takes part again.
+  auto onSouth = [&league](const char* command) {
+    return league.Admin({command, "--db", league.OrganiserConnection(), "--site", " south "});
+  };
+  CommandResult suspended = onSouth("suspend-site");
+  EXPECT_EQ(suspended.exitCode, 0) << suspended.err;
+  EXPECT_NE(south.Exchange().err.find("is not permitted to log in"), std::string::npos);
+  ASSERT_EQ(west.Exchange().exitCode, 0);
+  EXPECT_EQ(west.ScoreFile().entries.size(), 1u);
+  EXPECT_EQ(league.Sql("SELECT string_agg(name, ',') FROM league.publish_sites()")[0][0],
+            "NORTH,WEST");
+  CommandResult resumed = onSouth("resume-site");
+  EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+  ASSERT_EQ(south.Exchange().exitCode, 0);
+  ASSERT_EQ(west.Exchange().exitCode, 0);
+  EXPECT_EQ(west.ScoreFile().entries.size(), 2u);
+
+  CommandResult removed = onSouth("remove-site");
   EXPECT_EQ(removed.exitCode, 0) << removed.err;
-  EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "0");
+  EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries WHERE site = 'SOUTH'")[0][0], "0");
   EXPECT_EQ(
       league.Sql("SELECT count(*) FROM pg_roles WHERE rolname ~ ('^' || $1 || '_site_[0-9]+$')",
                  {league.Database()})[0][0],
-      "1");
+      "2");
   CommandResult gone = south.Exchange();
   EXPECT_EQ(gone.exitCode, 1);
   EXPECT_NE(gone.err.find("password authentication failed"), std::string::npos) << gone.err;

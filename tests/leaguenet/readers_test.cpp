@@ -227,6 +227,9 @@ TEST(CommandLineReading, CommandsOptionsAndMistakes) {
 
   EXPECT_EQ(ParseCommandLine({"leaguenet", "enable", "--root", "/tmp/r"}).invocation.root,
             "/tmp/r/");
+  line = ParseCommandLine({"leaguenet", "check-server", "--db", "dbname=league", "--repair"});
+  EXPECT_EQ(line.command, Command::kCheckServer);
+  EXPECT_TRUE(line.invocation.repair);
   EXPECT_EQ(ParseCommandLine({"leaguenet", "check", "--help"}).command, Command::kHelp);
   EXPECT_EQ(ParseCommandLine({"leaguenet", "--version"}).command, Command::kVersion);
   EXPECT_EQ(ParseCommandLine({"leaguenet", "frobnicate"}).error,

@@ -10,13 +10,8 @@ CREATE OR REPLACE FUNCTION league.publish_league()
   $f$;
 -- Whether sites may still send scores of the month, by the rule the uploads follow.
 CREATE OR REPLACE FUNCTION league.publish_open(p_month date) RETURNS boolean
-  LANGUAGE plpgsql STABLE SET search_path = pg_catalog, pg_temp AS $f$
-  BEGIN
-    PERFORM league.check_month(p_month);
-    RETURN true;
-  EXCEPTION WHEN invalid_parameter_value THEN
-    RETURN false;
-  END
+  LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $f$
+    SELECT league.month_open(p_month)
   $f$;
 CREATE OR REPLACE FUNCTION league.publish_months()
   RETURNS TABLE (month date, player text, site text, loc text, score float8, open boolean)
@@ -31,6 +26,7 @@ CREATE OR REPLACE FUNCTION league.publish_months()
     LEFT JOIN LATERAL (
       SELECT e.player, e.site, e.score FROM league.entries e
       WHERE e.month = m.month AND e.score > 0
+        AND e.site NOT IN (SELECT s.name FROM league.sites s WHERE s.suspended)
       ORDER BY e.score DESC, e.site COLLATE "C", e.player COLLATE "C" LIMIT 1) top ON true
     LEFT JOIN league.sites s ON s.name = top.site
     WHERE m.month IS NOT NULL ORDER BY m.month DESC
@@ -38,7 +34,7 @@ CREATE OR REPLACE FUNCTION league.publish_months()
 CREATE OR REPLACE FUNCTION league.publish_sites()
   RETURNS TABLE (name text, loc text)
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $f$
-    SELECT s.name, s.loc FROM league.sites s ORDER BY s.name COLLATE "C"
+    SELECT s.name, s.loc FROM league.sites s WHERE NOT s.suspended ORDER BY s.name COLLATE "C"
   $f$;
 CREATE OR REPLACE FUNCTION league.publish_entries(p_month date, p_cursor refcursor)
   RETURNS refcursor
@@ -47,7 +43,9 @@ CREATE OR REPLACE FUNCTION league.publish_entries(p_month date, p_cursor refcurs
     OPEN p_cursor NO SCROLL FOR
       SELECT e.site, e.player, e.score, e.last_date, e.plays,
              extract(epoch FROM e.updated)::bigint FROM league.entries e
-      WHERE e.month = p_month AND e.score > 0 ORDER BY e.site;
+      WHERE e.month = p_month AND e.score > 0
+        AND e.site NOT IN (SELECT s.name FROM league.sites s WHERE s.suspended)
+      ORDER BY e.site;
     RETURN p_cursor;
   END
   $f$;

@@ -7,6 +7,7 @@ REVOKE ALL ON ALL TABLES IN SCHEMA league FROM PUBLIC, @SITES@, @READER@;
 REVOKE ALL ON ALL SEQUENCES IN SCHEMA league FROM PUBLIC, @SITES@, @READER@;
 REVOKE ALL ON ALL FUNCTIONS IN SCHEMA league FROM PUBLIC, @SITES@, @READER@;
 GRANT EXECUTE ON FUNCTION league.calling_site(),
+    league.exchange(date, text[], float8[], text[], text[], text[], integer),
     league.upload(date, text[], float8[], text[], text[], text[]),
     league.standings(date, integer, boolean), league.league_name()
   TO @SITES@;
