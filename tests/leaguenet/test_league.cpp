@@ -81,11 +81,15 @@ std::string LastPlayed(const CompetitionEntry& entry) {
   return played;
 }
 
-// The caller's environment with the clock at the moment at. The preloaded libfaketime comes
-// before a sanitizer's runtime, which is told not to mind.
-std::vector<std::string> EnvironmentAt(std::optional<std::time_t> at) {
+// The environment given, or else the test's own, with the clock at the moment at. The preloaded
+// libfaketime comes before a sanitizer's runtime, which is told not to mind.
+std::vector<std::string> EnvironmentAt(const std::optional<std::vector<std::string>>& given,
+                                       std::optional<std::time_t> at) {
   std::vector<std::string> variables;
-  for (char** variable = environ; *variable; ++variable) variables.emplace_back(*variable);
+  if (given)
+    variables = *given;
+  else
+    for (char** variable = environ; *variable; ++variable) variables.emplace_back(*variable);
   if (!at) return variables;
   std::string sanitizer = "verify_asan_link_order=0";
   std::erase_if(variables, [&sanitizer](const std::string& entry) {
@@ -150,7 +154,9 @@ std::string LeaguenetProgram() {
 }
 
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
-                         const std::string& folder, std::optional<std::time_t> at) {
+                         const std::string& folder,
+                         const std::optional<std::vector<std::string>>& environment,
+                         std::optional<std::time_t> at) {
   int out[2];
   int err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
@@ -161,10 +167,10 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   ::posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   if (!folder.empty()) ::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   std::vector<std::string> copies = argv;
-  std::vector<std::string> environment = EnvironmentAt(at);
+  std::vector<std::string> variables = EnvironmentAt(environment, at);
   pid_t pid = 0;
   int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, Pointers(copies).data(),
-                              Pointers(environment).data());
+                              Pointers(variables).data());
   ::posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   ::close(err[1]);
@@ -278,7 +284,16 @@ std::string SettingsLeague(const std::string& settings) {
 }  // namespace
 
 TestSite::TestSite(const TestLeague& league, const std::string& name, const std::string& loc)
-    : TestSite(SettingsLeague(league.AddSite(name, loc))) {}
+    : TestSite(SettingsLeague(league.AddSite(name, loc))) {
+  WriteConfig(name);
+}
+
+void TestSite::WriteConfig(const std::string& siteName, bool competition) const {
+  std::ofstream out(ProgramFolder() + "LEXFRAY.CFG", std::ios::binary | std::ios::trunc);
+  out << siteName << "\r\n";
+  for (int line = 2; line < 32; ++line) out << (line == 7 ? "5" : "") << "\r\n";
+  out << (competition ? "1" : "0") << "\r\n";
+}
 
 void TestSite::SetLeague(const std::string& conninfo, const std::string& moreLines) const {
   std::ofstream(SettingsPath()) << "# test site\nleague = " << conninfo << "\n" << moreLines;
@@ -333,9 +348,16 @@ leaguenet::ScoreFile TestSite::ScoreFile() const {
       std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
-CommandResult TestSite::Exchange(std::time_t at) const {
+CommandResult TestSite::Exchange(bool gameEnvironment) const {
   std::string program = CompetitionFolder() + "LeagueNet.exe";
-  return RunProgram(program, {program}, ProgramFolder(), at);
+  if (!gameEnvironment) return RunProgram(program, {program}, ProgramFolder());
+  return RunProgram(program, {program}, ProgramFolder(),
+                    std::vector<std::string>{"PATH=/usr/local/bin:/usr/bin:/bin", "LC_ALL=C"});
+}
+
+CommandResult TestSite::ExchangeAt(std::time_t at) const {
+  std::string program = CompetitionFolder() + "LeagueNet.exe";
+  return RunProgram(program, {program}, ProgramFolder(), std::nullopt, at);
 }
 
 ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {

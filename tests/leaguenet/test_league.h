@@ -36,11 +36,13 @@ inline constexpr std::time_t kTestMoment = 1781524800;  // 2026-06-15 12:00 UTC
 // The leaguenet program as built.
 std::string LeaguenetProgram();
 
-// Runs program with argv (argv[0] included) in folder, standard input on /dev/null, its clock
-// at the moment at (through libfaketime, which a program that runs with another's group
-// ignores, as it ignores the rest of its caller's environment), or on the real clock.
+// Runs program with argv (argv[0] included) in folder, standard input on /dev/null; with the
+// test's environment, or the one given ("NAME=value" each); its clock at the moment at
+// (through libfaketime, which a program that runs with another's group ignores, as it ignores
+// the rest of its caller's environment), or on the real clock.
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
                          const std::string& folder,
+                         const std::optional<std::vector<std::string>>& environment = {},
                          std::optional<std::time_t> at = kTestMoment);
 
 // A league of its own in a new database of the shared cluster, set up with init-league and its
@@ -89,6 +91,8 @@ class TestSite {
     return folder_.PathOf("root/QuillonHomeSoftware/LeagueNet/");
   }
   std::string SettingsPath() const { return CompetitionFolder() + "leaguenet.conf"; }
+  // Below it stands the competition folder, as / does for the game.
+  std::string Root() const { return folder_.PathOf("root/"); }
   std::string ScoreFilePath() const { return ProgramFolder() + "LEXFRAY.ISC"; }
   // Replaces the league line of the settings.
   void SetLeague(const std::string& conninfo, const std::string& moreLines = "") const;
@@ -100,11 +104,17 @@ class TestSite {
   std::string ScoreFileBytes() const;
   leaguenet::ScoreFile ScoreFile() const;
 
+  // LEXFRAY.CFG as the game reads it: the site's name on line 1, the competition on line 32.
+  void WriteConfig(const std::string& siteName, bool competition = true) const;
+
   // Replaces the player file: a record for each name, last played on that date (MM-DD-YY).
   void WritePlayers(const std::vector<std::pair<std::string, std::string>>& lastPlayed) const;
 
-  // The exchange as the game runs it: no arguments, in the program folder.
-  CommandResult Exchange(std::time_t at = kTestMoment) const;
+  // The exchange as the game runs it: no arguments, in the program folder; with the game's
+  // fixed environment when asked.
+  CommandResult Exchange(bool gameEnvironment = false) const;
+  // The same at another moment than kTestMoment.
+  CommandResult ExchangeAt(std::time_t at) const;
 
  private:
   TempFolder folder_;
