@@ -22,6 +22,8 @@ TEST_FUZZ_SECONDS ?= 15
 MONKEY_SEEDS ?= 10
 MONKEY_EVENTS ?= 100000
 monkey_run = ./build/tests/monkey/lexfray_monkey --seed 1 --seeds $(MONKEY_SEEDS) --events $(MONKEY_EVENTS)
+# A build runs its own jobs (its preset's), outside the lanes' job server and flags.
+cmake_build = env -u MAKEFLAGS -u MFLAGS cmake --build
 
 play: game
 	./build/lexfray/lexfray
@@ -34,21 +36,21 @@ test: deps
 # The game and what it needs to run: no tests, no benchmarks, no test packages.
 game: deps-play
 	cmake --preset default >/dev/null
-	cmake --build --preset default
+	$(cmake_build) --preset default
 
 release-configured: deps
 	cmake --preset release >/dev/null
 
 release: release-configured
-	cmake --build --preset release
+	$(cmake_build) --preset release
 
 sanitized: deps
 	cmake --preset sanitize >/dev/null
-	cmake --build --preset sanitize
+	$(cmake_build) --preset sanitize
 
 fuzz-targets: deps
 	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz
+	$(cmake_build) --preset fuzz
 
 test-release: release
 	ctest --preset release -LE package
@@ -73,7 +75,7 @@ fuzz: fuzz-targets
 
 bench: deps
 	cmake --preset bench >/dev/null
-	cmake --build --preset bench
+	$(cmake_build) --preset bench
 	./tools/run-benchmarks.sh build
 
 deps:
