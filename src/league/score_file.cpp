@@ -1,8 +1,10 @@
 #include "league/score_file.h"
 
-#include <cerrno>
+#include <algorithm>
 
+#include "league/site_export.h"
 #include "platform/files.h"
+#include "platform/spooled_file.h"
 
 namespace lexfray {
 
@@ -15,51 +17,143 @@ std::string TooLarge(const std::string& path) {
   return path + " is too large: more than " + std::to_string(kMostScoreEntries) + " entries";
 }
 
-}  // namespace
-
-std::optional<ScoreFileRecords> ReadScoreRecords(RecordFile& file, std::string* error) {
-  std::int64_t count = file.Count();
-  if (count > kMostScoreRecords) {
-    if (error) *error = TooLarge(file.path());
-    return std::nullopt;
-  }
-  ScoreFileRecords records;
-  records.bytes.resize(static_cast<std::size_t>(count * kSize));
-  if (count > 0 && file.ReadMany(1, count, records.bytes) != count) {
-    if (error) *error = "cannot read " + file.path();
-    return std::nullopt;
-  }
-  return records;
+// One partial record more than the largest file is still a file of that many records.
+SpooledFile ScoreSpool(const ScoreFilePlace& place) {
+  return SpooledFile({place.path, kLargestFile + kCompetitionRecordSize - 1}, {}, place.withoutLocks);
 }
 
-std::optional<ScoreFileRecords> ReadScoreFile(const std::string& path, std::string* error) {
-  // One partial record more than the largest file is still a file of that many records.
-  std::optional<FilePrefix> read = ReadFilePrefix(path, kLargestFile + kCompetitionRecordSize - 1, error);
-  ScoreFileRecords records;
-  if (!read) {
-    if (errno != ENOENT) return std::nullopt;
-    records.missing = true;
-    return records;
-  }
-  if (read->cut) {
+// The whole records of the file that a snapshot holds, with the exports pending for it
+// applied (each through buffers of its own: they are not this program's).
+std::optional<ScoreFileRecords> RecordsOf(const SpoolSnapshot& snapshot, const std::string& path,
+                                          std::string* error) {
+  const FileVersion& file = snapshot.files[0];
+  if (file.cut) {
     if (error) *error = TooLarge(path);
     return std::nullopt;
   }
-  std::size_t whole = read->bytes.size() - read->bytes.size() % kCompetitionRecordSize;
-  records.partial = whole != read->bytes.size();
-  records.bytes.assign(read->bytes.begin(), read->bytes.begin() + static_cast<std::ptrdiff_t>(whole));
+  ScoreFileRecords records;
+  records.missing = file.missing && snapshot.pending.empty();
+  std::size_t whole = file.bytes.size() - file.bytes.size() % kCompetitionRecordSize;
+  records.partial = whole != file.bytes.size();
+  records.bytes.assign(file.bytes.begin(), file.bytes.begin() + static_cast<std::ptrdiff_t>(whole));
+  for (const SpoolEntry& entry : snapshot.pending) {
+    std::optional<SiteExport> pending = DecodeSiteExport(entry.change);
+    if (!pending) continue;
+    std::vector<std::uint8_t> grown = records.bytes;
+    CompetitionHeader header;
+    CompetitionEntry last;
+    ApplySiteExport(*pending, grown, header, last);
+    // An export that would grow the file past what the readers take has no room left.
+    if (grown.size() <= kLargestFile) records.bytes = std::move(grown);
+  }
   return records;
 }
 
-bool ReplaceScoreFile(const std::string& path, std::span<const std::uint8_t> records,
-                      std::string* error) {
-  if (records.size() % kCompetitionRecordSize != 0 || records.size() > kLargestFile) {
-    if (error) *error = path + " would hold more than " + std::to_string(kMostScoreEntries) +
-                        " entries or a partial record: it is left as it was";
-    return false;
+SpooledFile::Versions VersionOf(const std::vector<std::uint8_t>& records, const FileVersion& before) {
+  std::string bytes(records.begin(), records.end());
+  SpooledFile::Versions versions(1);
+  if (bytes != before.bytes || before.missing) versions[0] = std::move(bytes);
+  return versions;
+}
+
+std::string Full(const std::string& path) {
+  return path + " is full: it would hold more than " + std::to_string(kMostScoreEntries) + " entries";
+}
+
+}  // namespace
+
+std::optional<ScoreFileRecords> ReadScoreFile(const std::string& path, std::string* error) {
+  std::optional<SpoolSnapshot> snapshot = ScoreSpool({path}).Read(error);
+  if (!snapshot) return std::nullopt;
+  return RecordsOf(*snapshot, path, error);
+}
+
+ScoreFile ParseScoreFile(std::span<const std::uint8_t> bytes) {
+  ScoreFile file;
+  std::size_t records = bytes.size() / kCompetitionRecordSize;
+  for (std::size_t r = 0; r < records; ++r) {
+    CompetitionRecordBytes record;
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(r * kCompetitionRecordSize),
+                kCompetitionRecordSize, record.begin());
+    if (r == 0)
+      file.header = record;
+    else
+      file.entries.push_back(record);
   }
-  std::string_view bytes(reinterpret_cast<const char*>(records.data()), records.size());
-  return ReplaceFile(path, bytes, error);
+  return file;
+}
+
+std::vector<std::uint8_t> ScoreFileBytes(const ScoreFile& file) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve((file.entries.size() + 1) * kCompetitionRecordSize);
+  if (file.header) bytes.insert(bytes.end(), file.header->begin(), file.header->end());
+  for (const CompetitionRecordBytes& entry : file.entries)
+    bytes.insert(bytes.end(), entry.begin(), entry.end());
+  return bytes;
+}
+
+ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteExport& export_,
+                         CompetitionHeader& header, CompetitionEntry& entry) {
+  SpooledFile file = ScoreSpool(place);
+  std::string encoded = EncodeSiteExport(export_);
+  std::uint64_t lastOrder = 0;
+  bool waiting = false;  // the same export waits in the spool already
+  CompetitionHeader headerAfter = header;
+  CompetitionEntry entryAfter = entry;
+  CommitResult committed = file.Commit(clock, [&](const SpoolSnapshot& snapshot, std::string* error)
+                                                  -> std::optional<SpooledFile::Versions> {
+    lastOrder = snapshot.LastOrder();
+    waiting = std::any_of(snapshot.pending.begin(), snapshot.pending.end(),
+                          [&](const SpoolEntry& pending) { return pending.change == encoded; });
+    std::optional<ScoreFileRecords> records = RecordsOf(snapshot, place.path, error);
+    if (!records) return std::nullopt;
+    headerAfter = header;
+    entryAfter = entry;
+    ApplySiteExport(export_, records->bytes, headerAfter, entryAfter);
+    // Grown beyond what the readers take, the file would be refused from then on.
+    if (records->bytes.size() > kLargestFile) {
+      if (error) *error = Full(place.path);
+      return std::nullopt;
+    }
+    return VersionOf(records->bytes, snapshot.files[0]);
+  });
+  if (committed.outcome == CommitResult::kDone || committed.outcome == CommitResult::kPending) {
+    header = headerAfter;
+    entry = entryAfter;
+  }
+  switch (committed.outcome) {
+    case CommitResult::kDone: return {};
+    case CommitResult::kPending: return {ScoreSave::kKept, committed.reason, {}};
+    case CommitResult::kFailed: return {ScoreSave::kFailed, committed.reason, {}};
+    case CommitResult::kBusy: break;
+  }
+  // Showing the scores again while the file is held spools no second copy of the same export.
+  std::string error;
+  if (!waiting && !file.Add(encoded, lastOrder, &error))
+    return {ScoreSave::kFailed, committed.reason + "; " + error, {}};
+  return {ScoreSave::kKept, committed.reason, committed.holder};
+}
+
+bool UpdateScoreFile(const ScoreFilePlace& place, Clock& clock,
+                     const std::function<bool(ScoreFile&, std::string* error)>& change,
+                     std::string* error) {
+  CommitResult committed = ScoreSpool(place).Commit(
+      clock, [&](const SpoolSnapshot& snapshot, std::string* why) -> std::optional<SpooledFile::Versions> {
+        std::optional<ScoreFileRecords> records = RecordsOf(snapshot, place.path, why);
+        if (!records) return std::nullopt;
+        ScoreFile file = ParseScoreFile(records->bytes);
+        if (!change(file, why)) return std::nullopt;
+        std::vector<std::uint8_t> bytes = ScoreFileBytes(file);
+        if (bytes.size() > kLargestFile) {
+          if (why) *why = Full(place.path) + ": it is left as it was";
+          return std::nullopt;
+        }
+        return VersionOf(bytes, snapshot.files[0]);
+      });
+  if (committed.outcome == CommitResult::kDone || committed.outcome == CommitResult::kPending)
+    return true;
+  if (error) *error = committed.reason;
+  return false;
 }
 
 }  // namespace lexfray

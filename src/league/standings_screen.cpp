@@ -92,9 +92,15 @@ void ShowStandingsHeader(Screen& screen, const CompetitionHeader& header) {
 }
 
 void ShowStandings(Io& io, const Settings& settings, CompetitionState& state) {
-  LoadStandings(settings, state);
+  std::string unread = LoadStandings(settings, state);
   ShowStandingsHeader(io.screen, state.header);
   int row = kStandingsFirstRow;
+  // Standings that could not be read say why, rather than look like a month nobody played.
+  if (!unread.empty()) {
+    std::string text = "No standings: " + unread;
+    for (std::size_t at = 0; at < text.size() && row < kStandingsFirstRow + 2; at += kColumns)
+      PrintAt(io.screen, text.substr(at, kColumns), kYellow, kBlack, row++, kNameColumn);
+  }
   for (const StandingsEntry& entry : state.standings) {
     if (entry.score <= 0) continue;
     ShowStandingsRow(io.screen, entry, row, IsThisSite(entry, settings.siteName));

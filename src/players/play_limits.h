@@ -35,12 +35,11 @@ void ComputeAllowance(PlayLimits& limits, const Settings& settings, const LocalT
 bool MonthlyResetDue(const Settings& settings, const PlayLimits& limits, const PlayerRecord& first,
                      const LocalTime& now);
 
-// Shows the maintenance notice, then, under the player file's lock, deletes the file when
-// the reset is still due (another game may have done it meanwhile). A file that cannot be
-// deleted, or whose lock another game holds, is told in a box; false then, and the file
-// stays as it was.
-bool PerformMonthlyReset(Io& io, const Settings& settings, const PlayLimits& limits,
-                         const LocalTime& now);
+// Shows the maintenance notice, then empties the player file, when the reset is still due
+// once the change is applied (another game may have done it meanwhile). A file held by
+// another game gets the change in its spool, and it applies when the holder lets go; one
+// that cannot be changed is told in a box; false then, and the file stays as it was.
+bool PerformMonthlyReset(Io& io, const Settings& settings, const LocalTime& now);
 
 // True, after its message, when the game may not begin: the last day of the month from
 // 23:40 on, when a game could run past midnight into the next month.

@@ -54,7 +54,7 @@ TEST(ShowStandings, AFreshFileShowsNoScoreToBeatAndTheSitesPlayers) {
   StandingsBoard site;
   WritePlayers(site.folder, {Player("ANNA", 1234, 7), Player("ZED", 0, 1), Player("BOB", 99, 2)});
   PlayerRecord buffer;
-  ASSERT_FALSE(ExportIntoScoreFile(site.settings, site.state, buffer));
+  ASSERT_FALSE(testing::ExportFailure(site.settings, site.state, buffer));
 
   site.board.terminal
       .Then([](const Screen& screen) {

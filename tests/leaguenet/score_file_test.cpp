@@ -1,6 +1,6 @@
 // The exchange and the game share one score file: the exchange writes only what the game reads,
-// keeps the administrator's link, leaves a read-only or oversized file as it is, and waits for
-// the game's lock.
+// keeps the administrator's link, leaves a read-only or oversized file as it is, and applies
+// the game's exports that wait in the file's spool.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -9,8 +9,11 @@
 #include <functional>
 #include <optional>
 
+#include "league/competition_state.h"
 #include "league/score_file.h"
+#include "league/site_export.h"
 #include "platform/file_lock.h"
+#include "support/fakes.h"
 #include "test_league.h"
 
 namespace lexfray::testing {
@@ -81,11 +84,28 @@ INSTANTIATE_TEST_SUITE_P(
         ScoreFileCase{"AHugeFileIsRefusedUnread",
                       [](const Scene& s) { fs::resize_file(s.north.ScoreFilePath(), 100'000'000); },
                       1, "LEXFRAY.ISC is too large: more than 10000 entries", Nothing},
-        ScoreFileCase{"AFileTheGameIsChangingIsWaitedForThenLeftAlone",
+        ScoreFileCase{"AGamesExportKeptInTheSpoolIsApplied",
                       [](const Scene& s) {
-                        s.held = FileLock::Take(s.north.ScoreFilePath(), LockKind::kExclusive);
+                        FakeClock clock;
+                        s.held = FileLock::Take(s.north.ScoreFilePath(), clock);
+                        PlayerRecord bea;
+                        bea.name = "BEA" + std::string(27, ' ');
+                        bea.totalScore = 50;
+                        bea.lastPlayed = ThisMonth() + "-05-26";
+                        CompetitionState state;
+                        ScoreSave kept = SaveSiteExport({s.north.ScoreFilePath()}, clock,
+                                                        SiteExport{"NORTH", {bea}}, state.header,
+                                                        state.entry);
+                        EXPECT_EQ(kept.outcome, ScoreSave::kKept) << kept.reason;
+                        s.held.reset();
                       },
-                      1, "LEXFRAY.ISC is busy", Nothing},
+                      0, "",
+                      [](const Scene& s) {
+                        lexfray::ScoreFile file = s.north.ScoreFile();
+                        ASSERT_EQ(file.entries.size(), 2u);
+                        EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "BEA");
+                        EXPECT_TRUE(fs::is_empty(s.north.ProgramFolder() + ".LEXFRAY.ISC.spool"));
+                      }},
         ScoreFileCase{"TheOtherSitesFillOnlyWhatTheGameReads",
                       [](const Scene& s) {
                         TestSite south(s.league, "SOUTH", "STH");

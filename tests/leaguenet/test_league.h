@@ -7,7 +7,7 @@
 
 #include "edge/pg_connection.h"
 #include "league/competition_records.h"
-#include "exchange/score_file.h"
+#include "league/score_file.h"
 #include "support/temp_folder.h"
 
 namespace lexfray::testing {
@@ -88,7 +88,7 @@ class TestSite {
   // player file with a record for each entry's player, last played on the entry's date.
   void WriteScoreFile(const std::vector<CompetitionEntry>& entries) const;
   std::string ScoreFileBytes() const;
-  leaguenet::ScoreFile ScoreFile() const;
+  lexfray::ScoreFile ScoreFile() const;
 
   // Replaces the player file: a record for each name, last played on that date (MM-DD-YY).
   void WritePlayers(const std::vector<std::pair<std::string, std::string>>& lastPlayed) const;
@@ -115,8 +115,8 @@ class ScopedVariable {
 
 // The entry's text fields without their padding, for comparisons.
 std::string Trimmed(const std::string& text);
-CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index);
-CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file);
+CompetitionEntry EntryAt(const lexfray::ScoreFile& file, std::size_t index);
+CompetitionHeader HeaderOf(const lexfray::ScoreFile& file);
 // MM of the current local month, and of the month before.
 std::string ThisMonth();
 std::string LastMonth();

@@ -103,7 +103,6 @@ InputEvent MonkeyTerminal::NextEvent() {
 void MonkeyTerminal::CheckFailuresTold() {
   FileEvents file = TakeFileEvents();
   failures_.Add(file);
-  tornTailAllowed_ = tornTailAllowed_ || file.cutBackFailed;
   if (file.writesFailed > 0 && !toldPlayers_)
     throw MonkeyFailure("the player file could not be written and the player was not told");
   if (competition_ && file.scoreWritesFailed > 0 && !toldScores_)
@@ -233,9 +232,9 @@ void MonkeyTerminal::JumpClock() {
 }
 
 void MonkeyTerminal::ArmRandomFault() {
-  static constexpr std::array<Fault, 8> kFaults = {
-      Fault::kFailWrite, Fault::kFailRead,     Fault::kDiskFull,   Fault::kFailOpen,
-      Fault::kFailSync,  Fault::kFailTruncate, Fault::kFailRename, Fault::kLockBusy};
+  static constexpr std::array<Fault, 7> kFaults = {
+      Fault::kFailWrite, Fault::kFailRead,   Fault::kDiskFull, Fault::kFailOpen,
+      Fault::kFailSync,  Fault::kFailRename, Fault::kLockBusy};
   FaultPlan plan{kFaults[static_cast<std::size_t>(Pick(kFaults.size()))], 1 + Pick(4)};
   if (Pick(3) == 0) plan = FaultPlan{};  // and the disk has room again
   ArmFault(plan);
