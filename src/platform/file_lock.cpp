@@ -29,18 +29,28 @@ int OpenLockFile(const std::string& path) {
   return fd;
 }
 
+// How often a waiter looks whether the holder is stopped.
+constexpr int kStopCheckMs = 250;
+
 // Critical sections last well under a millisecond: the first pauses are short, and they
 // grow only for a holder that takes long. The wait is the sum of the pauses on the clock,
-// so that only time spent waiting counts against it. The errno of a failure is kept.
-LockTrouble WaitForLock(int fd, Clock& clock, int waitMs) {
+// so that only time spent waiting counts against it; a holder that is stopped lets go of
+// nothing, so nobody waits for it. The errno of a failure is kept.
+LockTrouble WaitForLock(int fd, const std::string& lockPath, Clock& clock, int waitMs) {
   int waited = 0;
   int pause = 1;
+  int nextCheck = 0;
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return LockTrouble::kNone;
     if (errno == EINTR) continue;
     if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP) return LockTrouble::kNoLocks;
     if (errno != EWOULDBLOCK) return LockTrouble::kFailed;
     if (waited >= waitMs) return LockTrouble::kBusy;
+    if (waited >= nextCheck) {
+      std::optional<LockHolder> holder = LockHolderOf(lockPath);
+      if (holder && holder->stopped) return LockTrouble::kBusy;
+      nextCheck = waited + kStopCheckMs;
+    }
     clock.Sleep(pause);
     waited += pause;
     pause = std::min(pause * 2, 5);
@@ -64,7 +74,7 @@ std::optional<FileLock> FileLock::Take(const std::string& path, Clock& clock,
          "cannot open the lock file " + lockPath + ": " + std::strerror(errno));
     return std::nullopt;
   }
-  LockTrouble trouble = WaitForLock(fd, clock, waitMs);
+  LockTrouble trouble = WaitForLock(fd, lockPath, clock, waitMs);
   if (trouble == LockTrouble::kNone) return FileLock(fd);
   int reason = errno;
   if (trouble == LockTrouble::kBusy) {
@@ -99,6 +109,12 @@ FileLock::~FileLock() { Release(); }
 void FileLock::Release() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+}
+
+std::optional<LockHolder> StoppedHolder(const std::string& path) {
+  std::optional<LockHolder> holder = LockHolderOf(LockPathOf(path));
+  if (holder && holder->stopped) return holder;
+  return std::nullopt;
 }
 
 std::string LockPathOf(const std::string& path) {

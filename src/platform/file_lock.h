@@ -37,9 +37,10 @@ struct LockFailure {
 // lost with its old inode.
 class FileLock {
  public:
-  // Waits at most waitMs on the clock. Nothing, with the reason in *failure, when another
-  // process holds it all that time, when the file system takes no locks, or when the lock
-  // file cannot be opened (it is made when missing): never a lock that holds nothing.
+  // Waits at most waitMs on the clock, and not at all for a holder that is stopped. Nothing,
+  // with the reason in *failure, when another process holds it all that time, when the file
+  // system takes no locks, or when the lock file cannot be opened (it is made when missing):
+  // never a lock that holds nothing.
   static std::optional<FileLock> Take(const std::string& path, Clock& clock,
                                       LockFailure* failure = nullptr, int waitMs = kLockWaitMs);
   // A lock that holds nothing, for a player's own copy on a file system without locks: one
@@ -59,6 +60,10 @@ class FileLock {
   explicit FileLock(int fd) : fd_(fd) {}
   int fd_ = -1;
 };
+
+// The process that holds the lock of the shared file at path, when it is stopped: a change
+// then goes straight into the spool, without making a version that could not go in place.
+std::optional<LockHolder> StoppedHolder(const std::string& path);
 
 // The lock file of the shared file at path: a hidden file beside it.
 std::string LockPathOf(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_lock.h"
+#include "platform/spool_folder.h"
 
 namespace lexfray {
 
@@ -20,11 +22,11 @@ namespace lexfray {
 // folder beside the file, a new file each, made without the lock; whoever holds the lock
 // next (any copy of the game, or the exchange program) applies the spool once.
 //
-// "Once" survives a kill at any step: the writer first names, in a commit file, the new
-// versions it is putting in place and the spooled changes they take in; it then renames the
-// versions into place and removes the changes and the commit file. The next holder that
-// finds a commit file finishes it, and a reader that finds one reads the new versions and
-// leaves those changes out.
+// "Once" survives a kill at any step: the writer first places a commit file that names the
+// new versions it is putting in place and the spooled changes they take in; it then renames
+// the versions into place and, the lock let go, removes the changes and its commit file.
+// Whoever finds a commit file under the lock finishes it, and a reader that finds one reads
+// its new versions and leaves its changes out.
 //
 // A companion is a second file that the same changes write (the names' owners beside the
 // player file): it is read, checked and replaced together with the file.
@@ -37,17 +39,13 @@ struct FileVersion {
   std::uint64_t device = 0, inode = 0;
 };
 
-// A change waiting in the spool.
-struct SpoolEntry {
-  std::string name;  // its file name in the spool folder
-  std::uint64_t order = 0;
-  std::string change;  // the bytes it was spooled with
-};
-
 struct SpoolSnapshot {
   std::vector<FileVersion> files;   // the file, then its companions
   std::vector<SpoolEntry> pending;  // in the order they were made
   bool unfinished = false;          // a commit was under way: its new versions were read
+  // The files read, held open while the snapshot lives: their inodes cannot be freed and
+  // given to another version meanwhile, so "the same inode" means "the same version".
+  std::vector<std::shared_ptr<const void>> pins;
   // The last of the orders seen: a change spooled after this look comes after all of them.
   std::uint64_t LastOrder() const { return pending.empty() ? 0 : pending.back().order; }
 };
@@ -67,8 +65,6 @@ struct CommitResult {
   std::string reason;
   std::optional<LockHolder> holder;  // for kBusy, when it is known
 };
-
-enum class SpoolAdd { kAdded, kTaken, kFailed };
 
 class SpooledFile {
  public:
@@ -98,9 +94,8 @@ class SpooledFile {
 
   // Makes the next version of the files from a fresh look at them (with the changes pending
   // for them) and puts it in place under the lock, checking that nobody changed the files
-  // meanwhile (it looks again then). A build that changes nothing, with nothing pending,
-  // writes nothing.
-  // The lock's wait runs on the clock.
+  // meanwhile. A build that changes nothing, with nothing pending, writes nothing. The
+  // lock's wait runs on the clock.
   CommitResult Commit(Clock& clock, const Build& build) const;
 
  private:
@@ -109,14 +104,12 @@ class SpooledFile {
                std::string* error) const;
   bool Unchanged(const SpoolSnapshot& snapshot, const Prepared& prepared) const;
   CommitResult PutInPlace(Prepared& prepared) const;
+  void Finish(Prepared& prepared, CommitResult& result) const;
   std::optional<FileLock> Lock(Clock& clock, CommitResult& result) const;
 
   std::vector<SpoolFile> files_;
   bool withoutLocks_;
-  std::string spool_;   // the spool folder, ending in '/'
+  SpoolFolder spool_;
 };
-
-// Finishes a commit that a killed or stopped holder left; the caller holds the lock.
-bool FinishCommit(const std::string& spoolFolder, std::string* error);
 
 }  // namespace lexfray

@@ -59,31 +59,27 @@ bool SameMonth(const std::vector<std::uint8_t>& records, const std::string& file
 }
 
 bool ApplyCounters(const PlayerChange& change, PlayerFileImage& image) {
-  std::int64_t n = FindPlayer(image.records, change.Name());
-  if (n == 0 || !SameMonth(image.records, change.fileMonth)) return false;
-  CopyCounters(change.record, RecordAt(image.records, n));
+  const std::vector<std::int64_t>& found = image.RecordsOf(change.Name());
+  if (found.empty() || !SameMonth(image.records, change.fileMonth)) return false;
+  CopyCounters(change.record, RecordAt(image.records, found.front()));
   return true;
 }
 
 bool ApplyTotal(const PlayerChange& change, PlayerFileImage& image) {
   std::string name = change.Name();
   if (!SameMonth(image.records, change.fileMonth) || name == kProgramCode) return false;
-  bool any = false;
-  for (std::int64_t n = 1; n <= image.Count(); ++n) {
-    std::span<std::uint8_t> record = RecordAt(image.records, n);
-    if (!NameFieldMatches(record, name)) continue;
-    fields::PutDouble(record, player_fields::kTotalScore, TotalToFile(change.total));
-    any = true;
-  }
-  return any;
+  const std::vector<std::int64_t>& found = image.RecordsOf(name);
+  for (std::int64_t n : found)
+    fields::PutDouble(RecordAt(image.records, n), player_fields::kTotalScore, TotalToFile(change.total));
+  return !found.empty();
 }
 
 // A claim that loses (another account has the name, or no room is left) takes nothing: the
 // owners' line that an earlier try of the same change may have left goes too.
 bool ApplyNewPlayer(const PlayerChange& change, PlayerFileImage& image) {
   std::string name = change.Name();
-  if (std::int64_t n = FindPlayer(image.records, name)) {
-    CopyCounters(change.record, RecordAt(image.records, n));
+  if (const std::vector<std::int64_t>& found = image.RecordsOf(name); !found.empty()) {
+    CopyCounters(change.record, RecordAt(image.records, found.front()));
     if (change.claim && !image.owners.OwnerOf(name)) image.owners.Add(name, change.account);
     return true;
   }
@@ -95,6 +91,7 @@ bool ApplyNewPlayer(const PlayerChange& change, PlayerFileImage& image) {
     return false;
   }
   image.records.insert(image.records.end(), change.record.begin(), change.record.end());
+  image.Appended();
   if (change.claim && !image.owners.OwnerOf(name)) image.owners.Add(name, change.account);
   return true;
 }
@@ -106,12 +103,28 @@ bool ApplyFreshStart(const PlayerChange& change, PlayerFileImage& image) {
   when.month = change.month;
   if (!BeganInAnEarlierMonth(DecodePlayerRecord(image.records), when)) return false;
   image.records.clear();
+  image.Emptied();
   return true;
 }
 
 }  // namespace
 
 std::string PlayerChange::Name() const { return ComparableName(NameField(record)); }
+
+const std::vector<std::int64_t>& PlayerFileImage::RecordsOf(const std::string& comparable) {
+  if (!index_) {
+    index_.emplace();
+    for (std::int64_t n = 1; n <= Count(); ++n)
+      (*index_)[ComparableName(NameField(RecordAt(records, n)))].push_back(n);
+  }
+  return (*index_)[comparable];
+}
+
+void PlayerFileImage::Appended() {
+  if (index_) (*index_)[ComparableName(NameField(RecordAt(records, Count())))].push_back(Count());
+}
+
+void PlayerFileImage::Emptied() { index_.reset(); }
 
 std::string EncodePlayerChange(const PlayerChange& change) {
   char total[64];

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/clock.h"
@@ -50,6 +51,16 @@ struct PlayerFileImage {
   std::vector<std::uint8_t> records;
   NameOwners owners;
   std::int64_t Count() const { return static_cast<std::int64_t>(records.size() / PlayerRecord::kSize); }
+
+  // The numbers of the records of a name (comparable form), first first. Made at the first
+  // ask and kept up to date by the changes, so that applying a long spool costs a look-up
+  // per change, not a pass over every record.
+  const std::vector<std::int64_t>& RecordsOf(const std::string& comparable);
+  void Appended();  // a record was added at the end
+  void Emptied();   // every record went
+
+ private:
+  std::optional<std::unordered_map<std::string, std::vector<std::int64_t>>> index_;
 };
 
 // Applies the change; false when it does not apply (a file started afresh since, a name
