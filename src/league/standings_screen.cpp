@@ -96,10 +96,15 @@ void ShowStandings(Io& io, const Settings& settings, CompetitionState& state) {
   ShowStandingsHeader(io.screen, state.header);
   int row = kStandingsFirstRow;
   // Standings that could not be read say why, rather than look like a month nobody played.
-  if (!unread.empty()) {
-    std::string text = "No standings: " + unread;
-    for (std::size_t at = 0; at < text.size() && row < kStandingsFirstRow + 2; at += kColumns)
-      PrintAt(io.screen, text.substr(at, kColumns), kYellow, kBlack, row++, kNameColumn);
+  std::string_view text;
+  std::string why = "No standings: " + unread;
+  if (!unread.empty()) text = why;
+  // At most two rows, broken between words.
+  for (int rows = 0; !text.empty() && rows < 2; ++rows) {
+    std::size_t cut = text.size() <= kColumns ? text.size() : text.rfind(' ', kColumns);
+    if (cut == std::string_view::npos || cut == 0) cut = std::min<std::size_t>(text.size(), kColumns);
+    PrintAt(io.screen, text.substr(0, cut), kYellow, kBlack, row++, kNameColumn);
+    text.remove_prefix(std::min(text.size(), cut + 1));
   }
   for (const StandingsEntry& entry : state.standings) {
     if (entry.score <= 0) continue;

@@ -9,7 +9,7 @@ namespace lexfray {
 
 namespace {
 
-std::string Escaped(std::string_view comparable) {
+std::string EscapedName(std::string_view comparable) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (char c : comparable) {
@@ -25,7 +25,7 @@ std::string Escaped(std::string_view comparable) {
   return out;
 }
 
-std::string Unescaped(std::string_view escaped) {
+std::string UnescapedName(std::string_view escaped) {
   std::string out;
   for (std::size_t i = 0; i < escaped.size(); ++i) {
     unsigned value = 0;
@@ -75,7 +75,7 @@ NameOwners::NameOwners(std::string bytes) : lines_(std::move(bytes)) {
 }
 
 std::optional<std::uint32_t> NameOwners::OwnerOf(std::string_view comparable) const {
-  std::string name = Escaped(comparable);
+  std::string name = EscapedName(comparable);
   std::optional<std::uint32_t> owner;
   EachLine(lines_, [&](std::string_view text, std::size_t) {
     std::optional<Line> line = ParseLine(text);
@@ -101,12 +101,12 @@ std::int64_t NameOwners::CountOf(std::uint32_t account) const {
 }
 
 void NameOwners::Add(std::string_view comparable, std::uint32_t account) {
-  lines_ += std::to_string(account) + " " + Escaped(comparable) + "\n";
+  lines_ += std::to_string(account) + " " + EscapedName(comparable) + "\n";
   ++count_;
 }
 
 bool NameOwners::Remove(std::string_view comparable) {
-  std::string name = Escaped(comparable);
+  std::string name = EscapedName(comparable);
   bool removed = false;
   EachLine(lines_, [&](std::string_view text, std::size_t at) {
     std::optional<Line> line = ParseLine(text);
@@ -122,11 +122,15 @@ bool NameOwners::Remove(std::string_view comparable) {
 std::vector<std::pair<std::uint32_t, std::string>> NameOwners::All() const {
   std::vector<std::pair<std::uint32_t, std::string>> all;
   EachLine(lines_, [&](std::string_view text, std::size_t) {
-    if (std::optional<Line> line = ParseLine(text)) all.emplace_back(line->account, Unescaped(line->name));
+    if (std::optional<Line> line = ParseLine(text)) all.emplace_back(line->account, std::string(line->name));
     return true;
   });
   return all;
 }
+
+std::string ShownName(std::string_view comparable) { return EscapedName(comparable); }
+
+std::string NameFromShown(std::string_view shown) { return UnescapedName(shown); }
 
 std::int64_t NamesPerAccount(const std::string& path) {
   std::optional<std::string> text = ReadSmallFile(path, 64);

@@ -40,7 +40,7 @@ class NameOwners {
   // Frees the name; false when nobody had it.
   bool Remove(std::string_view comparable);
 
-  // Every name with its account, in the file's order, names as they were given.
+  // Every name with its account, in the file's order, each as ShownName shows it.
   std::vector<std::pair<std::uint32_t, std::string>> All() const;
   const std::string& Bytes() const { return lines_; }
 
@@ -48,6 +48,12 @@ class NameOwners {
   std::string lines_;  // whole lines only
   std::int64_t count_ = 0;
 };
+
+// A name (comparable form) as the file holds it and the administrator's commands show it:
+// '%' and every byte outside printable ASCII as %XX, so that no name drives a terminal.
+std::string ShownName(std::string_view comparable);
+// The name that a shown one stands for.
+std::string NameFromShown(std::string_view shown);
 
 // The names an account may take, from the administrator's file at path: its first line's
 // whole number, or kDefaultNamesPerAccount when there is none.

@@ -4,6 +4,7 @@
 
 #include "platform/account_names.h"
 #include "platform/record_fields.h"
+#include "players/name_owners.h"
 #include "players/player_file.h"
 
 namespace lexfray {
@@ -26,7 +27,7 @@ int ListNames(const std::string& folder, std::ostream& out, std::ostream& err) {
 
 int Free(const std::string& folder, bool shared, Clock& clock, const std::string& name,
          std::ostream& out, std::ostream& err) {
-  std::string comparable = ComparableName(name);
+  std::string comparable = ComparableName(NameFromShown(name));
   bool freed = false;
   SaveResult saved = FreeName({folder, !shared}, clock, comparable, &freed);
   if (saved.outcome == SaveResult::kFailed) {
@@ -34,10 +35,10 @@ int Free(const std::string& folder, bool shared, Clock& clock, const std::string
     return 1;
   }
   if (!freed) {
-    err << "lexfray: nobody has the name " << comparable << '\n';
+    err << "lexfray: nobody has the name " << ShownName(comparable) << '\n';
     return 1;
   }
-  out << "freed " << comparable << '\n';
+  out << "freed " << ShownName(comparable) << '\n';
   return 0;
 }
 
