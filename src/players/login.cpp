@@ -109,8 +109,8 @@ std::string PlayerLogin(Io& io, const Settings& settings, PlayerRecord& buffer) 
       io, kListStyle, "Returning player? Please select your name, else select 'NEW PLAYER'",
       "PLAYER NAME LOGIN", read.list, kListReturnsText);
   std::string name = chosen == kNewPlayerEntry ? AskNewName(io) : chosen;
-  // The game start asks again under the player file's lock: another account may take a
-  // free name meanwhile.
+  // The game start asks again, when it claims the name: another account may take a free
+  // name meanwhile.
   if (!name.empty() && read.owners &&
       read.owners->OwnedByAnother(ComparableName(name), settings.installation.uid)) {
     TellNameTaken(io, settings, name);

@@ -31,7 +31,7 @@ void ComputeAllowance(PlayLimits& limits, const Settings& settings, const LocalT
 
 // Whether the first game start of a new month empties the player file: record 1 began in
 // an earlier month, the reset is configured on, and this is not a follow-on game. Only
-// forward: a clock set back, or a player's zone behind the file's, never deletes it.
+// forward: a clock set back, or a player's zone behind the file's, never empties it.
 bool MonthlyResetDue(const Settings& settings, const PlayLimits& limits, const PlayerRecord& first,
                      const LocalTime& now);
 

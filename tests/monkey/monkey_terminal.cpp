@@ -47,21 +47,22 @@ bool RackAllows(std::string rack, std::string_view word) {
   return true;
 }
 
-bool Shows(const Screen& screen, std::string_view text) {
-  for (int row = 1; row <= kRows; ++row)
-    if (screen.RowText(row).find(text) != std::string::npos) return true;
-  return false;
+// The board's rows, one line each, so that a text is looked for in one pass.
+std::string BoardText(const Screen& screen) {
+  std::string text;
+  for (int row = 1; row <= kRows; ++row) text += screen.RowText(row) + "\n";
+  return text;
 }
 
 // Whether the board tells that a change of the player file, or of the score file, was not made.
-bool TellsPlayersNotSaved(const Screen& screen) {
+bool TellsPlayersNotSaved(std::string_view board) {
   return std::any_of(kPlayerFileFailureTellings.begin(), kPlayerFileFailureTellings.end(),
-                     [&](std::string_view telling) { return Shows(screen, telling); });
+                     [&](std::string_view telling) { return board.find(telling) != board.npos; });
 }
 
-bool TellsScoresNotSaved(const Screen& screen) {
+bool TellsScoresNotSaved(std::string_view board) {
   // The box wraps its text: its first words are on one line.
-  return Shows(screen, kScoresNotSavedText.substr(0, kScoresNotSavedText.find(" could")));
+  return board.find(kScoresNotSavedText.substr(0, kScoresNotSavedText.find(" could"))) != board.npos;
 }
 
 std::string KeyName(int key) {
@@ -85,8 +86,9 @@ MonkeyTerminal::MonkeyTerminal(std::uint64_t seed, MonkeyClock& clock,
 void MonkeyTerminal::Show(const Screen& screen) {
   shown_ = screen;
   if (auto fault = CheckBoard(screen)) throw MonkeyFailure(*fault);
-  toldPlayers_ = toldPlayers_ || TellsPlayersNotSaved(screen);
-  toldScores_ = toldScores_ || TellsScoresNotSaved(screen);
+  std::string board = BoardText(screen);
+  toldPlayers_ = toldPlayers_ || TellsPlayersNotSaved(board);
+  toldScores_ = toldScores_ || TellsScoresNotSaved(board);
 }
 
 InputEvent MonkeyTerminal::NextEvent() {
