@@ -40,6 +40,7 @@ ScoreSave ExportIntoScoreFile(const Settings& settings, Clock& clock, Competitio
   for (std::size_t at = 0; at < records.size(); at += PlayerRecord::kSize)
     export_.players.push_back(DecodePlayerRecord(std::span(records).subspan(at, PlayerRecord::kSize)));
   if (!export_.players.empty()) playerRecord = export_.players.back();
+  view.reset();  // the export needs the players, not the file they came from
   return SaveSiteExport({settings.PathOf(kScoreFileName), !settings.Shared()}, clock, export_,
                         state.header, state.entry);
 }

@@ -49,10 +49,9 @@ std::optional<ScoreFileRecords> RecordsOf(const SpoolSnapshot& snapshot, const s
   return records;
 }
 
-SpooledFile::Versions VersionOf(const std::vector<std::uint8_t>& records, const FileVersion& before) {
-  std::string bytes(records.begin(), records.end());
+SpooledFile::Versions VersionOf(std::vector<std::uint8_t> records, const FileVersion& before) {
   SpooledFile::Versions versions(1);
-  if (bytes != before.bytes || before.missing) versions[0] = std::move(bytes);
+  versions[0] = SpooledFile::Changed(std::move(records), before);
   return versions;
 }
 
@@ -95,7 +94,7 @@ std::vector<std::uint8_t> ScoreFileBytes(const ScoreFile& file) {
 ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteExport& export_,
                          CompetitionHeader& header, CompetitionEntry& entry) {
   SpooledFile file = ScoreSpool(place);
-  std::string encoded = EncodeSiteExport(export_);
+  std::string encoded;  // made only where it is looked for: it may be half a megabyte
   std::uint64_t lastOrder = 0;
   bool waiting = false;  // the same export waits in the spool already
   CompetitionHeader headerAfter = header;
@@ -103,6 +102,7 @@ ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteEx
   CommitResult committed = file.Commit(clock, [&](const SpoolSnapshot& snapshot, std::string* error)
                                                   -> std::optional<SpooledFile::Versions> {
     lastOrder = snapshot.LastOrder();
+    if (!snapshot.pending.empty() && encoded.empty()) encoded = EncodeSiteExport(export_);
     waiting = std::any_of(snapshot.pending.begin(), snapshot.pending.end(),
                           [&](const SpoolEntry& pending) { return pending.change == encoded; });
     std::optional<ScoreFileRecords> records = RecordsOf(snapshot, place.path, error);
@@ -115,7 +115,7 @@ ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteEx
       if (error) *error = Full(place.path);
       return std::nullopt;
     }
-    return VersionOf(records->bytes, snapshot.files[0]);
+    return VersionOf(std::move(records->bytes), snapshot.files[0]);
   });
   if (committed.outcome == CommitResult::kDone || committed.outcome == CommitResult::kPending) {
     header = headerAfter;
@@ -129,6 +129,7 @@ ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteEx
   }
   // Showing the scores again while the file is held spools no second copy of the same export.
   std::string error;
+  if (encoded.empty()) encoded = EncodeSiteExport(export_);
   if (!waiting && !file.Add(encoded, lastOrder, &error))
     return {ScoreSave::kFailed, committed.reason + "; " + error, {}};
   return {ScoreSave::kKept, committed.reason, committed.holder};
@@ -148,7 +149,7 @@ bool UpdateScoreFile(const ScoreFilePlace& place, Clock& clock,
           if (why) *why = Full(place.path) + ": it is left as it was";
           return std::nullopt;
         }
-        return VersionOf(bytes, snapshot.files[0]);
+        return VersionOf(std::move(bytes), snapshot.files[0]);
       });
   if (committed.outcome == CommitResult::kDone || committed.outcome == CommitResult::kPending)
     return true;

@@ -147,6 +147,14 @@ struct SpooledFile::Prepared {
   }
 };
 
+std::optional<SpooledFile::Bytes> SpooledFile::Changed(Bytes bytes, const FileVersion& read) {
+  bool same = !read.missing && bytes.size() == read.bytes.size() &&
+              std::equal(bytes.begin(), bytes.end(), read.bytes.begin(),
+                         [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+  if (same) return std::nullopt;
+  return bytes;
+}
+
 SpooledFile::SpooledFile(SpoolFile file, std::vector<SpoolFile> companions, bool withoutLocks)
     : withoutLocks_(withoutLocks),
       spool_(FolderOf(file.path) + "." + BaseName(file.path) + ".spool/") {
@@ -229,7 +237,8 @@ bool SpooledFile::Prepare(const SpoolSnapshot& snapshot, const Versions& version
       return false;
     }
     std::string prefix = FolderOf(*target) + "." + BaseName(files_[i].path) + ".next-";
-    std::optional<std::string> next = WriteTemporaryFile(prefix, *versions[i], *target, error);
+    std::string_view bytes(reinterpret_cast<const char*>(versions[i]->data()), versions[i]->size());
+    std::optional<std::string> next = WriteTemporaryFile(prefix, bytes, *target, error);
     if (!next) return false;
     prepared.renames.emplace_back(*next, *target);
     prepared.replaced.push_back(std::make_unique<Descriptor>(OpenPath(*target, O_RDONLY)));

@@ -69,8 +69,12 @@ struct CommitResult {
 class SpooledFile {
  public:
   // The new bytes of each file (the file, then its companions), nothing where a file stays
-  // as it is; nothing at all, with the reason, when the change cannot be made.
-  using Versions = std::vector<std::optional<std::string>>;
+  // as it is; nothing at all, with the reason, when the change cannot be made. Bytes a
+  // builder made are moved in, not copied: a version may be megabytes.
+  using Bytes = std::vector<std::uint8_t>;
+  using Versions = std::vector<std::optional<Bytes>>;
+  // The bytes of a version that differ from those read, nothing for the same bytes.
+  static std::optional<Bytes> Changed(Bytes bytes, const FileVersion& read);
   using Build = std::function<std::optional<Versions>(const SpoolSnapshot&, std::string* error)>;
 
   // file and companions as the program folder names them; links are followed (see

@@ -44,6 +44,16 @@ void ApplyPending(const SpoolSnapshot& snapshot, PlayerFileImage& image) {
       ApplyPlayerChange(*change, image);
 }
 
+// The new player file and owners, where they differ from what was read.
+SpooledFile::Versions VersionsOf(PlayerFileImage image, const SpoolSnapshot& snapshot,
+                                 const std::string& ownersBefore) {
+  SpooledFile::Versions versions(2);
+  versions[0] = SpooledFile::Changed(std::move(image.records), snapshot.files[0]);
+  const std::string& owners = image.owners.Bytes();
+  if (owners != ownersBefore) versions[1] = SpooledFile::Bytes(owners.begin(), owners.end());
+  return versions;
+}
+
 std::string KeyOf(std::string_view comparable) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string key = "name-";
@@ -87,11 +97,7 @@ SaveResult SavePlayerChange(const PlayerFilePlace& place, Clock& clock,
     std::string ownersBefore = image->owners.Bytes();
     ApplyPending(snapshot, *image);
     if (own) ApplyPlayerChange(*own, *image);
-    SpooledFile::Versions versions(2);
-    std::string records(image->records.begin(), image->records.end());
-    if (records != snapshot.files[0].bytes) versions[0] = std::move(records);
-    if (image->owners.Bytes() != ownersBefore) versions[1] = image->owners.Bytes();
-    return versions;
+    return VersionsOf(std::move(*image), snapshot, ownersBefore);
   });
   switch (committed.outcome) {
     case CommitResult::kDone: return {};
@@ -127,21 +133,18 @@ SaveResult FreeName(const PlayerFilePlace& place, Clock& clock, std::string_view
                                              -> std::optional<SpooledFile::Versions> {
     std::optional<PlayerFileImage> image = ImageOf(snapshot, place.folder, error);
     if (!image) return std::nullopt;
-    std::string records = std::string(image->records.begin(), image->records.end());
     ApplyPending(snapshot, *image);
     *freed = image->owners.Remove(comparable);
-    SpooledFile::Versions versions(2);
-    std::string after(image->records.begin(), image->records.end());
-    if (after != records) versions[0] = std::move(after);
-    if (image->owners.Bytes() != snapshot.files[1].bytes) versions[1] = image->owners.Bytes();
-    return versions;
+    return VersionsOf(std::move(*image), snapshot, snapshot.files[1].bytes);
   }));
 }
 
 SaveResult PutPlayerFile(const PlayerFilePlace& place, Clock& clock, std::string bytes) {
   SpooledFile file = PlayerSpool(place.folder, place.withoutLocks);
   return DoneOrFailed(file.Commit(clock, [&](const SpoolSnapshot&, std::string*) {
-    return std::optional<SpooledFile::Versions>(SpooledFile::Versions{bytes, std::nullopt});
+    SpooledFile::Versions versions(2);
+    versions[0] = SpooledFile::Bytes(bytes.begin(), bytes.end());
+    return std::optional<SpooledFile::Versions>(std::move(versions));
   }));
 }
 

@@ -91,7 +91,7 @@ TEST(LinkedFiles, AShareFileKeptElsewhereIsReplacedWhereItIsAndKeepsTheLink) {
   std::string players = folders.Link("LEXFRAY.USR");
   testing::FakeClock clock;
   CommitResult done = SpooledFile({players, 1000}).Commit(clock, [](const SpoolSnapshot&, std::string*) {
-    return std::optional<SpooledFile::Versions>(SpooledFile::Versions{std::string()});
+    return std::optional<SpooledFile::Versions>(SpooledFile::Versions{SpooledFile::Bytes()});
   });
   EXPECT_EQ(done.outcome, CommitResult::kDone) << done.reason;
   EXPECT_TRUE(fs::is_symlink(players));
