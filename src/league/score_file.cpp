@@ -22,29 +22,31 @@ SpooledFile ScoreSpool(const ScoreFilePlace& place) {
   return SpooledFile({place.path, kLargestFile + kCompetitionRecordSize - 1}, {}, place.withoutLocks);
 }
 
-// The whole records of the file that a snapshot holds, with the exports pending for it
-// applied (each through buffers of its own: they are not this program's).
-std::optional<ScoreFileRecords> RecordsOf(const SpoolSnapshot& snapshot, const std::string& path,
-                                          std::string* error) {
-  const FileVersion& file = snapshot.files[0];
+// The whole records of a file, with the exports pending for it applied (each through buffers
+// of its own: they are not this program's). file is taken over: a reader hands the
+// snapshot's own bytes on rather than copy them.
+std::optional<ScoreFileRecords> RecordsOf(FileVersion file, const std::vector<SpoolEntry>& pending,
+                                          const std::string& path, std::string* error) {
   if (file.cut) {
     if (error) *error = TooLarge(path);
     return std::nullopt;
   }
   ScoreFileRecords records;
-  records.missing = file.missing && snapshot.pending.empty();
-  std::size_t whole = file.bytes.size() - file.bytes.size() % kCompetitionRecordSize;
-  records.partial = whole != file.bytes.size();
-  records.bytes.assign(file.bytes.begin(), file.bytes.begin() + static_cast<std::ptrdiff_t>(whole));
-  for (const SpoolEntry& entry : snapshot.pending) {
-    std::optional<SiteExport> pending = DecodeSiteExport(entry.change);
-    if (!pending) continue;
-    std::vector<std::uint8_t> grown = records.bytes;
+  records.missing = file.missing && pending.empty();
+  records.bytes = std::move(file.bytes);
+  std::size_t whole = records.bytes.size() - records.bytes.size() % kCompetitionRecordSize;
+  records.partial = whole != records.bytes.size();
+  records.bytes.resize(whole);
+  for (const SpoolEntry& entry : pending) {
+    std::optional<SiteExport> waiting = DecodeSiteExport(entry.change);
+    if (!waiting) continue;
     CompetitionHeader header;
     CompetitionEntry last;
-    ApplySiteExport(*pending, grown, header, last);
-    // An export that would grow the file past what the readers take has no room left.
-    if (grown.size() <= kLargestFile) records.bytes = std::move(grown);
+    std::size_t before = records.bytes.size();
+    ApplySiteExport(*waiting, records.bytes, header, last);
+    // The new players of an export that would grow the file past what the readers take
+    // find no room; those already in it are brought up to date.
+    if (records.bytes.size() > kLargestFile) records.bytes.resize(before);
   }
   return records;
 }
@@ -64,7 +66,7 @@ std::string Full(const std::string& path) {
 std::optional<ScoreFileRecords> ReadScoreFile(const std::string& path, std::string* error) {
   std::optional<SpoolSnapshot> snapshot = ScoreSpool({path}).Read(error);
   if (!snapshot) return std::nullopt;
-  return RecordsOf(*snapshot, path, error);
+  return RecordsOf(std::move(snapshot->files[0]), snapshot->pending, path, error);
 }
 
 ScoreFile ParseScoreFile(std::span<const std::uint8_t> bytes) {
@@ -99,23 +101,30 @@ ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteEx
   bool waiting = false;  // the same export waits in the spool already
   CompetitionHeader headerAfter = header;
   CompetitionEntry entryAfter = entry;
-  CommitResult committed = file.Commit(clock, [&](const SpoolSnapshot& snapshot, std::string* error)
+  CommitResult committed = file.Commit(clock, [&](SpoolSnapshot& snapshot, std::string* error)
                                                   -> std::optional<SpooledFile::Versions> {
     lastOrder = snapshot.LastOrder();
     if (!snapshot.pending.empty() && encoded.empty()) encoded = EncodeSiteExport(export_);
     waiting = std::any_of(snapshot.pending.begin(), snapshot.pending.end(),
                           [&](const SpoolEntry& pending) { return pending.change == encoded; });
-    std::optional<ScoreFileRecords> records = RecordsOf(snapshot, place.path, error);
+    // The file's bytes are taken over, not copied (a full file is 2.5 MB): what changes is
+    // told by the export itself.
+    bool unchanged = !snapshot.files[0].missing && snapshot.pending.empty();
+    std::optional<ScoreFileRecords> records =
+        RecordsOf(std::move(snapshot.files[0]), snapshot.pending, place.path, error);
     if (!records) return std::nullopt;
     headerAfter = header;
     entryAfter = entry;
-    ApplySiteExport(export_, records->bytes, headerAfter, entryAfter);
+    unchanged = !ApplySiteExport(export_, records->bytes, headerAfter, entryAfter) &&
+                !records->partial && unchanged;
     // Grown beyond what the readers take, the file would be refused from then on.
     if (records->bytes.size() > kLargestFile) {
       if (error) *error = Full(place.path);
       return std::nullopt;
     }
-    return VersionOf(std::move(records->bytes), snapshot.files[0]);
+    SpooledFile::Versions versions(1);
+    if (!unchanged) versions[0] = std::move(records->bytes);
+    return versions;
   });
   if (committed.outcome == CommitResult::kDone || committed.outcome == CommitResult::kPending) {
     header = headerAfter;
@@ -139,8 +148,8 @@ bool UpdateScoreFile(const ScoreFilePlace& place, Clock& clock,
                      const std::function<bool(ScoreFile&, std::string* error)>& change,
                      std::string* error) {
   CommitResult committed = ScoreSpool(place).Commit(
-      clock, [&](const SpoolSnapshot& snapshot, std::string* why) -> std::optional<SpooledFile::Versions> {
-        std::optional<ScoreFileRecords> records = RecordsOf(snapshot, place.path, why);
+      clock, [&](SpoolSnapshot& snapshot, std::string* why) -> std::optional<SpooledFile::Versions> {
+        std::optional<ScoreFileRecords> records = RecordsOf(snapshot.files[0], snapshot.pending, place.path, why);
         if (!records) return std::nullopt;
         ScoreFile file = ParseScoreFile(records->bytes);
         if (!change(file, why)) return std::nullopt;

@@ -113,9 +113,17 @@ class EntryIndex {
   std::unordered_map<std::string, std::int64_t> first_;
 };
 
-void ExportPlayer(std::vector<std::uint8_t>& records, EntryIndex& index, const std::string& site,
+// Puts bytes in place of record n; true when that changed it.
+bool Store(std::vector<std::uint8_t>& records, std::int64_t n, const CompetitionRecordBytes& bytes) {
+  std::span<std::uint8_t> record = RecordAt(records, n);
+  if (std::equal(bytes.begin(), bytes.end(), record.begin())) return false;
+  std::copy(bytes.begin(), bytes.end(), record.begin());
+  return true;
+}
+
+bool ExportPlayer(std::vector<std::uint8_t>& records, EntryIndex& index, const std::string& site,
                   CompetitionEntry& entry, const PlayerRecord& player) {
-  if (ComparableName(player.name) == kComputerPlayer) return;
+  if (ComparableName(player.name) == kComputerPlayer) return false;
   std::string nameKey =
       ComparableName(std::string_view(player.name).substr(0, CompetitionEntry::kPlayerWidth));
   std::int64_t count = EntryIndex::Count(records);
@@ -131,8 +139,7 @@ void ExportPlayer(std::vector<std::uint8_t>& records, EntryIndex& index, const s
     records.resize(records.size() + kCompetitionRecordSize);
   }
   RefreshEntry(entry, player, site);
-  CompetitionRecordBytes bytes = EncodeCompetitionEntry(entry);
-  std::copy(bytes.begin(), bytes.end(), RecordAt(records, n).begin());
+  return Store(records, n, EncodeCompetitionEntry(entry)) || n > count;
 }
 
 }  // namespace
@@ -173,8 +180,9 @@ std::optional<SiteExport> DecodeSiteExport(std::string_view text) {
   return decoded;
 }
 
-void ApplySiteExport(const SiteExport& export_, std::vector<std::uint8_t>& records,
+bool ApplySiteExport(const SiteExport& export_, std::vector<std::uint8_t>& records,
                      CompetitionHeader& header, CompetitionEntry& entry) {
+  bool changed = records.empty();
   if (records.empty()) {
     StartHeader(header);
     records.resize(kCompetitionRecordSize);
@@ -182,13 +190,13 @@ void ApplySiteExport(const SiteExport& export_, std::vector<std::uint8_t>& recor
     header = DecodeCompetitionHeader(RecordAt(records, 1));
   }
   header.programVersion = Fit(kVersionField, CompetitionHeader::kVersionWidth);
-  CompetitionRecordBytes headerBytes = EncodeCompetitionHeader(header);
-  std::copy(headerBytes.begin(), headerBytes.end(), records.begin());
+  changed = Store(records, 1, EncodeCompetitionHeader(header)) || changed;
 
   const std::string site = Fit(export_.site, CompetitionEntry::kSiteWidth);
   EntryIndex index(records, site);
-  records.reserve(records.size() + export_.players.size() * kCompetitionRecordSize);
-  for (const PlayerRecord& player : export_.players) ExportPlayer(records, index, site, entry, player);
+  for (const PlayerRecord& player : export_.players)
+    changed = ExportPlayer(records, index, site, entry, player) || changed;
+  return changed;
 }
 
 }  // namespace lexfray

@@ -31,8 +31,9 @@ std::optional<SiteExport> DecodeSiteExport(std::string_view text);
 // exported.
 //
 // header and entry are the program's buffers: header ends as the file's header, entry as
-// the last entry written; a new header or entry takes its unwritten bytes from them.
-void ApplySiteExport(const SiteExport& export_, std::vector<std::uint8_t>& records,
+// the last entry written; a new header or entry takes its unwritten bytes from them. True
+// when any byte of records changed.
+bool ApplySiteExport(const SiteExport& export_, std::vector<std::uint8_t>& records,
                      CompetitionHeader& header, CompetitionEntry& entry);
 
 }  // namespace lexfray

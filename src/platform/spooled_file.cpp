@@ -53,15 +53,15 @@ bool SameInode(int fd, const std::string& path) {
 }
 
 // Reads at most limit bytes (and one more, to see that there are more) from fd.
-bool ReadAtMost(int fd, std::size_t limit, std::string& bytes, bool& cut) {
-  char buffer[65536];
+bool ReadAtMost(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes, bool& cut) {
+  std::uint8_t buffer[65536];
   for (;;) {
     std::size_t room = limit + 1 - bytes.size();
     ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, room));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    bytes.insert(bytes.end(), buffer, buffer + got);
     if (bytes.size() > limit) {
       bytes.resize(limit);
       cut = true;
@@ -148,10 +148,7 @@ struct SpooledFile::Prepared {
 };
 
 std::optional<SpooledFile::Bytes> SpooledFile::Changed(Bytes bytes, const FileVersion& read) {
-  bool same = !read.missing && bytes.size() == read.bytes.size() &&
-              std::equal(bytes.begin(), bytes.end(), read.bytes.begin(),
-                         [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
-  if (same) return std::nullopt;
+  if (!read.missing && bytes == read.bytes) return std::nullopt;
   return bytes;
 }
 

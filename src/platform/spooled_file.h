@@ -33,7 +33,7 @@ namespace lexfray {
 
 // One version of a file as a reader saw it.
 struct FileVersion {
-  std::string bytes;
+  std::vector<std::uint8_t> bytes;
   bool missing = false;  // there is no file: no bytes
   bool cut = false;      // the file holds more than the limit: bytes holds the first of them
   std::uint64_t device = 0, inode = 0;
@@ -75,7 +75,8 @@ class SpooledFile {
   using Versions = std::vector<std::optional<Bytes>>;
   // The bytes of a version that differ from those read, nothing for the same bytes.
   static std::optional<Bytes> Changed(Bytes bytes, const FileVersion& read);
-  using Build = std::function<std::optional<Versions>(const SpoolSnapshot&, std::string* error)>;
+  // A build may take the bytes out of the snapshot it is given.
+  using Build = std::function<std::optional<Versions>(SpoolSnapshot&, std::string* error)>;
 
   // file and companions as the program folder names them; links are followed (see
   // WritableTarget). withoutLocks: go on without the lock on a file system that has none

@@ -20,11 +20,10 @@ std::string TooLarge(const std::string& folder) {
 }
 
 // The files of a snapshot, before the pending changes; a partial record at the end of the
-// player file is left out, and the next new record is written over it.
-std::optional<PlayerFileImage> ImageOf(const SpoolSnapshot& snapshot, const std::string& folder,
-                                       std::string* error) {
-  const FileVersion& players = snapshot.files[0];
-  const FileVersion& owners = snapshot.files[1];
+// player file is left out, and the next new record is written over it. players is taken
+// over: a reader hands the snapshot's own bytes on rather than copy them.
+std::optional<PlayerFileImage> ImageOf(FileVersion players, const FileVersion& owners,
+                                       const std::string& folder, std::string* error) {
   if (players.cut || owners.cut) {
     if (error)
       *error = players.cut ? TooLarge(folder)
@@ -32,9 +31,9 @@ std::optional<PlayerFileImage> ImageOf(const SpoolSnapshot& snapshot, const std:
     return std::nullopt;
   }
   PlayerFileImage image;
-  std::size_t whole = players.bytes.size() - players.bytes.size() % PlayerRecord::kSize;
-  image.records.assign(players.bytes.begin(), players.bytes.begin() + static_cast<std::ptrdiff_t>(whole));
-  image.owners = NameOwners(owners.bytes);
+  image.records = std::move(players.bytes);
+  image.records.resize(image.records.size() - image.records.size() % PlayerRecord::kSize);
+  image.owners = NameOwners(std::string(owners.bytes.begin(), owners.bytes.end()));
   return image;
 }
 
@@ -73,12 +72,13 @@ std::size_t LargestPlayerFile() {
 std::optional<PlayerFileView> ReadPlayerFile(const std::string& folder, std::string* error) {
   std::optional<SpoolSnapshot> snapshot = PlayerSpool(folder).Read(error);
   if (!snapshot) return std::nullopt;
-  std::optional<PlayerFileImage> image = ImageOf(*snapshot, folder, error);
+  bool missing = snapshot->files[0].missing;
+  std::optional<PlayerFileImage> image =
+      ImageOf(std::move(snapshot->files[0]), snapshot->files[1], folder, error);
   if (!image) return std::nullopt;
   ApplyPending(*snapshot, *image);
   bool pending = !snapshot->pending.empty();
-  return PlayerFileView{std::move(*image), snapshot->LastOrder(), pending,
-                        snapshot->files[0].missing && !pending};
+  return PlayerFileView{std::move(*image), snapshot->LastOrder(), pending, missing && !pending};
 }
 
 void CreatePlayerFile(const std::string& folder) {
@@ -92,7 +92,8 @@ SaveResult SavePlayerChange(const PlayerFilePlace& place, Clock& clock,
   CommitResult committed = file.Commit(clock, [&](const SpoolSnapshot& snapshot, std::string* error)
                                                   -> std::optional<SpooledFile::Versions> {
     lastOrder = snapshot.LastOrder();
-    std::optional<PlayerFileImage> image = ImageOf(snapshot, place.folder, error);
+    std::optional<PlayerFileImage> image =
+        ImageOf(snapshot.files[0], snapshot.files[1], place.folder, error);
     if (!image) return std::nullopt;
     std::string ownersBefore = image->owners.Bytes();
     ApplyPending(snapshot, *image);
@@ -131,11 +132,13 @@ SaveResult FreeName(const PlayerFilePlace& place, Clock& clock, std::string_view
   SpooledFile file = PlayerSpool(place.folder, place.withoutLocks);
   return DoneOrFailed(file.Commit(clock, [&](const SpoolSnapshot& snapshot, std::string* error)
                                              -> std::optional<SpooledFile::Versions> {
-    std::optional<PlayerFileImage> image = ImageOf(snapshot, place.folder, error);
+    std::optional<PlayerFileImage> image =
+        ImageOf(snapshot.files[0], snapshot.files[1], place.folder, error);
     if (!image) return std::nullopt;
     ApplyPending(snapshot, *image);
     *freed = image->owners.Remove(comparable);
-    return VersionsOf(std::move(*image), snapshot, snapshot.files[1].bytes);
+    const std::vector<std::uint8_t>& owners = snapshot.files[1].bytes;
+    return VersionsOf(std::move(*image), snapshot, std::string(owners.begin(), owners.end()));
   }));
 }
 
