@@ -8,16 +8,17 @@
 install(FILES ${CMAKE_SOURCE_DIR}/doc/lexfray.6 DESTINATION share/man/man6)
 # The LeagueNET exchange beside the game; nothing goes under /QuillonHomeSoftware until the
 # admin runs `leaguenet enable`.
-install(TARGETS leaguenet RUNTIME DESTINATION games)
+install(TARGETS leaguenet RUNTIME DESTINATION ${LEXFRAY_COMMANDS_FOLDER})
 install(FILES ${CMAKE_SOURCE_DIR}/doc/leaguenet.6 DESTINATION share/man/man6)
 
 if(NOT LEXFRAY_PROGRAM_FOLDER)
-  set(folder lib/lexfray)
+  set(folder ${LEXFRAY_OWN_COPY_FOLDER})
   install(TARGETS lexfray RUNTIME DESTINATION ${folder})
   foreach(file ${LEXFRAY_SHIPPED_FILES})
     install(FILES ${LEXFRAY_PROGRAM_DIR}/${file} DESTINATION ${folder})
   endforeach()
-  install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/launcher.sh DESTINATION games RENAME lexfray)
+  install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/launcher.sh DESTINATION ${LEXFRAY_COMMANDS_FOLDER}
+    RENAME lexfray)
   install(FILES ${LEXFRAY_DATA_DIR}/ENDUSERLICENSE.TXT DESTINATION share/doc/lexfray RENAME copyright)
   return()
 endif()

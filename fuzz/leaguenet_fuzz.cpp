@@ -1,9 +1,11 @@
 // The exchange program's readers: LEXFRAY.ISC and the league's rows, merged into the score file
-// it writes back, and leaguenet.conf, all taken from the same input.
+// it writes back, leaguenet.conf, and a past month's data kept by the publication, all taken
+// from the same input.
 //   byte 0: the league's month (low nibble) and whether this site is named by the file's
 //   first entry (top bit); byte 1: whole records of the score file; byte 2: a partial record
 //   when odd; bytes 3..5: this site's loc; then the score file, then the league's rows, one a
-//   line, columns split by tabs. The whole input is also read as the settings file.
+//   line, columns split by tabs. The whole input is also read as the settings file and as the
+//   kept data.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -14,8 +16,9 @@
 
 #include "exchange/exchange_plan.h"
 #include "fuzz_check.h"
-#include "rules/league_settings.h"
 #include "platform/record_fields.h"
+#include "publish/kept_month.h"
+#include "rules/league_settings.h"
 #include "rules/safe_text.h"
 
 using namespace lexfray;
@@ -109,7 +112,7 @@ void CheckParse(std::string_view bytes, const ScoreFile& file) {
                 "whole records are read byte for byte");
 }
 
-// What goes to the league: this site's sane entries of the month, one per player.
+// What goes to the league: this site's entries of the month, one per player, for it to judge.
 void CheckUploads(const ScoreFile& file, const SiteIdentity& site, const SiteMonth& month,
                   const std::vector<Upload>& uploads) {
   std::set<std::string> players;
@@ -118,7 +121,6 @@ void CheckUploads(const ScoreFile& file, const SiteIdentity& site, const SiteMon
                       upload.player.back() != ' ' && upload.player.size() <= E::kPlayerWidth,
                   "an uploaded player is printable, trimmed and within its width");
     fuzz::Require(players.insert(upload.player).second, "one upload per player");
-    fuzz::Require(SaneScore(upload.score), "an uploaded score is sane");
     fuzz::Require(MonthOf(upload.lastDate) == month.month, "only the league's month is uploaded");
     fuzz::Require(AllPrintable(upload.plays) && upload.plays.size() <= E::kPlaysWidth &&
                       AllPrintable(upload.gameCode) && upload.gameCode.size() <= E::kGameCodeWidth,
@@ -254,15 +256,31 @@ void CheckSettings(std::string_view text) {
   }
   if (!whole.settings) return;
   const LeagueSettings& settings = *whole.settings;
-  fuzz::Require(!settings.league.empty() && settings.others >= 1 && settings.others <= 10000 &&
+  fuzz::Require(!settings.league.empty() && settings.others >= 1 && settings.others <= 5000 &&
                     settings.timeoutSeconds >= 1 && settings.timeoutSeconds <= 600,
                 "taken settings are in range");
+}
+
+// A month's data kept from an earlier publication names sane winners, or is told unreadable
+// with its reason.
+void CheckKeptMonth(std::string_view text) {
+  KeptMonth kept = ReadKeptMonth(text);
+  fuzz::Require((kept.state == KeptMonth::State::kUnreadable) == !kept.why.empty(),
+                "unreadable data, and only that, comes with a reason");
+  fuzz::Require(kept.state == KeptMonth::State::kFinal || kept.winners.empty(),
+                "only final data names winners");
+  for (const Leader& winner : kept.winners)
+    fuzz::Require(SaneScore(winner.score) && !winner.player.empty() &&
+                      AllPrintable(winner.player) && !winner.site.empty() &&
+                      AllPrintable(winner.site) && AllPrintable(winner.loc),
+                  "a kept winner is a player the league could have sent");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckSettings(fuzz::Bytes(data, size));
+  CheckKeptMonth(fuzz::Bytes(data, size));
   if (size >= kLead) CheckExchange(data, size);
   return 0;
 }

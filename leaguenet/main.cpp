@@ -21,6 +21,12 @@ int Run(const CommandLine& line) {
       return RunAddSite(line.invocation, std::cout, std::cerr);
     case Command::kRemoveSite:
       return RunRemoveSite(line.invocation, std::cout, std::cerr);
+    case Command::kSuspendSite:
+      return RunSuspendSite(line.invocation, std::cout, std::cerr);
+    case Command::kResumeSite:
+      return RunResumeSite(line.invocation, std::cout, std::cerr);
+    case Command::kCheckServer:
+      return RunCheckServer(line.invocation, std::cout, std::cerr);
     case Command::kStandings:
       return RunStandings(line.invocation, std::cout, std::cerr);
     case Command::kCheck:

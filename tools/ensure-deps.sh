@@ -3,10 +3,10 @@
 # `test` (the default) those too and what the tests need, the package build included.
 # As root it runs apt-get itself; otherwise it prints the one line to run and stops.
 set -eu
-# libpq-dev builds the LeagueNET exchange; postgresql and openssl run its tests against a
-# throwaway league server with TLS; chromium (headless, with a font) and tidy check the
-# league's public pages.
-packages="cmake g++ make pkg-config libncurses-dev libpq-dev"
+# libpq-dev builds the LeagueNET exchange, and nlohmann-json3-dev its reader of the pages'
+# kept data; postgresql and openssl run its tests against a throwaway league server with TLS;
+# chromium (headless, with a font) and tidy check the league's public pages.
+packages="cmake g++ make pkg-config libncurses-dev libpq-dev nlohmann-json3-dev"
 if [ "${1:-test}" = test ]; then
   packages="$packages libgtest-dev libgmock-dev libbenchmark-dev tmux postgresql openssl"
   packages="$packages chromium fonts-dejavu-core tidy"

@@ -1,9 +1,11 @@
 #!/bin/bash
 # The exchange against a league of 10,000 sites with 100 players each this month (10^6
-# entries): wall time of whole runs (process start to end, connection included), the plans of
-# the league's functions' queries, and the exchange's peak memory; then 200 sites exchanging
-# at the same moment, once alone and once while a hostile site holds every connection it may
-# have, one of them in a transaction with its rows locked.
+# entries), on a server with PostgreSQL's default of 100 connections: wall time of whole runs
+# (process start to end, connection included), the server's CPU time per exchange over 100
+# exchanges one after another, the plans of the league's functions' queries, and the
+# exchange's peak memory; then 200 sites exchanging at the same moment, once alone and once
+# while a hostile site holds every connection it may have, one of them in a transaction with
+# its rows locked.
 #   LEAGUENET  the built leaguenet program
 set -euo pipefail
 leaguenet=${LEAGUENET:?the built leaguenet program}
@@ -16,7 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-LEAGUENET_PG_MAX_CONNECTIONS=300 sh "$here/../../tests/leaguenet/pg_cluster.sh" start "$work/state"
+LEAGUENET_PG_MAX_CONNECTIONS=100 sh "$here/../../tests/leaguenet/pg_cluster.sh" start "$work/state"
 . "$work/state/cluster.env"
 server="$LEAGUENET_PG_ORGANISER"
 superuser="host=127.0.0.1 port=$LEAGUENET_PG_PORT user=postgres passfile=$work/state/pgpass sslmode=verify-full sslrootcert=$LEAGUENET_PG_CA dbname=league"
@@ -24,6 +26,7 @@ db="$server dbname=league"
 sql() { psql -qAtX -v ON_ERROR_STOP=1 "$db" -c "$1"; }
 now_ns() { date +%s%N; }
 crowd=200
+echo "load average at the start: $(cut -d" " -f1-3 /proc/loadavg)"
 month=$(date +%m)
 first_day=$(date +%Y-%m-01)
 
@@ -75,6 +78,40 @@ done
 printf '%s\n' "${times[@]}" | sort -n | awk '{t[NR] = $1} END {printf "min %d ms, median %d ms, max %d ms\n", t[1], t[int((NR + 1) / 2)], t[NR]}'
 echo "file: $(($(stat -c %s "$work/site1/LEXFRAY.ISC") / 251 - 1)) entries"
 
+# CPU time in clock ticks of the server: the postmaster with the backends it has reaped, and
+# its processes still running.
+server_ticks() {
+  local postmaster ticks=0 pid fields
+  postmaster=$(head -n 1 "$LEAGUENET_PG_DIR/data/postmaster.pid")
+  for pid in $postmaster $(pgrep -P "$postmaster"); do
+    read -r -a fields < <(sed 's/^.*) //' "/proc/$pid/stat" 2>/dev/null) || continue
+    ticks=$((ticks + fields[11] + fields[12] + fields[13] + fields[14]))
+  done
+  echo "$ticks"
+}
+
+echo
+echo "== the server's CPU time per exchange, over 100 exchanges one after another"
+sleep 1
+before=$(server_ticks)
+start=$(now_ns)
+for run in $(seq 1 100); do
+  (cd "$work/site1" && "$leaguenet" --config leaguenet.conf >/dev/null)
+done
+elapsed=$((($(now_ns) - start) / 1000000))
+sleep 1
+ticks=$(($(server_ticks) - before))
+echo "server $((ticks * 1000 / $(getconf CLK_TCK) / 100)) ms of CPU per exchange; $((elapsed / 100)) ms wall per exchange"
+
+echo
+echo "== init-league again on the league of 10^6 entries, at its step: nothing to do (5 runs)"
+for run in $(seq 1 5); do
+  start=$(now_ns)
+  "$leaguenet" init-league --db "$db" >/dev/null
+  printf '%d ms ' $((($(now_ns) - start) / 1000000))
+done
+echo
+
 echo
 echo "== peak memory of the exchange (maximum resident set)"
 (cd "$work/site1" && /usr/bin/time -f "%M KiB" "$leaguenet" --config leaguenet.conf >/dev/null)
@@ -90,35 +127,49 @@ SET auto_explain.log_timing = off;
 SET auto_explain.log_nested_statements = on;
 SET auto_explain.log_level = notice;
 SET SESSION AUTHORIZATION "$role";
-SELECT count(*) FROM league.standings('$first_day', 2000, true);
-SELECT league.upload('$first_day', '{LOCAL 1,LOCAL 2}', '{2001,2002}', '{$month-02,$month-02}', '{4,4}', '{LEXFRAY0,LEXFRAY0}');
+SELECT count(*) FROM league.exchange('$first_day', '{LOCAL 1,LOCAL 2}', '{2001,2002}', '{$month-02,$month-02}', '{4,4}', '{LEXFRAY0,LEXFRAY0}', 2000);
 SQL
 
-# All sites at the same moment; prints the slowest run and how many failed.
+# All sites at the same moment: each waits for the gate, a lock this shell holds until all
+# are started; prints the slowest run, how many failed and how many found the league full.
 exchange_together() {
-  local start elapsed failed=0 slowest=0
-  start=$(now_ns)
+  local start elapsed failed=0 slowest=0 retried=0 most=1 pids=() attempts
+  exec 8>"$work/gate"
+  flock -x 8
   for i in $(seq 1 "$crowd"); do
-    (cd "$work/site$i" && s=$(now_ns) && "$leaguenet" --config leaguenet.conf >/dev/null 2>"$work/site$i/err";
-     echo "$? $((($(now_ns) - s) / 1000000))" >"$work/site$i/rc") &
+    (flock -s 9 && cd "$work/site$i" && s=$(now_ns) &&
+     "$leaguenet" --config leaguenet.conf >"$work/site$i/out" 2>"$work/site$i/err";
+     echo "$? $((($(now_ns) - s) / 1000000))" >"$work/site$i/rc") 8>&- 9<"$work/gate" &
+    pids+=($!)
   done
-  wait
+  sleep 2
+  start=$(now_ns)
+  flock -u 8
+  exec 8>&-
+  wait "${pids[@]}"
   elapsed=$((($(now_ns) - start) / 1000000))
   for i in $(seq 1 "$crowd"); do
     read -r rc took <"$work/site$i/rc"
     [ "$rc" = 0 ] || { failed=$((failed + 1)); cat "$work/site$i/err"; }
     [ "$took" -gt "$slowest" ] && slowest=$took
+    attempts=$(sed -n 's/.*(\([0-9]*\) attempts to connect.*/\1/p' "$work/site$i/out" "$work/site$i/err")
+    if [ -n "$attempts" ]; then
+      retried=$((retried + 1))
+      [ "$attempts" -gt "$most" ] && most=$attempts
+    fi
   done
-  echo "all $crowd in $elapsed ms, the slowest $slowest ms, $failed failed"
+  echo "all $crowd in $elapsed ms, the slowest $slowest ms, $failed failed;" \
+    "$retried found the league full and tried again, at most $most attempts"
   [ "$failed" = 0 ]
 }
 
+status=0
 echo
-echo "== $crowd sites exchanging at the same moment"
-exchange_together
+echo "== $crowd sites exchanging at the same moment (load average $(cut -d" " -f1 /proc/loadavg))"
+exchange_together || status=1
 uploads=$(sql "SELECT count(*) FROM league.entries WHERE site LIKE 'CROWD %' AND player LIKE 'LOCAL %'")
 echo "the crowd's uploads: $uploads of $((crowd * 100))"
-[ "$uploads" = $((crowd * 100)) ]
+[ "$uploads" = $((crowd * 100)) ] || status=1
 
 echo
 echo "== the same while EAST holds its 3 connections, one in a transaction holding its rows"
@@ -133,4 +184,5 @@ for n in 2 3; do
 done
 sleep 1
 echo "EAST's connections: $(sql "SELECT count(*) FROM pg_stat_activity WHERE usename = (SELECT role_name FROM league.sites WHERE name = 'EAST')")"
-exchange_together
+exchange_together || status=1
+exit "$status"

@@ -19,13 +19,13 @@ sql() { psql -qAt -v ON_ERROR_STOP=1 "$db" -c "$1"; }
 
 psql -q "$server dbname=postgres" -c "CREATE DATABASE league" >/dev/null
 "$leaguenet" init-league --db "$db" >/dev/null
-"$leaguenet" add-publisher --db "$db" >"$work/publish.conf"
+"$leaguenet" add-publisher --db "$db" --out "$work/publish.conf"
 sql "INSERT INTO league.sites SELECT 'SITE ' || lpad(i::text, 5, '0'), 'S' || lpad((i % 100)::text, 2, '0'), 'nobody_' || i
      FROM generate_series(1, 10000) i"
 entries() { # entries MONTHS_BACK
   sql "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)
        SELECT m, s.name, 'PLAYER ' || p, 1 + floor(random() * 100000), to_char(m, 'MM') || '-01',
-              (1 + p % 30)::text, 'LEXFRAY0'
+              (4 + p % 30)::text, 'LEXFRAY0'
        FROM (SELECT (date_trunc('month', now() AT TIME ZONE 'UTC') - interval '$1 month')::date)
               AS month(m), league.sites s, generate_series(1, 100) p"
   sql "ANALYZE league.entries"

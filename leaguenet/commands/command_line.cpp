@@ -6,13 +6,21 @@ namespace lexfray::leaguenet {
 
 const char* const kUsageText =
     "Usage: leaguenet [--config FILE]            exchange this site's scores with the league\n"
-    "       leaguenet check [--config FILE]      say whether everything the exchange needs is "
-    "usable\n"
+    "       leaguenet check [--config FILE] [--root DIR]\n"
+    "                                            say whether the exchange the game starts works\n"
     "       leaguenet standings [--config FILE]  print the month's league table\n"
-    "       leaguenet init-league --db CONNINFO  set up a league in a PostgreSQL database\n"
+    "       leaguenet init-league --db CONNINFO [--name NAME]\n"
+    "                                            set up a league in a PostgreSQL database, or\n"
+    "                                            bring it up to date; give it its name\n"
     "       leaguenet add-site --db CONNINFO --site NAME --loc XYZ [--site-ca PATH] [--out FILE]\n"
     "                                            register a site; writes its leaguenet.conf\n"
     "       leaguenet remove-site --db CONNINFO --site NAME\n"
+    "                                            take a site out of the league for good\n"
+    "       leaguenet suspend-site | resume-site --db CONNINFO --site NAME\n"
+    "                                            shut a site out for a while, or let it back\n"
+    "       leaguenet check-server --db CONNINFO [--repair]\n"
+    "                                            say whether the server holds what no site may\n"
+    "                                            override; --repair sets the sites' roles right\n"
     "       leaguenet publish --db CONNINFO | --config FILE  --out DIR\n"
     "                                            write the league's public pages into DIR\n"
     "       leaguenet add-publisher --db CONNINFO [--site-ca PATH] [--out FILE]\n"
@@ -27,6 +35,9 @@ const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {{"init-league", Command::kInitLeague},
                                                           {"add-site", Command::kAddSite},
                                                           {"remove-site", Command::kRemoveSite},
+                                                          {"suspend-site", Command::kSuspendSite},
+                                                          {"resume-site", Command::kResumeSite},
+                                                          {"check-server", Command::kCheckServer},
                                                           {"standings", Command::kStandings},
                                                           {"check", Command::kCheck},
                                                           {"publish", Command::kPublish},
@@ -46,6 +57,7 @@ std::string* OptionField(Invocation& invocation, const std::string& option) {
   if (option == "--root") return &invocation.root;
   if (option == "--site-ca") return &invocation.siteCa;
   if (option == "--out") return &invocation.out;
+  if (option == "--name") return &invocation.leagueName.emplace();
   return nullptr;
 }
 
@@ -67,6 +79,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       option.resize(equals);
     }
     std::string* field = OptionField(line.invocation, option);
+    if (option == "--repair" && !joined) {
+      line.invocation.repair = true;
+      continue;
+    }
     if (option == "--help" || option == "--version") {
       line.command = option == "--help" ? Command::kHelp : Command::kVersion;
       continue;

@@ -1,12 +1,14 @@
+#include <algorithm>
 #include <ostream>
 
 #include "commands/commands.h"
 #include "edge/files.h"
 #include "edge/system.h"
-#include "league/score_file.h"
 #include "exchange/league_client.h"
 #include "exchange/site_players.h"
+#include "league/score_file.h"
 #include "platform/files.h"
+#include "platform/record_fields.h"
 #include "platform/system_clock.h"
 #include "rules/safe_text.h"
 
@@ -48,10 +50,10 @@ std::string MismatchText(const std::vector<std::string>& fileSites, const SiteId
          " as the league registered this site; make line 1 of LEXFRAY.CFG read " + site.name;
 }
 
-bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
-                  std::string* error) {
-  for (const std::string& candidate :
-       SettingsCandidates(invocation.configFile, invocation.invokedAs)) {
+bool LoadFirstSettings(const std::vector<std::string>& candidates, LeagueSettings* settings,
+                       std::string* where, std::string* error) {
+  error->clear();
+  for (const std::string& candidate : candidates) {
     std::optional<std::string> text = ReadSmallFile(candidate, kLargestSettings);
     if (!text) continue;
     SettingsReading reading = ParseSettings(*text);
@@ -67,10 +69,19 @@ bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::s
     *where = candidate;
     return true;
   }
-  *error = invocation.configFile.empty()
-               ? "no settings: neither leaguenet.conf beside the command nor " +
-                     std::string(kSystemSettings) + " can be read"
-               : "cannot read the settings " + invocation.configFile;
+  return false;
+}
+
+bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::string* where,
+                  std::string* error) {
+  if (LoadFirstSettings(SettingsCandidates(invocation.configFile, invocation.invokedAs), settings,
+                        where, error))
+    return true;
+  if (error->empty())
+    *error = invocation.configFile.empty()
+                 ? "no settings: neither leaguenet.conf beside the command nor " +
+                       std::string(kSystemSettings) + " can be read"
+                 : "cannot read the settings " + invocation.configFile;
   return false;
 }
 
@@ -85,21 +96,36 @@ std::optional<ScoreFile> ReadAsTheGame(const std::string& path, std::string* err
 }
 
 // The file the game reads back: this site's entries first, then as many of the other sites'
-// best as the game's limit leaves room for.
-void KeepWithinTheGamesLimit(ScoreFile& merged) {
-  if (merged.entries.size() > static_cast<std::size_t>(kMostScoreEntries))
-    merged.entries.resize(static_cast<std::size_t>(kMostScoreEntries));
+// best as leave room for every player the site may still have this month, so that the game
+// never finds the file full when it adds one. Those are as many as the player file holds; an
+// own entry of a player who has not played this month keeps its place beside them.
+void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
+                                const std::set<std::string>& players) {
+  std::size_t own = 0;
+  std::size_t idle = 0;
+  for (const CompetitionRecordBytes& entry : merged.entries) {
+    if (!IsOwnEntry(entry, site)) break;
+    ++own;
+    std::string player =
+        fields::GetText(entry, entry_layout::kPlayer, CompetitionEntry::kPlayerWidth);
+    idle += players.count(ComparableName(player)) ? 0 : 1;
+  }
+  auto room = static_cast<std::size_t>(
+      std::max<std::int64_t>(0, kMostOthers - static_cast<std::int64_t>(idle)));
+  std::size_t kept = own + std::min(merged.entries.size() - own, room);
+  merged.entries.resize(std::min(kept, static_cast<std::size_t>(kMostScoreEntries)));
 }
 
 // The game may have exported while the league was asked: the merge is made from the file as
 // it is when it goes in place, with the game's exports pending in its spool, and this site's
 // entries are taken as they are then.
 bool MergeIntoScoreFile(const std::string& path, const ExchangeResult& result,
-                        std::size_t* entries, std::string* error) {
+                        const std::set<std::string>& players, std::size_t* entries,
+                        std::string* error) {
   SystemClock clock;
   return UpdateScoreFile({path}, clock, [&](ScoreFile& file, std::string*) {
     file = MergedScoreFile(file, result.site, result.sent, result.others);
-    KeepWithinTheGamesLimit(file);
+    KeepRoomForTheSitesPlayers(file, result.site, players);
     *entries = file.entries.size();
     return true;
   }, error);
@@ -128,12 +154,15 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   std::optional<std::set<std::string>> players = PlayersOfThisMonth(FolderOf(path), month, &error);
   if (!players) return Fail(err, error);
 
+  int attempts = 0;
   std::unique_ptr<PgConnection> league =
-      PgConnection::Open(settings.league, {invocation.distrust}, deadline, &error);
-  if (!league) return Fail(err, error, deadline);
+      ConnectToLeague(settings.league, {invocation.distrust}, deadline, &attempts, &error);
+  std::string full =
+      attempts < 2 ? ""
+                   : " (" + std::to_string(attempts) + " attempts to connect: the league was full)";
+  if (!league) return Fail(err, error + full, deadline);
   ExchangeResult result;
-  ExchangeRequest request{*file, month, std::move(*players), settings.others,
-                          settings.timeoutSeconds};
+  ExchangeRequest request{*file, month, *players, settings.others, settings.timeoutSeconds};
   if (!ExchangeWithLeague(*league, request, &result, &error))
     return Fail(err, "exchange failed: " + error, deadline);
   league.reset();
@@ -144,10 +173,13 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   ArmHardTimeLimit(0);
 
   std::size_t entries = 0;
-  if (!MergeIntoScoreFile(path, result, &entries, &error)) return Fail(err, error);
+  if (!MergeIntoScoreFile(path, result, *players, &entries, &error)) return Fail(err, error);
+  std::string refused = result.refused == 0 ? ""
+                        : std::to_string(result.refused) +
+                              " refused by the league as no entry of the game, ";
   std::string done = "exchanged as " + TrimmedPrintable(result.site.name, 35) + ": " +
-                     std::to_string(result.sent.size()) + " entries sent, " +
-                     std::to_string(entries) + " in " + path;
+                     std::to_string(result.sent.size()) + " entries sent, " + refused +
+                     std::to_string(entries) + " in " + path + full;
   out << done << '\n';
   LogLine(false, done);
   return kDone;

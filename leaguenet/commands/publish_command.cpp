@@ -4,6 +4,7 @@
 #include "commands/commands.h"
 #include "edge/publish_folder.h"
 #include "publish/json_data.h"
+#include "publish/kept_month.h"
 #include "publish/league_source.h"
 #include "publish/style_sheet.h"
 
@@ -22,6 +23,7 @@ struct Counts {
   std::size_t sites = 0;
   std::size_t pastMonths = 0;
   std::size_t carriedOver = 0;
+  std::vector<std::string> unread;  // past months kept as they were, though unreadable, and why
 };
 
 // One publication: everything read in one transaction, written into a new build.
@@ -40,20 +42,18 @@ class Publisher {
       if (!PastMonth(month, counts, error)) return false;
     counts->pastMonths = past.size();
     if (!MonthInPlay(past, counts, error)) return false;
-    return Write(std::string(kMonthsPageName), MonthsPage(Frame(facts_.month, true), past),
-                 error) &&
+    PageFrame frame = Frame(facts_.month, true);
+    frame.leaders = leaders_;
+    return Write(std::string(kMonthsPageName), MonthsPage(frame, past), error) &&
            Write(std::string(kStyleName), kStylesheet, error) &&
            Write(std::string(kIconName), kIcon, error) && EndReading(league_, error);
   }
 
  private:
   PageFrame Frame(const std::string& month, bool inPlay) const {
-    PageFrame frame{facts_.league, month, facts_.made, inPlay, false, std::nullopt};
+    PageFrame frame{facts_.league, month, facts_.made, inPlay, false, {}};
     for (const MonthSummary& summary : months_)
-      if (summary.month == month) {
-        frame.leader = summary.leader;
-        frame.final = !inPlay && !summary.open;
-      }
+      if (summary.month == month) frame.final = !inPlay && !summary.open;
     return frame;
   }
 
@@ -76,6 +76,7 @@ class Publisher {
       return false;
     std::optional<MonthTables> tables = tally.Finish();
     if (!tables) return false;
+    leaders_ = frame.leaders = LeadersOf(*tables);
     counts->players = tables->players;
     counts->sites = tables->sites.size();
     for (std::size_t n = 1; n <= PageCount(tables->sites.size()); ++n)
@@ -88,17 +89,31 @@ class Publisher {
   // A past month's final tables are written once, at the first publication after the month
   // closed, and carried over from one publication to the next: they stay as they were, also
   // when a site leaves the league later with its entries, and a publication reads only the
-  // months still open. A month carried over names its winner from the data kept of it.
+  // months still open. A month carried over names its winners from the data kept of it; kept
+  // data that cannot be read is carried over all the same, and said so, never written anew
+  // from what the league holds now.
   bool PastMonth(MonthSummary& month, Counts* counts, std::string* error) {
     std::string pageName = MonthPageName(month.month);
     std::string dataName = MonthDataName(month.month);
-    std::optional<std::string> kept = folder_.ReadReplaced(dataName, kDataLimit);
-    std::optional<Leader> keptLeader;
-    if (kept && ReadFinalLeader(*kept, &keptLeader) && folder_.CarryOver(pageName) &&
-        folder_.CarryOver(dataName)) {
-      month.leader = keptLeader;
-      ++counts->carriedOver;
-      return true;
+    if (folder_.Replaces(pageName) || folder_.Replaces(dataName)) {
+      std::optional<std::string> data = folder_.ReadReplaced(dataName, kDataLimit);
+      KeptMonth kept = data ? ReadKeptMonth(*data)
+                            : KeptMonth{KeptMonth::State::kUnreadable,
+                                        {},
+                                        "it is missing, not a plain file, or too large"};
+      if (kept.state != KeptMonth::State::kOpen) {
+        bool pageKept = folder_.CarryOver(pageName);
+        bool dataKept = folder_.CarryOver(dataName);
+        if (kept.state == KeptMonth::State::kFinal && !(pageKept && dataKept))
+          kept = {KeptMonth::State::kUnreadable, {}, "its page or its data is missing"};
+        month.leaders = std::move(kept.winners);
+        if (kept.state == KeptMonth::State::kUnreadable) {
+          month.unread = "the data kept of this month cannot be read: " + kept.why;
+          counts->unread.push_back(dataName + ": " + kept.why);
+        }
+        ++counts->carriedOver;
+        return true;
+      }
     }
     PageFrame frame = Frame(month.month, false);
     MonthTally tally(sites_, nullptr);
@@ -109,6 +124,7 @@ class Publisher {
     std::optional<MonthTables> tables = tally.Finish();
     if (!tables) return false;
     std::erase_if(tables->sites, [](const SiteTotals& site) { return site.players == 0; });
+    month.leaders = frame.leaders = LeadersOf(*tables);
     return Write(pageName, MonthPage(frame, *tables), error) &&
            Write(dataName, MonthData(frame, *tables, {}), error);
   }
@@ -118,6 +134,7 @@ class Publisher {
   LeagueFacts facts_;
   std::vector<MonthSummary> months_;
   std::vector<SiteTotals> sites_;  // the league's sites, none counted
+  std::vector<Leader> leaders_;    // of the month in play
 };
 
 }  // namespace
@@ -133,6 +150,8 @@ int RunPublish(const Invocation& invocation, std::ostream& out, std::ostream& er
     LeagueSettings settings;
     std::string where;
     if (!LoadSettings(invocation, &settings, &where, &error)) return Fail(err, error);
+    if (std::optional<std::string> open = OpenPassword(settings, where, "chmod 600"))
+      err << "leaguenet: warning: " << *open << '\n';
     conninfo = settings.league;
   }
   std::unique_ptr<PublicationFolder> folder = PublicationFolder::Begin(invocation.out, &error);
@@ -148,6 +167,9 @@ int RunPublish(const Invocation& invocation, std::ostream& out, std::ostream& er
   out << "Published " << counts.players << " players of " << counts.sites << " sites, and "
       << counts.pastMonths << " past months (" << counts.carriedOver
       << " kept from the last publication), into " << invocation.out << ".\n";
+  for (const std::string& unread : counts.unread)
+    err << "leaguenet: " << unread << "; the month's pages stay as they were, and the months "
+        << "page says so\n";
   return kDone;
 }
 

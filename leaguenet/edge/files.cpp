@@ -36,6 +36,24 @@ bool ReadableByEveryone(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0 && (status.st_mode & S_IROTH) != 0;
 }
 
+bool GamesGroupMay(const std::string& path, int access) {
+  struct stat status {};
+  struct group* games = ::getgrnam("games");
+  if (::stat(path.c_str(), &status) != 0) return false;
+  auto others = static_cast<mode_t>(access & 07);
+  auto group = static_cast<mode_t>(others << 3);
+  return (status.st_mode & others) == others ||
+         (games && status.st_gid == games->gr_gid && (status.st_mode & group) == group);
+}
+
+bool CallerMayRead(const std::string& path) {
+  return ::access(path.c_str(), R_OK) == 0;
+}
+
+bool CallerMayRun(const std::string& path) {
+  return ::access(path.c_str(), X_OK) == 0;
+}
+
 std::string CurrentFolder() {
   char buffer[PATH_MAX];
   if (!::getcwd(buffer, sizeof buffer)) return "./";

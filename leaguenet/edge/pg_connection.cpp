@@ -81,6 +81,26 @@ bool IsConnectionString(const std::string& conninfo, std::string* error) {
   return parsed != nullptr;
 }
 
+std::string ConninfoPair(std::string_view keyword, std::string_view value) {
+  std::string pair = std::string(keyword) + "='";
+  for (char c : value) {
+    if (c == '\'' || c == '\\') pair += '\\';
+    pair += c;
+  }
+  return pair + "'";
+}
+
+std::string WithDatabase(const std::string& conninfo, const std::string& database) {
+  PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), nullptr);
+  if (!parsed) return "";
+  std::string text;
+  for (PQconninfoOption* option = parsed; option->keyword; ++option)
+    if (option->val && std::string_view(option->keyword) != "dbname")
+      text += ConninfoPair(option->keyword, option->val) + " ";
+  PQconninfoFree(parsed);
+  return text + ConninfoPair("dbname", database);
+}
+
 std::string FirstLine(std::string_view message) {
   for (std::string_view lead : {"ERROR:  ", "FATAL:  "})
     if (message.substr(0, lead.size()) == lead) message.remove_prefix(lead.size());
@@ -89,9 +109,27 @@ std::string FirstLine(std::string_view message) {
   return line.empty() ? "the league gave no reason" : line;
 }
 
+std::string TakeFatalState(std::string& message) {
+  constexpr std::string_view kFatal = "FATAL:  ";
+  constexpr std::size_t kStateWidth = 5;
+  std::string state;
+  for (std::size_t at = message.find(kFatal); at != std::string::npos;
+       at = message.find(kFatal, at + 1)) {
+    std::size_t code = at + kFatal.size();
+    std::string_view rest = std::string_view(message).substr(code);
+    if (rest.size() < kStateWidth + 2 || rest.substr(kStateWidth, 2) != ": " ||
+        !std::all_of(rest.begin(), rest.begin() + kStateWidth,
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }))
+      continue;
+    state = std::string(rest.substr(0, kStateWidth));
+    message.erase(code, kStateWidth + 2);
+  }
+  return state;
+}
+
 std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo,
                                                  const ConnectPolicy& policy, Deadline deadline,
-                                                 std::string* error) {
+                                                 std::string* error, std::string* failedState) {
   Options options;
   if (!OptionsOf(conninfo, policy, options, error)) return nullptr;
   std::vector<const char*> keywords;
@@ -109,11 +147,16 @@ std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo,
     return nullptr;
   }
   std::unique_ptr<PgConnection> connection(new PgConnection(started, deadline));
+  // libpq keeps the SQLSTATE of a refused connection only in the verbose form of its message.
+  PQsetErrorVerbosity(started, PQERRORS_VERBOSE);
   PostgresPollingStatusType state =
       PQstatus(started) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
   while (state != PGRES_POLLING_OK) {
     if (state == PGRES_POLLING_FAILED) {
-      *error = "cannot connect to the league: " + FirstLine(PQerrorMessage(started));
+      std::string message = PQerrorMessage(started);
+      std::string sqlState = TakeFatalState(message);
+      if (failedState) *failedState = sqlState;
+      *error = "cannot connect to the league: " + FirstLine(message);
       return nullptr;
     }
     if (!connection->WaitFor(state == PGRES_POLLING_WRITING, error)) {
@@ -122,6 +165,7 @@ std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo,
     }
     state = PQconnectPoll(started);
   }
+  PQsetErrorVerbosity(started, PQERRORS_DEFAULT);
   PQsetnonblocking(started, 1);
   // "already exists, skipping" and the like are no news to the person at the terminal.
   PQsetNoticeProcessor(
@@ -181,22 +225,29 @@ bool PgConnection::AwaitResult(std::string* error) {
   return true;
 }
 
+// The first failure of a statement's results is the one reported.
+void PgConnection::NoteFailure(const PGresult* result, std::string* failure) {
+  if (!failure->empty()) return;
+  *failure = FirstLine(PQresultErrorMessage(result));
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  failedState_ = state ? state : "";
+}
+
 bool PgConnection::Send(bool sent, Rows* rows, std::string* error) {
+  failedState_.clear();
   if (!sent) {
     *error = FirstLine(PQerrorMessage(connection_));
     return false;
   }
   if (!Flush(error)) return false;
-  // Every result of the statements is read, so the connection is ready for the next; the
-  // first failure is the one reported.
+  // Every result of the statements is read, so the connection is ready for the next.
   std::string failure;
   for (;;) {
     if (!AwaitResult(error)) return false;
     PGresult* result = PQgetResult(connection_);
     if (!result) break;
     ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && failure.empty())
-      failure = FirstLine(PQresultErrorMessage(result));
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) NoteFailure(result, &failure);
     if (rows && status == PGRES_TUPLES_OK) AppendRows(result, rows);
     PQclear(result);
   }
@@ -216,6 +267,7 @@ bool PgConnection::Run(std::string_view sql, const std::vector<std::string>& par
 
 bool PgConnection::RunEach(std::string_view sql, const std::vector<std::string>& params,
                            const RowSink& each, std::string* error) {
+  failedState_.clear();
   std::string statement(sql);
   std::vector<const char*> values;
   for (const std::string& param : params) values.push_back(param.c_str());
@@ -239,8 +291,8 @@ bool PgConnection::RunEach(std::string_view sql, const std::vector<std::string>&
       for (int c = 0; c < PQnfields(result); ++c)
         row.emplace_back(PQgetvalue(result, 0, c), PQgetlength(result, 0, c));
       taking = each(row);
-    } else if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK && failure.empty()) {
-      failure = FirstLine(PQresultErrorMessage(result));
+    } else if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK) {
+      NoteFailure(result, &failure);
     }
     PQclear(result);
   }
@@ -248,9 +300,9 @@ bool PgConnection::RunEach(std::string_view sql, const std::vector<std::string>&
   return failure.empty() && taking;
 }
 
-bool PgConnection::RunScript(std::string_view sql, std::string* error) {
+bool PgConnection::RunScript(std::string_view sql, Rows* rows, std::string* error) {
   std::string script(sql);
-  return Send(PQsendQuery(connection_, script.c_str()) == 1, nullptr, error);
+  return Send(PQsendQuery(connection_, script.c_str()) == 1, rows, error);
 }
 
 bool PgConnection::TlsInUse() const {

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/descriptor.h"
 
@@ -16,7 +17,8 @@ namespace lexfray::leaguenet {
 // a run that fails or is killed leaves the old ones. One publication into a path at a time.
 class PublicationFolder {
  public:
-  // Nothing on failure, with the reason in *error.
+  // The folders above the path are made when they are missing. Nothing on failure, with the
+  // reason in *error.
   static std::unique_ptr<PublicationFolder> Begin(const std::string& out, std::string* error);
   PublicationFolder(const PublicationFolder&) = delete;
   PublicationFolder& operator=(const PublicationFolder&) = delete;
@@ -31,10 +33,13 @@ class PublicationFolder {
   // The same file of the publication being replaced, linked into the new build; false
   // when there is none.
   bool CarryOver(const std::string& relative);
+  // Whether the publication being replaced holds the file.
+  bool Replaces(const std::string& relative) const;
   // A file of the publication being replaced, when it is there and no larger than limit.
   std::optional<std::string> ReadReplaced(const std::string& relative, std::size_t limit) const;
-  // Flushes the build to disk and makes the path name it; the build it replaces stays
-  // for the readers still on its pages until the next swap, older ones go.
+  // Makes what this build wrote durable (each file it wrote and each of its folders, not the
+  // whole file system) and makes the path name it; the build it replaces stays for the
+  // readers still on its pages until the next swap, older ones go.
   bool Swap(std::string* error);
 
  private:
@@ -45,6 +50,7 @@ class PublicationFolder {
   bool IsBuildName(std::string_view name) const;
   bool MakeBuild(std::string* error);
   bool EnsureFolder(const std::string& relative, std::string* error);
+  bool Flush(std::string* error) const;
   void RemoveOldBuilds() const;
 
   Descriptor lock_;
@@ -55,6 +61,7 @@ class PublicationFolder {
   std::string replaced_;  // where the path leads now, for carrying files over
   std::set<std::string> folders_;
   std::set<std::string> carried_;  // files linked from the publication being replaced
+  std::vector<std::string> written_;  // files written anew, to be flushed before the swap
   bool swapped_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -40,14 +41,14 @@ bool RunsWithOtherIdentity() {
   return ::getegid() != ::getgid() || ::geteuid() != ::getuid();
 }
 
-void DistrustEnvironment() {
+void DistrustEnvironment(bool gameGroup) {
   std::vector<std::string> names;
   for (char** variable = environ; *variable; ++variable) {
     std::string_view entry = *variable;
     if (entry.substr(0, 2) == "PG") names.emplace_back(entry.substr(0, entry.find('=')));
   }
   for (const std::string& name : names) ::unsetenv(name.c_str());
-  ::setenv("PGSERVICEFILE", "/etc/postgresql-common/pg_service.conf", 1);
+  if (gameGroup) ::setenv("PGSERVICEFILE", "/etc/postgresql-common/pg_service.conf", 1);
   ::unsetenv("TZ");
   ::tzset();
 }
@@ -66,6 +67,10 @@ void ArmHardTimeLimit(int seconds) {
   action.sa_handler = StopOnAlarm;
   ::sigaction(SIGALRM, &action, nullptr);
   ::alarm(static_cast<unsigned>(seconds));
+}
+
+void Pause(std::chrono::milliseconds wait) {
+  std::this_thread::sleep_for(wait);
 }
 
 bool RunsAsRoot() {

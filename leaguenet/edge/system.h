@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,9 @@ void LogLine(bool failure, std::string_view line);
 // starts it with the game's group: then nothing of the caller's environment is trusted.
 bool RunsWithOtherIdentity();
 
-// Drops every PG* variable, and makes libpq read the system's service file instead of the
-// caller's own; drops TZ, so that the local month is the machine's.
-void DistrustEnvironment();
+// Drops every PG* variable, and TZ, so that the local month is the machine's; with the
+// game's group, also makes libpq read the system's service file instead of the caller's own.
+void DistrustEnvironment(bool gameGroup = true);
 
 struct LocalDate {
   int year = 0;
@@ -33,6 +34,9 @@ LocalDate Today(bool distrust);
 void ArmHardTimeLimit(int seconds);
 
 bool RunsAsRoot();
+
+// Does nothing for that long.
+void Pause(std::chrono::milliseconds wait);
 
 // Makes path belong to root and the given group, with mode; false with *error.
 bool SetOwnerAndMode(const std::string& path, std::string_view group, unsigned mode,

@@ -8,6 +8,7 @@
 #include "platform/record_fields.h"
 #include "players/player_record.h"
 #include "rules/safe_text.h"
+#include "rules/site_name.h"
 
 namespace lexfray::leaguenet {
 
@@ -30,12 +31,6 @@ CompetitionHeader NewHeader(const ScoreFile& file) {
   CompetitionHeader header;
   header.programVersion = std::string(CompetitionHeader::kVersionWidth, ' ');
   return header;
-}
-
-// Upper case without blanks at either end: how the league keeps a site's name.
-std::string SiteKey(std::string_view site) {
-  std::string key = ComparableName(site);
-  return key.erase(0, std::min(key.size(), key.find_first_not_of(' ')));
 }
 
 bool TwoDigits(const std::string& text, std::size_t at) {
@@ -88,12 +83,6 @@ std::set<std::string> PlayersOfMonth(std::span<const std::uint8_t> playerFile,
   return players;
 }
 
-bool IsSendable(const Upload& upload) {
-  return !upload.player.empty() && upload.player.find_first_not_of(' ') != std::string::npos &&
-         IsSaneScore(upload.score) && MonthOf(upload.lastDate) != 0 && !upload.plays.empty() &&
-         upload.plays.find_first_not_of("0123456789") == std::string::npos;
-}
-
 std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
                                 const SiteMonth& month, const std::set<std::string>& players) {
   std::vector<Upload> uploads;
@@ -105,8 +94,7 @@ std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
                   PrintableText(entry.lastDate, E::kDateWidth),
                   BarePrintable(entry.plays, E::kPlaysWidth),
                   TrimmedPrintable(entry.gameCode, E::kGameCodeWidth)};
-    if (!IsSendable(upload) || MonthOf(upload.lastDate) != month.month ||
-        !players.count(ComparableName(entry.player)))
+    if (MonthOf(upload.lastDate) != month.month || !players.count(ComparableName(entry.player)))
       continue;
     if (sent.insert(upload.player).second) uploads.push_back(std::move(upload));
   }

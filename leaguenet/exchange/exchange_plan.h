@@ -46,13 +46,10 @@ int MonthOf(const std::string& lastDate);
 std::set<std::string> PlayersOfMonth(std::span<const std::uint8_t> playerFile,
                                      const SiteMonth& month);
 
-// Whether the league takes the upload: a name that is not blank, a score the game can reach
-// in a month, a date and a count of plays as the game writes them.
-bool IsSendable(const Upload& upload);
-
 // This site's entries of its month, one per player name (the first in the file), of the
 // players whose record was last played in that month. Entries under any other site's name
-// are not sent.
+// are not sent. Whether an entry is one that the game can have written is the league's to
+// say (league.sound_entry): it keeps the others of an upload and names those it refuses.
 std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
                                 const SiteMonth& month, const std::set<std::string>& players);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,13 @@ namespace lexfray::leaguenet {
 bool FetchIdentity(PgConnection& league, SiteIdentity* site, std::string* error,
                    std::string* leagueDate = nullptr);
 
+// Connects to the league, again while the server says it is full (too many connections),
+// after waits that grow and are spread at random, until the deadline is near. *attempts
+// counts the connections tried.
+std::unique_ptr<PgConnection> ConnectToLeague(const std::string& conninfo,
+                                              const ConnectPolicy& policy, Deadline deadline,
+                                              int* attempts, std::string* error);
+
 // What an exchange sends and asks for.
 struct ExchangeRequest {
   const ScoreFile& file;
@@ -25,14 +33,18 @@ struct ExchangeRequest {
 
 struct ExchangeResult {
   SiteIdentity site;
-  std::vector<Upload> sent;
+  std::vector<Upload> sent;       // what the league took
+  std::size_t refused = 0;        // entries the league refused as none the game can write
   std::vector<LeagueRow> others;  // best first, at most the number asked for
 };
 
-// In one transaction: this site's entries of its month go up, the best entries of the
-// other sites of that month come back.
+// In one statement of the league (one transaction): this site's entries of its month go up,
+// the best entries of the other sites of that month come back.
 bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
                         ExchangeResult* result, std::string* error);
+
+// The league's name, as its organiser gave it (the database's name when none was given).
+bool FetchLeagueName(PgConnection& league, std::string* name, std::string* error);
 
 // The best entries of the month, of the whole league or of the other sites only.
 bool FetchStandings(PgConnection& league, const SiteMonth& month, int limit, bool othersOnly,

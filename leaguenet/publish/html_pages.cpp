@@ -20,13 +20,7 @@ constexpr std::array<NavItem, 4> kNav = {{{kFrontPageName, "This month"},
 
 // 1234567 as "1,234,567", for counts in sentences.
 std::string Grouped(std::size_t count) {
-  std::string digits = std::to_string(count);
-  std::string grouped;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-    grouped += digits[i];
-  }
-  return grouped;
+  return GroupedNumber(static_cast<double>(count));
 }
 
 std::string Plural(std::size_t count, std::string_view one, std::string_view many) {
@@ -38,19 +32,28 @@ std::string RootOf(std::string_view page) {
   return page.find('/') == std::string_view::npos ? "" : "../";
 }
 
-// The line under the header bar, as the game's standings show the Score-To-Beat.
-std::string LeaderLine(std::string_view label, const std::optional<Leader>& leader) {
+// The line under the header bar, as the game's standings show the Score-To-Beat; players
+// who share the first rank are named too, up to a line's worth: the table below the header
+// shows them all.
+std::string LeaderLine(std::string_view label, const std::vector<Leader>& leaders) {
+  constexpr std::size_t kMostNamed = 10;
   std::string line = "<p class=\"beat\"><span>" + std::string(label) + "&gt;</span> ";
-  if (!leader) return line + std::string(kNoLeader) + "</p>\n";
-  return line + HtmlEscaped(leader->player) + ", " + HtmlEscaped(leader->site) + " " +
-         ShownNumber(leader->score) + "</p>\n";
+  if (leaders.empty()) return line + std::string(kNoLeader) + "</p>\n";
+  std::size_t named = leaders.size() > kMostNamed ? kMostNamed - 1 : leaders.size();
+  for (std::size_t i = 0; i < named; ++i)
+    line += std::string(i == 0                    ? ""
+                        : i + 1 == leaders.size() ? " and "
+                                                  : "; ") +
+            HtmlEscaped(leaders[i].player) + ", " + HtmlEscaped(leaders[i].site);
+  if (named < leaders.size()) line += " and " + Plural(leaders.size() - named, "other", "others");
+  return line + (leaders.size() > 1 ? ", tied on " : " ") + ShownNumber(leaders[0].score) +
+         "</p>\n";
 }
 
 std::string LeaderLine(const PageFrame& frame) {
-  return LeaderLine(frame.inPlay  ? "Score-To-Beat"
-                    : frame.final ? "Winner"
-                                  : "Leader",
-                    frame.leader);
+  std::string_view one = frame.inPlay ? "Score-To-Beat" : frame.final ? "Winner" : "Leader";
+  std::string_view many = frame.inPlay ? "Score-To-Beat" : frame.final ? "Winners" : "Leaders";
+  return LeaderLine(frame.leaders.size() > 1 ? many : one, frame.leaders);
 }
 
 std::string Head(const PageFrame& frame, std::string_view page, const std::string& what,
@@ -113,6 +116,11 @@ std::string TableStart(std::string_view id, std::string_view kind, const std::st
 
 constexpr const char* kTableEnd = "</tbody>\n</table>\n</div>\n";
 
+// The day an entry was last played, as "8 Dec".
+std::string LastPlayed(const PageFrame& frame, const PublicEntry& entry) {
+  return HtmlEscaped(ShortDay(frame.month, entry.lastDate));
+}
+
 std::string SiteCell(const PageFrame& frame, std::string_view page, const std::string& site) {
   if (!frame.inPlay) return HtmlEscaped(site);
   return "<a href=\"" + RootOf(page) + SitePageName(site) + "\">" + HtmlEscaped(site) + "</a>";
@@ -143,18 +151,13 @@ std::string PlayersTable(const PageFrame& frame, std::string_view page, const Mo
       "players", "players",
       "League table, best first: " + Range({0, tables.top.size()}, tables.players, "player"),
       {"Rank", "Player", "Site", "LOC", "Score", "Games", "Last played"});
-  std::vector<double> shown;
-  for (const PublicEntry& entry : tables.top) shown.push_back(ShownScore(entry.score));
-  std::vector<std::size_t> ranks = SharedRanks(shown);
   std::unordered_map<std::string_view, std::string_view> locs;
   for (const SiteTotals& site : tables.sites) locs.emplace(site.name, site.loc);
-  for (std::size_t i = 0; i < tables.top.size(); ++i) {
-    const PublicEntry& entry = tables.top[i];
-    text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
+  for (const PublicEntry& entry : tables.top)
+    text += "<tr><td>" + std::to_string(entry.rank) + "<th scope=\"row\">" +
             HtmlEscaped(entry.player) + "<td>" + SiteCell(frame, page, entry.site) + "<td>" +
             HtmlEscaped(locs[entry.site]) + "<td>" + ShownNumber(entry.score) + "<td>" +
-            HtmlEscaped(entry.plays) + "<td>" + HtmlEscaped(entry.lastDate) + "\n";
-  }
+            HtmlEscaped(entry.plays) + "<td>" + LastPlayed(frame, entry) + "\n";
   return text + kTableEnd;
 }
 
@@ -180,15 +183,12 @@ std::string SitesTable(const PageFrame& frame, std::string_view page, const Mont
       "sites", "sites",
       "Sites by the sum of their players' scores: " + Range(slice, tables.sites.size(), "site"),
       {"Rank", "Site", "LOC", "Players", "Best score", "Sum of scores"});
-  std::vector<double> totals;
-  for (const SiteTotals& site : tables.sites) totals.push_back(ShownScore(site.total));
-  std::vector<std::size_t> ranks = SharedRanks(totals);
   for (std::size_t i = slice.first; i < slice.last; ++i) {
     const SiteTotals& site = tables.sites[i];
-    text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
+    text += "<tr><td>" + std::to_string(site.rank) + "<th scope=\"row\">" +
             SiteCell(frame, page, site.name) + "<td>" + HtmlEscaped(site.loc) + "<td>" +
             std::to_string(site.players) + "<td>" + ShownNumber(site.best) + "<td>" +
-            ShownNumber(site.total) + "\n";
+            GroupedNumber(site.total) + "\n";
   }
   return text + kTableEnd;
 }
@@ -200,13 +200,15 @@ std::string NoScores(const PageFrame& frame) {
 
 }  // namespace
 
-std::optional<Leader> LeaderOf(const MonthTables& tables) {
-  if (tables.top.empty()) return std::nullopt;
-  const PublicEntry& best = tables.top.front();
-  Leader leader{best.player, best.site, "", best.score};
-  for (const SiteTotals& site : tables.sites)
-    if (site.name == best.site) leader.loc = site.loc;
-  return leader;
+std::vector<Leader> LeadersOf(const MonthTables& tables) {
+  std::unordered_map<std::string_view, std::string_view> locs;
+  for (const SiteTotals& site : tables.sites) locs.emplace(site.name, site.loc);
+  std::vector<Leader> leaders;
+  for (const PublicEntry& entry : tables.top) {
+    if (entry.rank != 1) break;
+    leaders.push_back({entry.player, entry.site, std::string(locs[entry.site]), entry.score});
+  }
+  return leaders;
 }
 
 std::string HtmlEscaped(std::string_view text) {
@@ -316,11 +318,12 @@ std::string SitePage(const PageFrame& frame, const SiteTotals& site,
   std::string month = MonthName(frame.month);
   // The site's own best rather than the league's leader, whose every game would change
   // every site's page.
-  std::optional<Leader> best;
-  if (!rows.empty()) best = Leader{rows[0].player, site.name, site.loc, rows[0].score};
+  std::vector<Leader> best;
+  for (std::size_t i = 0; i < rows.size() && rows[i].rank == 1; ++i)
+    best.push_back({rows[i].player, site.name, site.loc, rows[i].score});
   std::string text = Head(frame, page, HtmlEscaped(site.name) + ", " + month,
-                          best ? LeaderLine("Best of the site", best)
-                               : "<p class=\"beat\">No scores from this site yet.</p>\n") +
+                          !best.empty() ? LeaderLine("Best of the site", best)
+                                        : "<p class=\"beat\">No scores from this site yet.</p>\n") +
                      "<h1><span class=\"league\">" + HtmlEscaped(frame.league) +
                      "</span> <span class=\"site\">" + HtmlEscaped(site.name) +
                      "</span> <span class=\"loc\">" + HtmlEscaped(site.loc) + "</span></h1>\n";
@@ -328,7 +331,7 @@ std::string SitePage(const PageFrame& frame, const SiteTotals& site,
   if (rows.empty()) return text + NoScores(frame) + foot;
   text += "<p class=\"totals\">" + month + ": " + Plural(rows.size(), "player", "players") +
           ", best score <span class=\"score\">" + ShownNumber(site.best) +
-          "</span>, sum of scores <span class=\"score\">" + ShownNumber(site.total) +
+          "</span>, sum of scores <span class=\"score\">" + GroupedNumber(site.total) +
           "</span></p>\n";
   Slice slice = PageSlice(rows.size(), number);
   text += Pager(SitePageName(site.name), number, rows.size(), "above") +
@@ -336,13 +339,10 @@ std::string SitePage(const PageFrame& frame, const SiteTotals& site,
               "players", "site-players",
               "Players of " + HtmlEscaped(site.name) + ": " + Range(slice, rows.size(), "player"),
               {"Rank", "Player", "Score", "Games", "Last played"});
-  std::vector<double> shown;
-  for (const PublicEntry& entry : rows) shown.push_back(ShownScore(entry.score));
-  std::vector<std::size_t> ranks = SharedRanks(shown);
   for (std::size_t i = slice.first; i < slice.last; ++i)
-    text += "<tr><td>" + std::to_string(ranks[i]) + "<th scope=\"row\">" +
+    text += "<tr><td>" + std::to_string(rows[i].rank) + "<th scope=\"row\">" +
             HtmlEscaped(rows[i].player) + "<td>" + ShownNumber(rows[i].score) + "<td>" +
-            HtmlEscaped(rows[i].plays) + "<td>" + HtmlEscaped(rows[i].lastDate) + "\n";
+            HtmlEscaped(rows[i].plays) + "<td>" + LastPlayed(frame, rows[i]) + "\n";
   return text + kTableEnd + Pager(SitePageName(site.name), number, rows.size(), "below") + foot;
 }
 
@@ -351,14 +351,18 @@ std::string MonthsPage(const PageFrame& frame, const std::vector<MonthSummary>& 
   std::string rows;
   for (const MonthSummary& month : months) {
     if (month.month >= frame.month) continue;
-    rows += "<tr><th scope=\"row\"><a href=\"" + MonthPageName(month.month) + "\">" +
-            MonthName(month.month) + "</a>";
-    if (month.leader)
-      rows += "<td>" + HtmlEscaped(month.leader->player) + "<td>" +
-              HtmlEscaped(month.leader->site) + "<td>" + HtmlEscaped(month.leader->loc) + "<td>" +
-              ShownNumber(month.leader->score) + "\n";
-    else
-      rows += "<td><td><td><td>\n";
+    std::string name = "<tr><th scope=\"row\"><a href=\"" + MonthPageName(month.month) + "\">" +
+                       MonthName(month.month) + "</a>";
+    // Winners who share the first rank take a row each.
+    for (const Leader& leader : month.leaders)
+      rows += name + "<td>" + HtmlEscaped(leader.player) + "<td>" + HtmlEscaped(leader.site) +
+              "<td>" + HtmlEscaped(leader.loc) + "<td>" + ShownNumber(leader.score) + "\n";
+    if (!month.unread.empty())
+      rows += name +
+              "<td class=\"unread\" colspan=\"4\">Winners not shown: " + HtmlEscaped(month.unread) +
+              "\n";
+    else if (month.leaders.empty())
+      rows += name + "<td><td><td><td>\n";
   }
   if (rows.empty()) return text + "<p class=\"none\">No past months yet.</p>\n" + Foot(frame);
   return text +

@@ -22,13 +22,16 @@ struct Leader {
   double score = 0;
 };
 
-// The best of a month's tables, with its site's loc.
-std::optional<Leader> LeaderOf(const MonthTables& tables);
+// The best of a month's tables, every one that shares the first rank, with their sites' locs.
+std::vector<Leader> LeadersOf(const MonthTables& tables);
 
 struct MonthSummary {
   std::string month;  // YYYY-MM
-  std::optional<Leader> leader;
-  bool open = false;  // sites may still send scores of it
+  std::vector<Leader> leaders;  // its winners once it is over: all who share the first rank
+  bool open = false;            // sites may still send scores of it
+  // A past month whose kept data could not be read: its pages stay as they were, and this
+  // says why.
+  std::string unread;
 };
 
 // What every page says around its tables.
@@ -38,7 +41,7 @@ struct PageFrame {
   std::string made;    // when the publication was made, YYYY-MM-DDTHH:MM:SSZ
   bool inPlay = true;  // the month in play, or a past month
   bool final = false;  // a past month that takes no more scores: its final tables
-  std::optional<Leader> leader;
+  std::vector<Leader> leaders;
 };
 
 // Every text from the league, as HTML text or attribute value.

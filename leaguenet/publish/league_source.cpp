@@ -13,12 +13,6 @@ bool Unknown(std::string* error) {
   return false;
 }
 
-std::optional<Leader> LeaderFrom(const std::vector<std::string>& columns) {
-  std::optional<PublicEntry> entry = PublicEntryFrom({columns[2], columns[1], columns[4], "", ""});
-  if (!entry) return std::nullopt;
-  return Leader{entry->player, entry->site, SiteFrom(entry->site, columns[3]).loc, entry->score};
-}
-
 }  // namespace
 
 bool BeginReading(PgConnection& league, LeagueFacts* facts, std::string* error) {
@@ -40,13 +34,13 @@ bool EndReading(PgConnection& league, std::string* error) {
 
 bool ReadMonths(PgConnection& league, std::vector<MonthSummary>* months, std::string* error) {
   Rows rows;
-  if (!league.Run("SELECT to_char(month, 'YYYY-MM'), player, site, loc, score, open"
-                  " FROM league.publish_months()",
-                  {}, &rows, error))
+  // The leaders come from the month's own tables, where every tied one is seen.
+  if (!league.Run("SELECT to_char(month, 'YYYY-MM'), open FROM league.publish_months()", {}, &rows,
+                  error))
     return false;
   for (const std::vector<std::string>& columns : rows) {
-    if (columns.size() != 6) return Unknown(error);
-    months->push_back({columns[0], LeaderFrom(columns), columns[5] == "t"});
+    if (columns.size() != 2) return Unknown(error);
+    months->push_back({columns[0], {}, columns[1] == "t", {}});
   }
   return true;
 }

@@ -21,7 +21,7 @@ struct LeagueFacts {
 bool BeginReading(PgConnection& league, LeagueFacts* facts, std::string* error);
 bool EndReading(PgConnection& league, std::string* error);
 
-// Every month that has entries, newest first, with its leader.
+// Every month that has entries, newest first, and whether it still takes scores.
 bool ReadMonths(PgConnection& league, std::vector<MonthSummary>* months, std::string* error);
 
 // The league's sites, with no players counted yet.

@@ -23,6 +23,7 @@ struct PublicEntry {
   std::string lastDate;
   std::string plays;
   std::int64_t updated = 0;  // when the site last sent it, in seconds since 1970 (UTC)
+  std::size_t rank = 0;      // in the table it is shown in
 };
 
 // The entry from the league's columns (site, player, score, last date, plays, and when
@@ -30,7 +31,7 @@ struct PublicEntry {
 // player is empty.
 std::optional<PublicEntry> PublicEntryFrom(const std::vector<std::string_view>& columns);
 
-// Best first: the higher score, then the site's name, then the player's, byte by byte.
+// Best first, by the rule of every league table (rules/ranks.h).
 bool Ahead(const PublicEntry& a, const PublicEntry& b);
 
 struct SiteTotals {
@@ -40,12 +41,14 @@ struct SiteTotals {
   double best = 0;
   double total = 0;
   std::int64_t latest = 0;  // the newest of its entries' updates
+  std::size_t rank = 0;     // by the sum of its players' scores
 };
 
 // A site's printable name and loc as the league has them.
 SiteTotals SiteFrom(const std::string& name, const std::string& loc);
 
-// The month's tables: the best players, how many there are, and every site best first.
+// The month's tables: the best players, how many there are, and every site best first, each
+// with its rank.
 struct MonthTables {
   std::vector<PublicEntry> top;
   std::size_t players = 0;
@@ -56,7 +59,7 @@ struct MonthTables {
 // than one site's rows and the best kTopPlayers at a time.
 class MonthTally {
  public:
-  // Called with a site and all its rows, best first, once they are complete.
+  // Called with a site and all its rows, best first and ranked, once they are complete.
   using SiteDone = std::function<bool(const SiteTotals&, const std::vector<PublicEntry>&)>;
 
   // sites: the league's sites, each of which is told to siteDone (when given), with or
@@ -82,12 +85,15 @@ class MonthTally {
   std::size_t players_ = 0;
 };
 
-// The ranks of a list already in order: equal shown values share the rank of the first.
-std::vector<std::size_t> SharedRanks(const std::vector<double>& shownValues);
-
-// The whole number a score is shown as, and as text.
-double ShownScore(double score);
+// The whole number a score is shown as (ShownScore), as text: "1234567", and for people,
+// "1,234,567".
 std::string ShownNumber(double score);
+std::string GroupedNumber(double score);
+
+// The day an entry of the month YYYY-MM was last played, from its MM-DD: "2026-12-08" for
+// programs and "8 Dec" for people; empty when it is no day of that month.
+std::string IsoDay(std::string_view month, std::string_view lastDate);
+std::string ShortDay(std::string_view month, std::string_view lastDate);
 
 // Seconds since 1970 as YYYY-MM-DDTHH:MM:SSZ.
 std::string IsoTime(std::int64_t seconds);

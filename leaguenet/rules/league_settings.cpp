@@ -3,8 +3,6 @@
 #include <charconv>
 #include <set>
 
-#include "league/score_file.h"
-
 namespace lexfray::leaguenet {
 
 namespace {
@@ -34,9 +32,10 @@ std::string Take(std::string_view key, std::string_view value, LeagueSettings& s
   } else if (key == "folder") {
     settings.folder = value;
   } else if (key == "others") {
-    // No more than the game's score file holds; this site's own entries come first there.
-    if (!ReadWhole(value, 1, static_cast<int>(kMostScoreEntries), settings.others))
-      return "others must be a whole number from 1 to " + std::to_string(kMostScoreEntries);
+    if (!ReadWhole(value, 1, kMostOthers, settings.others))
+      return "others must be a whole number from 1 to " + std::to_string(kMostOthers) +
+             ": the score file keeps room for the site's own " + std::to_string(kMostPlayers) +
+             " players";
   } else if (key == "timeout") {
     if (!ReadWhole(value, 1, 600, settings.timeoutSeconds))
       return "timeout must be from 1 to 600 seconds";

@@ -5,6 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "league/score_file.h"
+#include "players/player_record.h"
+
 namespace lexfray::leaguenet {
 
 // leaguenet.conf: one `key = value` a line, each key at most once; blank lines and lines
@@ -13,9 +16,14 @@ struct LeagueSettings {
   std::string league;       // a libpq connection string, or service=NAME
   int leagueLine = 0;       // the line it stands on
   std::string folder;       // the program folder; empty for the current folder
-  int others = 2000;        // at most this many entries of other sites come back
+  int others = 2000;        // at most this many entries of other sites come back (kMostOthers)
   int timeoutSeconds = 20;  // the whole exchange, connection included
 };
+
+// The most entries of other sites a score file takes: whatever the others, it keeps room for
+// as many players of the site's own as the player file holds, so that a new player of the
+// month always finds a place in it and so reaches the league.
+inline constexpr int kMostOthers = static_cast<int>(kMostScoreEntries - kMostPlayers);
 
 struct SettingsReading {
   std::optional<LeagueSettings> settings;

@@ -6,12 +6,12 @@
 
 namespace lexfray::leaguenet {
 
-// The read-only role of the league in the connected database, named after its site group.
-bool PublishRole(PgConnection& organiser, std::string* role, std::string* error);
+// The league's read-only role, through whose functions the publisher reads the league (it
+// holds no privilege on any table), named after the sites' group role.
+std::string ReaderRoleOf(std::string group);
 
-// Sets up the league's read-only role and the functions through which it reads the league
-// for its public pages; it holds no privilege on any table. Running it again changes nothing.
-bool InitPublishing(PgConnection& organiser, std::string* error);
+// The read-only role of the league in the connected database.
+bool PublishRole(PgConnection& organiser, std::string* role, std::string* error);
 
 // Gives the read-only role a new random password and the settings that `publish` reads.
 // rootCert checks the league's certificate (the system's roots when empty).

@@ -4,9 +4,9 @@
 #include <random>
 
 #include "league/competition_records.h"
-#include "schema/league_schema.h"
-#include "platform/record_fields.h"
 #include "rules/safe_text.h"
+#include "rules/site_name.h"
+#include "schema/league_schema.h"
 
 namespace lexfray::leaguenet {
 
@@ -14,13 +14,7 @@ std::string SiteConnection(const PgConnection& organiser, const std::string& rol
                            const std::string& password, const std::string& rootCert) {
   std::string text;
   auto add = [&text](const std::string& keyword, const std::string& value) {
-    if (value.empty()) return;
-    std::string quoted;
-    for (char c : value) {
-      if (c == '\'' || c == '\\') quoted += '\\';
-      quoted += c;
-    }
-    text += (text.empty() ? "" : " ") + keyword + "='" + quoted + "'";
+    if (!value.empty()) text += (text.empty() ? "" : " ") + ConninfoPair(keyword, value);
   };
   std::string host = organiser.Option("host");
   add("host", host);
@@ -75,11 +69,7 @@ std::optional<std::string> PasswordVerifier(const PgConnection& organiser,
 }  // namespace
 
 bool CheckSite(NewSite* site, std::string* error) {
-  std::string name = ComparableName(site->name);
-  // As the exchange compares the name of the score file's entries: leading blanks of line 1
-  // of LEXFRAY.CFG are no part of it.
-  std::size_t lead = name.find_first_not_of(' ');
-  name.erase(0, lead == std::string::npos ? name.size() : lead);
+  std::string name = SiteKey(site->name);
   if (name.empty() || name.size() > CompetitionEntry::kSiteWidth ||
       PrintableText(name, name.size()) != name) {
     *error = "a site name is 1 to 35 printable characters";
@@ -126,30 +116,14 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
     return false;
   std::string create = "CREATE ROLE " + organiser.QuoteIdentifier(role) + " LOGIN PASSWORD " +
                        organiser.QuoteLiteral(*verifier) + " IN ROLE " +
-                       organiser.QuoteIdentifier(group) + ";\n" +
-                       SiteRoleLimits(organiser, role) + "COMMIT";
+                       organiser.QuoteIdentifier(group) + ";\nSELECT league.limit_site_role(" +
+                       organiser.QuoteLiteral(role) + ");\nCOMMIT";
   if (!organiser.RunScript(create, error)) return false;
   *settingsText =
       "# LeagueNET exchange of site " + site.name + " (" + site.loc + ")\n" +
       "# Keep this file readable by the games group only: it holds the site's password.\n" +
       "league = " + SiteConnection(organiser, role, password, site.siteCa) + "\n";
   return true;
-}
-
-bool RemoveSite(PgConnection& organiser, const std::string& name, std::string* error) {
-  std::string group;
-  if (!SiteGroup(organiser, &group, error)) return false;
-  Rows rows;
-  if (!organiser.RunScript("BEGIN", error) ||
-      !organiser.Run("DELETE FROM league.sites WHERE name = $1 RETURNING role_name",
-                     {ComparableName(name)}, &rows, error))
-    return false;
-  if (rows.empty()) {
-    *error = "there is no site " + ComparableName(name) + " in the league";
-    return false;
-  }
-  return organiser.RunScript(
-      "DROP ROLE IF EXISTS " + organiser.QuoteIdentifier(rows[0][0]) + "; COMMIT", error);
 }
 
 }  // namespace lexfray::leaguenet

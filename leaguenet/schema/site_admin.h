@@ -21,9 +21,6 @@ bool CheckSite(NewSite* site, std::string* error);
 // the site's leaguenet.conf.
 bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, std::string* error);
 
-// Removes the site, its entries and its role.
-bool RemoveSite(PgConnection& organiser, const std::string& name, std::string* error);
-
 // The connection string a role of the league uses: where the organiser reached the league,
 // with the role's own name and password and TLS that checks the server against rootCert
 // (the system's roots when empty).

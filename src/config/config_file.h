@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,6 +10,8 @@
 namespace lexfray {
 
 inline constexpr int kConfigLines = 32;
+// Many times the size of any configuration: a larger file is no configuration.
+inline constexpr std::size_t kLargestConfig = 64 * 1024;
 
 // The settings that the configuration file holds, as read from its 32 lines.
 struct ConfigValues {

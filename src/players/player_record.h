@@ -31,11 +31,14 @@ struct PlayerRecord {
 // The league takes no more entries of one site in a month either.
 inline constexpr std::int64_t kMostPlayers = 5000;
 
-// The most a player's total can reach in a month: a game holds 12 words of each length 3 to
-// 7 (300 letters), each letter worth at most 90 ('Z'), and a full game earns the completion
-// bonus of 1000, so 28,000 a game; the month's games are counted in 16 bits, so at most
-// 32767 of them. Anything above it did not come from a game.
-inline constexpr double kMostMonthlyScore = 32767.0 * (12 * (3 + 4 + 5 + 6 + 7) * 90 + 1000);
+// The most a game can bring: it holds 12 words of each length 3 to 7 (300 letters), each
+// letter worth at most 90 ('Z'), and a full game earns the completion bonus of 1000.
+inline constexpr double kMostGameScore = 12 * (3 + 4 + 5 + 6 + 7) * 90 + 1000;
+static_assert(kMostGameScore == 28'000.0);
+
+// The most a player's total can reach in a month: the month's games are counted in 16 bits,
+// so at most 32767 of them. Anything above it did not come from a game.
+inline constexpr double kMostMonthlyScore = 32767.0 * kMostGameScore;
 static_assert(kMostMonthlyScore == 917'476'000.0);
 
 using PlayerRecordBytes = std::array<std::uint8_t, PlayerRecord::kSize>;

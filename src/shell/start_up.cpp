@@ -15,9 +15,6 @@ namespace lexfray {
 
 namespace {
 
-// Many times the size of any configuration: a larger file is no configuration.
-constexpr std::size_t kLargestConfig = 64 * 1024;
-
 // Who to wait for: on a machine shared by several players, this account's own other copy;
 // in a player's own copy, whoever plays it.
 void TellWhoIsPlaying(Io& io, const Platform& platform, const std::string& holder) {

@@ -82,7 +82,9 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "6");
 }
 
-TEST(Exchange, AForgedEntryOfAnotherSiteStaysHome) {
+// Forged entries of another site stay home; an own entry that no game writes is refused by
+// the league, which keeps the rest, and leads nothing.
+TEST(Exchange, AForgedEntryOfAnotherSiteStaysHomeAndAnImpossibleOneIsRefused) {
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
   TestSite south(league, "SOUTH", "STH");
@@ -90,16 +92,23 @@ TEST(Exchange, AForgedEntryOfAnotherSiteStaysHome) {
   ASSERT_EQ(south.Exchange().exitCode, 0);
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4),
                         GameEntry("SOUTH", "MALLORY", 99999, Today(), 1),
+                        GameEntry("NORTH", "CHEAT", 1e9, Today(), 1),
                         GameEntry("SOUTH", "DORA", 1, Today(), 1)});
   CommandResult run = north.Exchange();
   ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("1 entries sent, 1 refused by the league as no entry of the game"),
+            std::string::npos)
+      << run.out;
 
-  EXPECT_TRUE(league.Sql("SELECT 1 FROM league.entries WHERE player = 'MALLORY'").empty());
+  EXPECT_TRUE(
+      league.Sql("SELECT 1 FROM league.entries WHERE player IN ('MALLORY', 'CHEAT')").empty());
   EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'DORA'")[0][0], "900");
   ScoreFile file = north.ScoreFile();
-  ASSERT_EQ(file.entries.size(), 2u);
-  EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "DORA");
-  EXPECT_EQ(EntryAt(file, 1).score, 900);
+  ASSERT_EQ(file.entries.size(), 3u);
+  EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "CHEAT");  // the file keeps its own entries
+  EXPECT_EQ(Trimmed(EntryAt(file, 2).player), "DORA");
+  EXPECT_EQ(EntryAt(file, 2).score, 900);
+  EXPECT_EQ(Trimmed(HeaderOf(file).beatName), "DORA");
 
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "2");
 }

@@ -1,8 +1,10 @@
 #!/bin/bash
 # The organiser's steps of the README run as written against a throwaway cluster: the commands
-# of its fenced block, with the server's name, the cluster's folder and the addresses it listens
-# on set for this machine, and stand-ins for installing the packages and restarting the service.
-# The man page must show the same commands. The site's settings that come out of it work.
+# of its fenced block, with the server's name, the cluster's folder, the addresses it listens on
+# and admits and the write-ahead log's folder set for this machine, and stand-ins for installing
+# the packages and for the service. The man page must show the same commands. check-server, the
+# last of them, finds the server as the steps leave it in order; the site's settings that come
+# out of them work.
 #   organiser_steps.sh SOURCE_DIR LEAGUENET
 set -euo pipefail
 source_dir=${1:?usage: organiser_steps.sh SOURCE_DIR LEAGUENET}
@@ -43,9 +45,10 @@ runuser -u postgres -- "$bin/pg_ctl" -D "$conf" -l "$socket/server.log" -w start
 ln -s "$leaguenet" "$work/bin/leaguenet"
 cat >"$work/steps.sh" <<END
 apt-get() { :; }
-systemctl() { runuser -u postgres -- "$bin/pg_ctl" -D "$conf" -l "$socket/server.log" -w restart >/dev/null; }
+systemctl() { runuser -u postgres -- "$bin/pg_ctl" -D "$conf" -l "$socket/server.log" -w "\$1" >/dev/null; }
 set -euo pipefail
-$(printf '%s\n' "$steps" | sed "s|^host=.*|host=localhost|; s|^conf=.*|conf=$conf|; s|^listen=.*|listen=127.0.0.1|")
+$(printf '%s\n' "$steps" | sed "s|^host=.*|host=localhost|; s|^conf=.*|conf=$conf|;
+  s|^listen=.*|listen=127.0.0.1|; s|^sites=.*|sites=127.0.0.1/32|; s|^wal=.*|wal=$work/wal|")
 END
 (cd "$work" && HOME=$work/home PATH=$work/bin:$PATH PGHOST=$socket PGPORT=$port bash "$work/steps.sh") ||
   { echo "the organiser's steps failed" >&2; cat "$socket/server.log" >&2; exit 1; }

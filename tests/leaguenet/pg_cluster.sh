@@ -8,7 +8,8 @@
 # Nobody else on the machine gets in: the folder is the server's alone, every role logs in with
 # its password, and the tests' organiser (a role that may create databases and roles, no
 # superuser) has its password in STATE/pgpass, readable by its owner alone.
-# LEAGUENET_PG_MAX_CONNECTIONS sets max_connections (150 by default).
+# LEAGUENET_PG_MAX_CONNECTIONS sets max_connections (150 by default); LEAGUENET_PG_ROOT the
+# folder the cluster's own is made in (/tmp by default).
 set -eu
 action=${1:?usage: pg_cluster.sh start|stop STATE_DIR}
 state=${2:?usage: pg_cluster.sh start|stop STATE_DIR}
@@ -49,7 +50,7 @@ esac
 stop_cluster
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
-dir=$(mktemp -d /tmp/leaguenet-pg.XXXXXX)
+dir=$(mktemp -d "${LEAGUENET_PG_ROOT:-/tmp}/leaguenet-pg.XXXXXX")
 chmod 700 "$dir"
 password() { od -An -N18 -tx1 /dev/urandom | tr -d ' \n'; }
 superuser_password=$(password)

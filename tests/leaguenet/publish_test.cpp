@@ -122,7 +122,7 @@ void ExpectLinksResolveWithin(const fs::path& top) {
 }
 
 struct TableRow {
-  std::string player, site, score, plays;
+  std::string rank, player, site, score, plays;
 };
 
 // The rows of `leaguenet standings` with a score above 0, which the pages show.
@@ -134,8 +134,8 @@ std::vector<TableRow> StandingsRows(const std::string& text) {
   std::getline(in, line);
   while (std::getline(in, line))
     if (line.size() >= 86 && std::stol(line.substr(33, 9)) > 0)
-      rows.push_back({Trimmed(line.substr(6, 25)), Trimmed(line.substr(51, 35)),
-                      std::to_string(std::stol(line.substr(33, 9))),
+      rows.push_back({std::to_string(std::stol(line.substr(0, 4))), Trimmed(line.substr(6, 25)),
+                      Trimmed(line.substr(51, 35)), std::to_string(std::stol(line.substr(33, 9))),
                       std::to_string(std::stol(line.substr(44, 5)))});
   return rows;
 }
@@ -143,11 +143,11 @@ std::vector<TableRow> StandingsRows(const std::string& text) {
 // The rows of the league table in a page's DOM as the browser built it.
 std::vector<TableRow> LeagueTableRows(const std::string& dom) {
   std::regex row(
-      R"re(<tr><td>\d+</td><th scope="row">([^<]*)</th><td><a href="[^"]*">([^<]*)</a></td>)re"
+      R"re(<tr><td>(\d+)</td><th scope="row">([^<]*)</th><td><a href="[^"]*">([^<]*)</a></td>)re"
       R"re(<td>[^<]*</td><td>(\d+)</td><td>(\d+)</td>)re");
   std::vector<TableRow> rows;
   for (std::sregex_iterator it(dom.begin(), dom.end(), row), end; it != end; ++it)
-    rows.push_back({TextOf((*it)[1]), TextOf((*it)[2]), (*it)[3], (*it)[4]});
+    rows.push_back({(*it)[1], TextOf((*it)[2]), TextOf((*it)[3]), (*it)[4], (*it)[5]});
   return rows;
 }
 
@@ -158,7 +158,8 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
-                        GameEntry("NORTH", "BOB", 99, ThisMonth() + "-02", 2)});
+                        GameEntry("NORTH", "BOB", 99, ThisMonth() + "-02", 2),
+                        GameEntry("NORTH", "TIE", 2000, ThisMonth() + "-03", 5)});
   ASSERT_EQ(north.Exchange().exitCode, 0);
   league.AddSite("<script>alert(1)</script>", "<&>");
   league.AddSite("EMPTY CORNER", "EMP");
@@ -178,18 +179,21 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
   EXPECT_FALSE(role->Run("SELECT * FROM league.entries", {}, &rows, &error));
   EXPECT_EQ(error, "permission denied for table entries");
 
-  std::string out = folder.PathOf("www/league");
-  fs::create_directories(folder.PathOf("www"));
+  // Folders missing above the pages are made; settings others can read are told.
+  std::string out = folder.PathOf("www/pages/league");
+  fs::permissions(settings, fs::perms::others_read, fs::perm_options::add);
   CommandResult published = Publish(settings, out);
   ASSERT_EQ(published.exitCode, 0) << published.err;
-  EXPECT_NE(published.out.find("Published 5 players of 3 sites, and 1 past months"),
+  EXPECT_NE(published.out.find("Published 6 players of 3 sites, and 1 past months"),
             std::string::npos)
       << published.out;
+  EXPECT_EQ(published.err,
+            "leaguenet: warning: " + settings + " is readable by every user: chmod 600 it\n");
 
   CommandResult standings = RunProgram(
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");
   std::vector<TableRow> expected = StandingsRows(standings.out);
-  ASSERT_EQ(expected.size(), 5u) << standings.out;
+  ASSERT_EQ(expected.size(), 6u) << standings.out;
   Browser browser;
   std::string hostilePage = out + "/site/_3cscript_3ealert_281_29_3c_2fscript_3e.html";
   for (const std::string& page : {out + "/index.html", out + "/sites.html", out + "/months.html",
@@ -201,10 +205,10 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
       std::vector<TableRow> shownRows = LeagueTableRows(shown.out);
       ASSERT_EQ(shownRows.size(), expected.size()) << shown.out;
       for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(shownRows[i].player + "|" + shownRows[i].site + "|" + shownRows[i].score + "|" +
-                      shownRows[i].plays,
-                  expected[i].player + "|" + expected[i].site + "|" + expected[i].score + "|" +
-                      expected[i].plays)
+        EXPECT_EQ(shownRows[i].rank + "|" + shownRows[i].player + "|" + shownRows[i].site + "|" +
+                      shownRows[i].score + "|" + shownRows[i].plays,
+                  expected[i].rank + "|" + expected[i].player + "|" + expected[i].site + "|" +
+                      expected[i].score + "|" + expected[i].plays)
             << i;
     }
     if (page == hostilePage) {
@@ -214,9 +218,19 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
     EXPECT_LT(checked.exitCode, 2) << page << "\n" << checked.err;
   }
   ExpectLinksResolveWithin(out + "/");
-  EXPECT_NE(ReadAll(out + "/standings.json")
-                .find(R"("player":"\u003cscript\u003ealert(1)\u003c/script\u003e")"),
+  std::string data = ReadAll(out + "/standings.json");
+  EXPECT_NE(data.find(R"("player":"\u003cscript\u003ealert(1)\u003c/script\u003e")"),
             std::string::npos);
+  // A tie for first: both share rank 1, and both are named, on the page and in the data.
+  EXPECT_EQ(expected[0].rank + expected[1].rank + expected[2].rank, "113") << standings.out;
+  EXPECT_NE(ReadAll(out + "/index.html")
+                .find("Score-To-Beat&gt;</span> &quot;, &lt;SCRIPT&gt;ALERT(1)&lt;/SCRIPT&gt; and "
+                      "TIE, NORTH, tied on 2000</p>"),
+            std::string::npos);
+  EXPECT_NE(data.find(R"("leader":{"player":"\"",)"), std::string::npos) << data;
+  EXPECT_NE(data.find(R"(,{"player":"TIE","site":"NORTH","loc":"NTH","score":2000}],)"),
+            std::string::npos)
+      << data;
 
   fs::create_directories(LEAGUENET_TEST_ARTEFACTS);
   // The reader's light pages, and the game's dark board for those who prefer it.
@@ -351,6 +365,22 @@ TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
       << after["/months.html"];
   EXPECT_EQ(after["/index.html"].find("SOUTH"), std::string::npos);
   EXPECT_EQ(after.count("/site/south.html"), 0u);
+
+  // Kept data that cannot be read is kept as it is and said so, not written anew.
+  std::ofstream(out + "/month/2026-01.json", std::ios::trunc) << "{\"format\":2,";
+  CommandResult damaged = Publish(settings, out);
+  EXPECT_EQ(damaged.exitCode, 0) << damaged.err;
+  EXPECT_NE(damaged.err.find("leaguenet: month/2026-01.json: it is not well-formed JSON; the "
+                             "month's pages stay as they were"),
+            std::string::npos)
+      << damaged.err;
+  std::map<std::string, std::string> kept = Pages(out);
+  EXPECT_EQ(kept["/month/2026-01.html"], closed["/month/2026-01.html"]);
+  EXPECT_EQ(kept["/month/2026-01.json"], "{\"format\":2,");
+  EXPECT_NE(kept["/months.html"].find("Winners not shown: the data kept of this month cannot be "
+                                      "read: it is not well-formed JSON"),
+            std::string::npos)
+      << kept["/months.html"];
 }
 
 }  // namespace

@@ -71,9 +71,12 @@ TEST(LeagueSettings, EveryMistakeIsNamedWithItsLine) {
   EXPECT_EQ(ParseSettings("league = x\ntimeout = 20s\n").error,
             "line 2: timeout must be from 1 to 600 seconds");
   EXPECT_EQ(ParseSettings("others = -1\nleague = x\n").error,
-            "line 1: others must be a whole number from 1 to 10000");
-  EXPECT_EQ(ParseSettings("league = x\nothers = 10001\n").error,
-            "line 2: others must be a whole number from 1 to 10000");
+            "line 1: others must be a whole number from 1 to 5000: the score file keeps room "
+            "for the site's own 5000 players");
+  EXPECT_EQ(ParseSettings("league = x\nothers = 5001\n").error,
+            "line 2: others must be a whole number from 1 to 5000: the score file keeps room "
+            "for the site's own 5000 players");
+  EXPECT_EQ(ParseSettings("league = x\nothers = 5000\n").settings->others, 5000);
   EXPECT_EQ(ParseSettings("league = host=a\n# later\nleague =\n").error,
             "line 3: league is given twice");
   EXPECT_EQ(ParseSettings("folder = /a\nleague = x\nfolder = /b\n").error,
@@ -137,6 +140,8 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
   EXPECT_EQ(plain->site, "SOUTH" + std::string(30, ' '));
 }
 
+// Whether an entry is one the game can write is the league's to say: a NaN or negative
+// score goes up as the file holds it.
 TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
   SiteIdentity north{"NORTH", "NTH"};
   ScoreFile file;
@@ -151,13 +156,15 @@ TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
                   Entry("NORTHERN", "X", 1, "03-02")};
   std::set<std::string> players = {"ANNA", "OLD", "BAD", "NEG", "WEIRD", "B\"O\\B", "X"};
   std::vector<Upload> uploads = UploadsFrom(file, north, {2026, 3}, players);
-  ASSERT_EQ(uploads.size(), 2u);
+  ASSERT_EQ(uploads.size(), 4u);
   EXPECT_EQ(uploads[0].player, "ANNA");
   EXPECT_EQ(uploads[0].score, 300);
   EXPECT_EQ(uploads[0].lastDate, "03-15");
   EXPECT_EQ(uploads[0].plays, "7");
   EXPECT_EQ(uploads[0].gameCode, "LEXFRAY0");
-  EXPECT_EQ(uploads[1].player, "B\"O\\B");
+  EXPECT_EQ(uploads[1].player, "BAD");
+  EXPECT_EQ(uploads[2].score, -3);
+  EXPECT_EQ(uploads[3].player, "B\"O\\B");
   EXPECT_EQ(MonthOf("12-31"), 12);
   EXPECT_EQ(MonthOf("13-01"), 0);
   EXPECT_EQ(MonthOf("00-01"), 0);
@@ -259,6 +266,9 @@ TEST(CommandLineReading, CommandsOptionsAndMistakes) {
 
   EXPECT_EQ(ParseCommandLine({"leaguenet", "enable", "--root", "/tmp/r"}).invocation.root,
             "/tmp/r/");
+  line = ParseCommandLine({"leaguenet", "check-server", "--db", "dbname=league", "--repair"});
+  EXPECT_EQ(line.command, Command::kCheckServer);
+  EXPECT_TRUE(line.invocation.repair);
   EXPECT_EQ(ParseCommandLine({"leaguenet", "check", "--help"}).command, Command::kHelp);
   EXPECT_EQ(ParseCommandLine({"leaguenet", "--version"}).command, Command::kVersion);
   EXPECT_EQ(ParseCommandLine({"leaguenet", "frobnicate"}).error,

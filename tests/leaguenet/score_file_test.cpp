@@ -5,14 +5,17 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
 
-#include "league/competition_state.h"
+#include "league/score_export.h"
 #include "league/score_file.h"
 #include "league/site_export.h"
 #include "platform/file_lock.h"
+#include "rules/league_settings.h"
 #include "support/fakes.h"
 #include "test_league.h"
 
@@ -37,6 +40,16 @@ struct ScoreFileCase {
 };
 
 void Nothing(const Scene&) {}
+
+// YY of the current local year.
+std::string ThisYear() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char year[8];
+  std::snprintf(year, sizeof year, "%02d", local.tm_year % 100);
+  return year;
+}
 
 class ExchangeScoreFile : public ::testing::TestWithParam<ScoreFileCase> {};
 
@@ -106,7 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "BEA");
                         EXPECT_TRUE(fs::is_empty(s.north.ProgramFolder() + ".LEXFRAY.ISC.spool"));
                       }},
-        ScoreFileCase{"TheOtherSitesFillOnlyWhatTheGameReads",
+        // At the most others the settings take, the file keeps room for every player the
+        // site may still have this month: the game adds them all after the exchange.
+        ScoreFileCase{"TheOtherSitesLeaveRoomForEveryPlayerOfTheSite",
                       [](const Scene& s) {
                         TestSite south(s.league, "SOUTH", "STH");
                         s.league.Sql(
@@ -114,12 +129,30 @@ INSTANTIATE_TEST_SUITE_P(
                             "plays, game_code) SELECT date_trunc('month', now() AT TIME ZONE "
                             "'UTC')::date, 'SOUTH', 'P' || i, i, to_char(now() AT TIME ZONE "
                             "'UTC', 'MM-DD'), '1', 'LEXFRAY0' FROM generate_series(1, 10500) i");
-                        s.north.SetLeague(s.north.League(), "others = 10000\n");
+                        s.north.SetLeague(
+                            s.north.League(),
+                            "others = " + std::to_string(leaguenet::kMostOthers) + "\n");
                       },
                       0, "",
                       [](const Scene& s) {
-                        EXPECT_EQ(fs::file_size(s.north.ScoreFilePath()), 10001u * 251);
+                        EXPECT_EQ(fs::file_size(s.north.ScoreFilePath()), 5002u * 251);
                         EXPECT_EQ(Trimmed(EntryAt(s.north.ScoreFile(), 0).player), "ANNA");
+                        std::vector<std::pair<std::string, std::string>> players;
+                        for (int n = 0; n < kMostPlayers; ++n)
+                          players.emplace_back(n == 0 ? "ANNA" : "NEW " + std::to_string(n),
+                                               ThisMonth() + "-05-" + ThisYear());
+                        s.north.WritePlayers(players);
+                        Settings game;
+                        game.programFolder = s.north.ProgramFolder();
+                        game.siteName = "NORTH";
+                        game.competitionActive = 1;
+                        CompetitionState state;
+                        PlayerRecord last;
+                        FakeClock clock;
+                        ScoreSave exported = ExportIntoScoreFile(game, clock, state, last);
+                        EXPECT_EQ(exported.outcome, ScoreSave::kSaved) << exported.reason;
+                        EXPECT_EQ(fs::file_size(s.north.ScoreFilePath()),
+                                  static_cast<std::uintmax_t>(kMostScoreRecords) * 251);
                       }}),
     [](const auto& info) { return std::string(info.param.name); });
 

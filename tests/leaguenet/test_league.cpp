@@ -114,7 +114,8 @@ std::string LeaguenetProgram() {
 }
 
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
-                         const std::string& folder) {
+                         const std::string& folder,
+                         const std::optional<std::vector<std::string>>& environment) {
   int out[2];
   int err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
@@ -130,7 +131,12 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   args.push_back(nullptr);
   auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
-  int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
+  std::vector<std::string> given = environment.value_or(std::vector<std::string>{});
+  std::vector<char*> variables;
+  for (std::string& variable : given) variables.push_back(variable.data());
+  variables.push_back(nullptr);
+  int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(),
+                              environment ? variables.data() : environ);
   ::posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   ::close(err[1]);
@@ -238,7 +244,16 @@ std::string SettingsLeague(const std::string& settings) {
 }  // namespace
 
 TestSite::TestSite(const TestLeague& league, const std::string& name, const std::string& loc)
-    : TestSite(SettingsLeague(league.AddSite(name, loc))) {}
+    : TestSite(SettingsLeague(league.AddSite(name, loc))) {
+  WriteConfig(name);
+}
+
+void TestSite::WriteConfig(const std::string& siteName, bool competition) const {
+  std::ofstream out(ProgramFolder() + "LEXFRAY.CFG", std::ios::binary | std::ios::trunc);
+  out << siteName << "\r\n";
+  for (int line = 2; line < 32; ++line) out << (line == 7 ? "5" : "") << "\r\n";
+  out << (competition ? "1" : "0") << "\r\n";
+}
 
 void TestSite::SetLeague(const std::string& conninfo, const std::string& moreLines) const {
   std::ofstream(SettingsPath()) << "# test site\nleague = " << conninfo << "\n" << moreLines;
@@ -291,9 +306,11 @@ ScoreFile TestSite::ScoreFile() const {
       std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
-CommandResult TestSite::Exchange() const {
+CommandResult TestSite::Exchange(bool gameEnvironment) const {
   std::string program = CompetitionFolder() + "LeagueNet.exe";
-  return RunProgram(program, {program}, ProgramFolder());
+  if (!gameEnvironment) return RunProgram(program, {program}, ProgramFolder());
+  return RunProgram(program, {program}, ProgramFolder(),
+                    std::vector<std::string>{"PATH=/usr/local/bin:/usr/bin:/bin", "LC_ALL=C"});
 }
 
 ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {

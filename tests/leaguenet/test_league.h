@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,11 @@ struct CommandResult {
 // The leaguenet program as built.
 std::string LeaguenetProgram();
 
-// Runs program with argv (argv[0] included) in folder, standard input on /dev/null.
+// Runs program with argv (argv[0] included) in folder, standard input on /dev/null; with the
+// test's environment, or the one given ("NAME=value" each).
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
-                         const std::string& folder);
+                         const std::string& folder,
+                         const std::optional<std::vector<std::string>>& environment = {});
 
 // A league of its own in a new database of the shared cluster, set up with init-league;
 // the database and its roles go with the object.
@@ -79,6 +82,8 @@ class TestSite {
     return folder_.PathOf("root/QuillonHomeSoftware/LeagueNet/");
   }
   std::string SettingsPath() const { return CompetitionFolder() + "leaguenet.conf"; }
+  // Below it stands the competition folder, as / does for the game.
+  std::string Root() const { return folder_.PathOf("root/"); }
   std::string ScoreFilePath() const { return ProgramFolder() + "LEXFRAY.ISC"; }
   // Replaces the league line of the settings.
   void SetLeague(const std::string& conninfo, const std::string& moreLines = "") const;
@@ -90,11 +95,15 @@ class TestSite {
   std::string ScoreFileBytes() const;
   lexfray::ScoreFile ScoreFile() const;
 
+  // LEXFRAY.CFG as the game reads it: the site's name on line 1, the competition on line 32.
+  void WriteConfig(const std::string& siteName, bool competition = true) const;
+
   // Replaces the player file: a record for each name, last played on that date (MM-DD-YY).
   void WritePlayers(const std::vector<std::pair<std::string, std::string>>& lastPlayed) const;
 
-  // The exchange as the game runs it: no arguments, in the program folder.
-  CommandResult Exchange() const;
+  // The exchange as the game runs it: no arguments, in the program folder; with the game's
+  // fixed environment when asked.
+  CommandResult Exchange(bool gameEnvironment = false) const;
 
  private:
   TempFolder folder_;
