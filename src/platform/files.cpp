@@ -91,7 +91,9 @@ std::optional<std::string> WritableTarget(const std::string& path, std::string* 
   uid_t trustedOwner = StatPath(FolderOf(path).empty() ? "." : FolderOf(path), start) ? start.st_uid : 0;
   std::string at = path;
   for (int hops = 0; IsLink(at); ++hops) {
-    if (!FolderIsSafe(FolderOf(at), trustedOwner)) {
+    // The program folder itself is the installation's: only the links beyond it are
+    // another folder's entries.
+    if (hops > 0 && !FolderIsSafe(FolderOf(at), trustedOwner)) {
       if (error)
         *error = "will not write " + path + " through the link " + at + ": its folder " +
                  FolderOf(at) + " can be written by other accounts";

@@ -58,7 +58,8 @@ void TellWhy(Io& io, std::string_view failed, const std::string& reason) {
                     kStyleExclamation, "BACKUP/RESTORE", kIconWarning);
 }
 
-// What the backup holds: the player file as every player sees it, pending changes and all.
+// What the backup holds: a byte copy of the player file, or, while changes wait in its spool
+// for a stopped holder, the file as every player sees it, those changes and all.
 std::optional<std::string> PlayersAsSeen(const Settings& settings, std::string* error) {
   std::optional<PlayerFileView> view = ReadPlayerFile(settings.programFolder, error);
   if (!view) return std::nullopt;
@@ -66,7 +67,8 @@ std::optional<std::string> PlayersAsSeen(const Settings& settings, std::string* 
     if (error) *error = "there is no player file " + settings.PathOf(kPlayerFileName) + " yet";
     return std::nullopt;
   }
-  return std::string(view->image.records.begin(), view->image.records.end());
+  if (view->pending) return std::string(view->image.records.begin(), view->image.records.end());
+  return ReadSmallFile(settings.PathOf(kPlayerFileName), LargestPlayerFile(), error);
 }
 
 // A backup larger than any player file is no player file, and is not restored.
