@@ -159,11 +159,13 @@ TEST_P(LinksIntoOthersFolders, AreNeverWrittenThrough) {
 
   std::string error;
   EXPECT_EQ(ReplaceFile(backup, "new", &error), GetParam().written);
-  if (!GetParam().written)
+  if (!GetParam().written) {
     EXPECT_NE(error.find("a folder other accounts can write"), std::string::npos) << error;
+  }
   EXPECT_EQ(ReplaceFile(scores, "new", &error), GetParam().written);
-  if (!GetParam().written)
+  if (!GetParam().written) {
     EXPECT_NE(error.find("its folder " + folders.elsewhere.path()), std::string::npos) << error;
+  }
   EXPECT_EQ(WriteFileBytes(backup, "newer"), GetParam().written);
   EXPECT_EQ(OpenOrCreate(scores, O_RDWR) >= 0, GetParam().written);
   EXPECT_EQ(folders.elsewhere.Read("LEXFRAY.BKP"), GetParam().written ? "newer" : "backup");
