@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
 
 #include "config/calendar.h"
 #include "game/game_layout.h"
@@ -48,30 +47,22 @@ bool RackAllows(std::string rack, std::string_view word) {
   return true;
 }
 
-// The board's rows as text, made once for every search of one board: the searches run at
-// every board the program shows.
-using BoardRows = std::array<std::string, kRows>;
-
-BoardRows RowsOf(const Screen& screen) {
-  BoardRows rows;
-  for (int row = 1; row <= kRows; ++row) rows[row - 1] = screen.RowText(row);
-  return rows;
-}
-
-bool Shows(const BoardRows& rows, std::string_view text) {
-  return std::any_of(rows.begin(), rows.end(),
-                     [text](const std::string& row) { return row.find(text) != std::string::npos; });
+// The board's rows, one line each, so that a text is looked for in one pass.
+std::string BoardText(const Screen& screen) {
+  std::string text;
+  for (int row = 1; row <= kRows; ++row) text += screen.RowText(row) + "\n";
+  return text;
 }
 
 // Whether the board tells that a change of the player file, or of the score file, was not made.
-bool TellsPlayersNotSaved(const BoardRows& rows) {
+bool TellsPlayersNotSaved(std::string_view board) {
   return std::any_of(kPlayerFileFailureTellings.begin(), kPlayerFileFailureTellings.end(),
-                     [&](std::string_view telling) { return Shows(rows, telling); });
+                     [&](std::string_view telling) { return board.find(telling) != board.npos; });
 }
 
-bool TellsScoresNotSaved(const BoardRows& rows) {
+bool TellsScoresNotSaved(std::string_view board) {
   // The box wraps its text: its first words are on one line.
-  return Shows(rows, kScoresNotSavedText.substr(0, kScoresNotSavedText.find(" could")));
+  return board.find(kScoresNotSavedText.substr(0, kScoresNotSavedText.find(" could"))) != board.npos;
 }
 
 std::string KeyName(int key) {
@@ -95,10 +86,9 @@ MonkeyTerminal::MonkeyTerminal(std::uint64_t seed, MonkeyClock& clock,
 void MonkeyTerminal::Show(const Screen& screen) {
   shown_ = screen;
   if (auto fault = CheckBoard(screen)) throw MonkeyFailure(*fault);
-  if (toldPlayers_ && toldScores_) return;
-  BoardRows rows = RowsOf(screen);
-  toldPlayers_ = toldPlayers_ || TellsPlayersNotSaved(rows);
-  toldScores_ = toldScores_ || TellsScoresNotSaved(rows);
+  std::string board = BoardText(screen);
+  toldPlayers_ = toldPlayers_ || TellsPlayersNotSaved(board);
+  toldScores_ = toldScores_ || TellsScoresNotSaved(board);
 }
 
 InputEvent MonkeyTerminal::NextEvent() {
@@ -115,7 +105,6 @@ InputEvent MonkeyTerminal::NextEvent() {
 void MonkeyTerminal::CheckFailuresTold() {
   FileEvents file = TakeFileEvents();
   failures_.Add(file);
-  tornTailAllowed_ = tornTailAllowed_ || file.cutBackFailed;
   if (file.writesFailed > 0 && !toldPlayers_)
     throw MonkeyFailure("the player file could not be written and the player was not told");
   if (competition_ && file.scoreWritesFailed > 0 && !toldScores_)
@@ -245,9 +234,9 @@ void MonkeyTerminal::JumpClock() {
 }
 
 void MonkeyTerminal::ArmRandomFault() {
-  static constexpr std::array<Fault, 8> kFaults = {
-      Fault::kFailWrite, Fault::kFailRead,     Fault::kDiskFull,   Fault::kFailOpen,
-      Fault::kFailSync,  Fault::kFailTruncate, Fault::kFailRename, Fault::kLockBusy};
+  static constexpr std::array<Fault, 7> kFaults = {
+      Fault::kFailWrite, Fault::kFailRead,   Fault::kDiskFull, Fault::kFailOpen,
+      Fault::kFailSync,  Fault::kFailRename, Fault::kLockBusy};
   FaultPlan plan{kFaults[static_cast<std::size_t>(Pick(kFaults.size()))], 1 + Pick(4)};
   if (Pick(3) == 0) plan = FaultPlan{};  // and the disk has room again
   ArmFault(plan);
