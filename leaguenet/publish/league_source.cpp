@@ -1,6 +1,7 @@
 #include "publish/league_source.h"
 
 #include "rules/safe_text.h"
+#include "schema/league_schema.h"
 
 namespace lexfray::leaguenet {
 
@@ -22,7 +23,7 @@ bool BeginReading(PgConnection& league, LeagueFacts* facts, std::string* error) 
                   &rows, error))
     return false;
   if (rows.size() != 1 || rows[0].size() != 3) return Unknown(error);
-  facts->league = TrimmedPrintable(rows[0][0], 63);
+  facts->league = TrimmedPrintable(rows[0][0], kLeagueNameWidth);
   facts->month = rows[0][1];
   facts->made = rows[0][2];
   return true;

@@ -11,7 +11,7 @@ namespace lexfray::leaguenet {
 
 // What the league says about itself when a publication starts.
 struct LeagueFacts {
-  std::string league;  // its name: the database's
+  std::string league;  // its name: as init-league --name gave it, else its database's
   std::string month;   // the month in play, YYYY-MM
   std::string made;    // now, YYYY-MM-DDTHH:MM:SSZ
 };

@@ -156,6 +156,11 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
   std::string tidy = Tool("tidy");
   if (chromium.empty() || tidy.empty()) GTEST_SKIP() << "needs chromium and tidy";
   TestLeague league;
+  ASSERT_EQ(league
+                .Admin({"init-league", "--db", league.OrganiserConnection(), "--name",
+                        "River <Valley> & League"})
+                .exitCode,
+            0);
   TestSite north(league, "NORTH", "NTH");
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
                         GameEntry("NORTH", "BOB", 99, ThisMonth() + "-02", 2),
@@ -194,6 +199,8 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");
   std::vector<TableRow> expected = StandingsRows(standings.out);
   ASSERT_EQ(expected.size(), 6u) << standings.out;
+  // The league's name heads the standings, every page and the data.
+  EXPECT_EQ(standings.out.rfind("River <Valley> & League: LeagueNET standings of ", 0), 0u);
   Browser browser;
   std::string hostilePage = out + "/site/_3cscript_3ealert_281_29_3c_2fscript_3e.html";
   for (const std::string& page : {out + "/index.html", out + "/sites.html", out + "/months.html",
@@ -211,6 +218,9 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
                       expected[i].score + "|" + expected[i].plays)
             << i;
     }
+    EXPECT_NE(shown.out.find("<span class=\"league\">River &lt;Valley&gt; &amp; League</span>"),
+              std::string::npos)
+        << page;
     if (page == hostilePage) {
       EXPECT_NE(shown.out.find(">&lt;script&gt;alert(1)&lt;/script&gt;<"), std::string::npos);
     }
@@ -219,6 +229,7 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
   }
   ExpectLinksResolveWithin(out + "/");
   std::string data = ReadAll(out + "/standings.json");
+  EXPECT_NE(data.find(R"("league":"River \u003cValley\u003e \u0026 League",)"), std::string::npos);
   EXPECT_NE(data.find(R"("player":"\u003cscript\u003ealert(1)\u003c/script\u003e")"),
             std::string::npos);
   // A tie for first: both share rank 1, and both are named, on the page and in the data.
