@@ -101,7 +101,7 @@ std::optional<ScoreFile> ReadLocked(const std::string& path, std::string* error)
 // never finds the file full when it adds one. Those are as many as the player file holds; an
 // own entry of a player who has not played this month keeps its place beside them.
 void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
-                                const std::set<std::string>& players) {
+                                const MonthPlayers& players) {
   std::size_t own = 0;
   std::size_t idle = 0;
   for (const CompetitionRecordBytes& entry : merged.entries) {
@@ -120,7 +120,7 @@ void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
 // The game may have exported while the league was asked: the file is read again under its
 // lock, and this site's entries are taken as they are now.
 bool MergeIntoScoreFile(const std::string& path, const ExchangeResult& result,
-                        const std::set<std::string>& players, std::size_t* entries,
+                        const MonthPlayers& players, std::size_t* entries,
                         std::string* error) {
   std::optional<FileLock> lock = FileLock::Take(path, LockKind::kExclusive, error);
   if (!lock) return false;
@@ -153,7 +153,7 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
 
   LocalDate today = Today(invocation.distrust);
   SiteMonth month{today.year, today.month};
-  std::optional<std::set<std::string>> players = PlayersOfThisMonth(FolderOf(path), month, &error);
+  std::optional<MonthPlayers> players = PlayersOfThisMonth(FolderOf(path), month, &error);
   if (!players) return Fail(err, error);
 
   int attempts = 0;

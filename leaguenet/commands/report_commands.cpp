@@ -13,6 +13,7 @@
 #include "league/score_file.h"
 #include "platform/executable.h"
 #include "platform/files.h"
+#include "players/player_record.h"
 #include "rules/ranks.h"
 #include "rules/safe_text.h"
 #include "rules/site_name.h"
@@ -34,7 +35,7 @@ std::unique_ptr<PgConnection> Connect(const LeagueSettings& settings, bool distr
 }
 
 // A line of the standings table, every value within its column: the rank, the score and the
-// plays right-aligned, the texts cut to their fields.
+// plays right-aligned, the texts cut to their fields, a player's name shown in full.
 std::string TableLine(const std::string& rank, const std::string& player,
                       const std::string& score, const std::string& plays, const std::string& site,
                       const std::string& loc) {
@@ -44,7 +45,7 @@ std::string TableLine(const std::string& rank, const std::string& player,
     std::string shown = BarePrintable(text, width);
     return std::string(width - shown.size(), ' ') + shown;
   };
-  return right(rank, 4) + "  " + Column(player, 25) + "  " + right(score, kScoreWidth) + "  " +
+  return right(rank, 4) + "  " + Column(player, PlayerRecord::kNameWidth) + "  " + right(score, kScoreWidth) + "  " +
          right(plays, 5) + "  " + Column(site, 35) + "  " + TrimmedPrintable(loc, 3) + "\n";
 }
 

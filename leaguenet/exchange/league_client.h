@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -26,7 +25,7 @@ std::unique_ptr<PgConnection> ConnectToLeague(const std::string& conninfo,
 struct ExchangeRequest {
   const ScoreFile& file;
   SiteMonth month;
-  std::set<std::string> players;  // PlayersOfMonth of the player file
+  MonthPlayers players;  // of the player file
   int others = 0;
   int timeoutSeconds = 0;
 };

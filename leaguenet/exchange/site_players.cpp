@@ -10,9 +10,8 @@
 
 namespace lexfray::leaguenet {
 
-std::optional<std::set<std::string>> PlayersOfThisMonth(const std::string& folder,
-                                                        const SiteMonth& month,
-                                                        std::string* error) {
+std::optional<MonthPlayers> PlayersOfThisMonth(const std::string& folder, const SiteMonth& month,
+                                               std::string* error) {
   std::string path = folder + std::string(kPlayerFileName);
   std::optional<FileLock> lock = FileLock::Take(path, LockKind::kShared, error);
   if (!lock) return std::nullopt;
@@ -20,7 +19,7 @@ std::optional<std::set<std::string>> PlayersOfThisMonth(const std::string& folde
   std::optional<FilePrefix> bytes = ReadFilePrefix(path, limit, error);
   if (!bytes) {
     if (errno != ENOENT) return std::nullopt;
-    return std::set<std::string>{};
+    return MonthPlayers{};
   }
   if (bytes->cut) {
     *error = path + " is too large: more than " + std::to_string(kMostPlayers) + " players";

@@ -59,6 +59,8 @@ constexpr UploadCase kUploads[] = {
     {"not a number", "2026-06-01", 1, "NaN", "06-10", "EVE", "{1}"},
     {"a blank name", "2026-06-01", 1, "5", "06-10", "   ", "{1}"},
     {"an unprintable name", "2026-06-01", 1, "5", "06-10", "E\x1b[2J", "{1}"},
+    {"a name beyond the login list's 30", "2026-06-01", 1, "5", "06-10",
+     "EVANGELINE WILHELMINA HOHENZOLL", "{1}"},
     {"a date of another month", "2026-06-01", 1, "5", "07-01", "EVE", "{1}"},
     {"next month", "2026-07-01", 1, "900000000", "07-01", "EVE", "the month 2026-07 is not open"},
     {"last month", "2026-05-01", 1, "5", "05-31", "EVE", "the month 2026-05 is not open"},

@@ -133,10 +133,10 @@ std::vector<TableRow> StandingsRows(const std::string& text) {
   std::getline(in, line);
   std::getline(in, line);
   while (std::getline(in, line))
-    if (line.size() >= 86 && std::stol(line.substr(33, 9)) > 0)
-      rows.push_back({std::to_string(std::stol(line.substr(0, 4))), Trimmed(line.substr(6, 25)),
-                      Trimmed(line.substr(51, 35)), std::to_string(std::stol(line.substr(33, 9))),
-                      std::to_string(std::stol(line.substr(44, 5)))});
+    if (line.size() >= 91 && std::stol(line.substr(38, 9)) > 0)
+      rows.push_back({std::to_string(std::stol(line.substr(0, 4))), Trimmed(line.substr(6, 30)),
+                      Trimmed(line.substr(56, 35)), std::to_string(std::stol(line.substr(38, 9))),
+                      std::to_string(std::stol(line.substr(49, 5)))});
   return rows;
 }
 
@@ -162,9 +162,16 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
                 .exitCode,
             0);
   TestSite north(league, "NORTH", "NTH");
-  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
-                        GameEntry("NORTH", "BOB", 99, ThisMonth() + "-02", 2),
-                        GameEntry("NORTH", "TIE", 2000, ThisMonth() + "-03", 5)});
+  // A name in full, as the game's login list shows it, where the score file holds 25.
+  const std::string bob = "BARTHOLOMEW VAN DER WESTHUIZEN";
+  std::vector<CompetitionEntry> entries = {GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
+                                           GameEntry("NORTH", bob.substr(0, 25), 99,
+                                                     ThisMonth() + "-02", 2),
+                                           GameEntry("NORTH", "TIE", 2000, ThisMonth() + "-03", 5)};
+  north.WriteScoreFile(entries);
+  north.WritePlayers({{"ANNA", LastPlayed(entries[0])},
+                      {bob, LastPlayed(entries[1])},
+                      {"TIE", LastPlayed(entries[2])}});
   ASSERT_EQ(north.Exchange().exitCode, 0);
   league.AddSite("<script>alert(1)</script>", "<&>");
   league.AddSite("EMPTY CORNER", "EMP");
@@ -199,6 +206,7 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");
   std::vector<TableRow> expected = StandingsRows(standings.out);
   ASSERT_EQ(expected.size(), 6u) << standings.out;
+  EXPECT_EQ(expected.back().player, bob);
   // The league's name heads the standings, every page and the data.
   EXPECT_EQ(standings.out.rfind("River <Valley> & League: LeagueNET standings of ", 0), 0u);
   Browser browser;
