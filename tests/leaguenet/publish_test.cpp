@@ -339,8 +339,9 @@ TEST(LeaguePages, AKilledPublicationLeavesTheLastOneWholeAndTheNextCleansUp) {
 }
 
 // A past month takes late scores for a day (sites west of UTC are still in it), and is
-// written again until it closes; then its final tables are written once and kept: a site that
-// leaves takes its entries from the league but not from the months it played.
+// written again until it closes; then its final tables are written once and kept. A site that
+// leaves takes its entries of the month in play from the league but not those of the months it
+// played, which a publication made afresh shows as they were, also once its name is back.
 TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
   TestLeague league;
   league.AddSite("NORTH", "NTH");
@@ -372,6 +373,7 @@ TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
   EXPECT_NE(publish("0")["/month/2026-01.html"].find("LATE"), std::string::npos);
 
   clock("2026-02-02 00:00");
+  AddEntries(league, 0, "SOUTH", {{"SUNNY", 20}});
   std::map<std::string, std::string> closed = publish("0");
   EXPECT_NE(closed["/month/2026-01.html"].find("January 2026, final tables"), std::string::npos);
   ASSERT_EQ(league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "SOUTH"})
@@ -384,6 +386,15 @@ TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
       << after["/months.html"];
   EXPECT_EQ(after["/index.html"].find("SOUTH"), std::string::npos);
   EXPECT_EQ(after.count("/site/south.html"), 0u);
+  for (const char* back : {"", "SOUTH"}) {
+    if (*back) league.AddSite(back, "STH");
+    std::string afresh = folder.PathOf(std::string("afresh") + back);
+    ASSERT_EQ(Publish(settings, afresh).exitCode, 0) << back;
+    std::map<std::string, std::string> rebuilt = Pages(afresh);
+    EXPECT_EQ(rebuilt["/month/2026-01.html"], closed["/month/2026-01.html"]) << back;
+    EXPECT_EQ(rebuilt["/months.html"], after["/months.html"]) << back;
+    EXPECT_EQ(rebuilt.count("/site/south.html"), *back ? 1u : 0u);
+  }
 
   // Kept data that cannot be read is kept as it is and said so, not written anew.
   std::ofstream(out + "/month/2026-01.json", std::ios::trunc) << "{\"format\":2,";
