@@ -159,9 +159,7 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   int attempts = 0;
   std::unique_ptr<PgConnection> league =
       ConnectToLeague(settings.league, {invocation.distrust}, deadline, &attempts, &error);
-  std::string full =
-      attempts < 2 ? ""
-                   : " (" + std::to_string(attempts) + " attempts to connect: the league was full)";
+  std::string full = FullLeagueNote(attempts);
   if (!league) return Fail(err, error + full, deadline);
   ExchangeResult result;
   ExchangeRequest request{*file, month, *players, settings.others, settings.timeoutSeconds};

@@ -21,6 +21,9 @@ std::unique_ptr<PgConnection> ConnectToLeague(const std::string& conninfo,
                                               const ConnectPolicy& policy, Deadline deadline,
                                               int* attempts, std::string* error);
 
+// What a connection says of the attempts it took: nothing when the first was let in.
+std::string FullLeagueNote(int attempts);
+
 // What an exchange sends and asks for.
 struct ExchangeRequest {
   const ScoreFile& file;
