@@ -120,8 +120,7 @@ void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
 // The game may have exported while the league was asked: the file is read again under its
 // lock, and this site's entries are taken as they are now.
 bool MergeIntoScoreFile(const std::string& path, const ExchangeResult& result,
-                        const MonthPlayers& players, std::size_t* entries,
-                        std::string* error) {
+                        const MonthPlayers& players, std::size_t* entries, std::string* error) {
   std::optional<FileLock> lock = FileLock::Take(path, LockKind::kExclusive, error);
   if (!lock) return false;
   std::optional<ScoreFileRecords> records = ReadScoreFile(path, error);

@@ -30,8 +30,8 @@ std::string Column(const std::string& text, std::size_t width) {
 }
 
 // As the exchange connects: again while the league is full, within the time limit.
-std::unique_ptr<PgConnection> Connect(const LeagueSettings& settings, bool distrust,
-                                      int* attempts, std::string* error) {
+std::unique_ptr<PgConnection> Connect(const LeagueSettings& settings, bool distrust, int* attempts,
+                                      std::string* error) {
   Deadline deadline = Clock::now() + std::chrono::seconds(settings.timeoutSeconds);
   return ConnectToLeague(settings.league, {distrust}, deadline, attempts, error);
 }
@@ -47,8 +47,9 @@ std::string TableLine(const std::string& rank, const std::string& player,
     std::string shown = BarePrintable(text, width);
     return std::string(width - shown.size(), ' ') + shown;
   };
-  return right(rank, 4) + "  " + Column(player, PlayerRecord::kNameWidth) + "  " + right(score, kScoreWidth) + "  " +
-         right(plays, 5) + "  " + Column(site, 35) + "  " + TrimmedPrintable(loc, 3) + "\n";
+  return right(rank, 4) + "  " + Column(player, PlayerRecord::kNameWidth) + "  " +
+         right(score, kScoreWidth) + "  " + right(plays, 5) + "  " + Column(site, 35) + "  " +
+         TrimmedPrintable(loc, 3) + "\n";
 }
 
 SiteMonth ThisMonth(const Invocation& invocation) {
@@ -286,9 +287,9 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   SiteIdentity site;
   std::vector<LeagueRow> others;
   bool known = false;
-  if (list.Say(league != nullptr, "connection",
-               (league ? "PostgreSQL " + league->ServerVersion() : error) +
-                   FullLeagueNote(attempts))) {
+  if (list.Say(
+          league != nullptr, "connection",
+          (league ? "PostgreSQL " + league->ServerVersion() : error) + FullLeagueNote(attempts))) {
     bool socket = league->Option("host").empty() || league->Option("host").front() == '/';
     list.Say(league->TlsInUse() || socket, "TLS",
              league->TlsInUse() ? league->TlsVersion()

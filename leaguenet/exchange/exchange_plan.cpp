@@ -96,10 +96,10 @@ std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
     if (MonthOf(lastDate) != month.month || player == players.end() ||
         !sent.insert(player->first).second)
       continue;
-    uploads.push_back({player->second ? *player->second
-                                      : TrimmedPrintable(entry.player, E::kPlayerWidth),
-                       entry.score, lastDate, BarePrintable(entry.plays, E::kPlaysWidth),
-                       TrimmedPrintable(entry.gameCode, E::kGameCodeWidth)});
+    uploads.push_back(
+        {player->second ? *player->second : TrimmedPrintable(entry.player, E::kPlayerWidth),
+         entry.score, lastDate, BarePrintable(entry.plays, E::kPlaysWidth),
+         TrimmedPrintable(entry.gameCode, E::kGameCodeWidth)});
   }
   return uploads;
 }

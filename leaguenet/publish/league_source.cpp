@@ -46,8 +46,8 @@ bool ReadMonths(PgConnection& league, std::vector<MonthSummary>* months, std::st
   return true;
 }
 
-bool ReadSites(PgConnection& league, std::vector<SiteTotals>* sites,
-               std::vector<SiteTotals>* left, std::string* error) {
+bool ReadSites(PgConnection& league, std::vector<SiteTotals>* sites, std::vector<SiteTotals>* left,
+               std::string* error) {
   Rows rows;
   if (!league.Run("SELECT * FROM league.publish_sites()", {}, &rows, error)) return false;
   for (const std::vector<std::string>& columns : rows) {

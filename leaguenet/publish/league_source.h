@@ -26,8 +26,8 @@ bool ReadMonths(PgConnection& league, std::vector<MonthSummary>* months, std::st
 
 // The league's sites, and those that left it but stay in the months they played, with no
 // players counted yet.
-bool ReadSites(PgConnection& league, std::vector<SiteTotals>* sites,
-               std::vector<SiteTotals>* left, std::string* error);
+bool ReadSites(PgConnection& league, std::vector<SiteTotals>* sites, std::vector<SiteTotals>* left,
+               std::string* error);
 
 // The entries of a month with a score above 0, each site's together, handed on in chunks
 // so that memory stays small whatever the size of the league; false when the league

@@ -98,8 +98,8 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
   std::string group;
   if (!SiteGroup(organiser, &group, error)) return false;
   Rows rows;
-  std::string there =
-      "site " + site.name + " is in the league already; remove-site first to give it new credentials";
+  std::string there = "site " + site.name +
+                      " is in the league already; remove-site first to give it new credentials";
   if (!organiser.Run("SELECT 1 FROM league.sites WHERE name = $1 AND role_name IS NOT NULL",
                      {site.name}, &rows, error))
     return false;

@@ -31,9 +31,9 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   TestLeague league;
   TestSite north(league, "North", "NTH");
   TestSite south(league, "SOUTH", "STH");
-  std::vector<CompetitionEntry> northEntries = {GameEntry("North", "ANNA", 300, Today(), 4),
-                                                GameEntry("North", "BOB", 150, Today(), 2),
-                                                GameEntry("north", carolina.substr(0, 25), 75, Today(), 1)};
+  std::vector<CompetitionEntry> northEntries = {
+      GameEntry("North", "ANNA", 300, Today(), 4), GameEntry("North", "BOB", 150, Today(), 2),
+      GameEntry("north", carolina.substr(0, 25), 75, Today(), 1)};
   north.WriteScoreFile(northEntries);
   south.WriteScoreFile({GameEntry("South", "DORA", 900, Today(), 9),
                         GameEntry("South", "EVE", 50, Today(), 1),

@@ -164,10 +164,10 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
   TestSite north(league, "NORTH", "NTH");
   // A name in full, as the game's login list shows it, where the score file holds 25.
   const std::string bob = "BARTHOLOMEW VAN DER WESTHUIZEN";
-  std::vector<CompetitionEntry> entries = {GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
-                                           GameEntry("NORTH", bob.substr(0, 25), 99,
-                                                     ThisMonth() + "-02", 2),
-                                           GameEntry("NORTH", "TIE", 2000, ThisMonth() + "-03", 5)};
+  std::vector<CompetitionEntry> entries = {
+      GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
+      GameEntry("NORTH", bob.substr(0, 25), 99, ThisMonth() + "-02", 2),
+      GameEntry("NORTH", "TIE", 2000, ThisMonth() + "-03", 5)};
   north.WriteScoreFile(entries);
   north.WritePlayers({{"ANNA", LastPlayed(entries[0])},
                       {bob, LastPlayed(entries[1])},

@@ -5,9 +5,9 @@
 
 #include "commands/command_line.h"
 #include "exchange/exchange_plan.h"
-#include "rules/league_settings.h"
 #include "platform/record_fields.h"
 #include "players/player_record.h"
+#include "rules/league_settings.h"
 #include "rules/safe_text.h"
 
 namespace lexfray::leaguenet {
@@ -167,11 +167,18 @@ TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerPlayerNamedInFull) {
                   Entry("NORTHERN", "X", 1, "03-02"),
                   Entry("NORTH", "VICTORIA MAXIMILIANA VON ", 70, "03-03"),
                   Entry("NORTH", cut, 80, "03-04")};
-  MonthPlayers players = PlayersOfMarch(
-      {{"ANNA", "03-15-26"}, {"OLD", "03-01-26"}, {"BAD", "03-01-26"}, {"NEG", "03-01-26"},
-       {"WEIRD", "03-01-26"}, {"B\"O\\B", "03-02-26"}, {"X", "03-02-26"},
-       {"VICTORIA MAXIMILIANA VON HAAG", "03-03-26"}, {"VICTORIA MAXIMILIANA VON ZELL", "03-09-25"},
-       {cut + "POULOS", "03-04-26"}, {cut + "S", "03-05-26"}, {"NEWCOMER", "02-27-26"}});
+  MonthPlayers players = PlayersOfMarch({{"ANNA", "03-15-26"},
+                                         {"OLD", "03-01-26"},
+                                         {"BAD", "03-01-26"},
+                                         {"NEG", "03-01-26"},
+                                         {"WEIRD", "03-01-26"},
+                                         {"B\"O\\B", "03-02-26"},
+                                         {"X", "03-02-26"},
+                                         {"VICTORIA MAXIMILIANA VON HAAG", "03-03-26"},
+                                         {"VICTORIA MAXIMILIANA VON ZELL", "03-09-25"},
+                                         {cut + "POULOS", "03-04-26"},
+                                         {cut + "S", "03-05-26"},
+                                         {"NEWCOMER", "02-27-26"}});
   std::vector<Upload> uploads = UploadsFrom(file, north, {2026, 3}, players);
   ASSERT_EQ(uploads.size(), 6u);
   EXPECT_EQ(uploads[0].player, "ANNA");
@@ -201,8 +208,8 @@ TEST(ExchangePlan, TheNewFileKeepsOwnBytesTakesTheLeaguesOthersAndNamesTheLeader
   file.header = EncodeCompetitionHeader(header);
   file.entries = {Entry("SOUTH", "STALE", 5, "03-01", "STH"), Entry("North", "ANNA", 300, "03-15"),
                   Entry("NORTH", "OLD", 50000, "02-15")};
-  std::vector<Upload> sent =
-      UploadsFrom(file, north, {2026, 3}, PlayersOfMarch({{"ANNA", "03-15-26"}, {"OLD", "03-01-26"}}));
+  std::vector<Upload> sent = UploadsFrom(
+      file, north, {2026, 3}, PlayersOfMarch({{"ANNA", "03-15-26"}, {"OLD", "03-01-26"}}));
   std::vector<LeagueRow> others = {Row("SOUTH", "DORA", "900"), Row("EAST", "NAN", "NaN"),
                                    Row("NORTH", "IMPOSTOR", "5"), Row("SOUTH", "EVE", "50")};
 
