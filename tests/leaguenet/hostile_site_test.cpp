@@ -310,7 +310,10 @@ TEST(HostileSite, HoldingItsConnectionsAndLocksSlowsNoOtherSite) {
     held.clear();
     CommandResult waited = own.get();
     EXPECT_NE(waited.out.find(says), std::string::npos) << waited.out << waited.err;
-    if (argv.size() < 2 || argv[1] != "check") EXPECT_EQ(waited.exitCode, 0) << waited.err;
+    // check fails on what this site lacks besides, but never on the connection.
+    if (argv.size() < 2 || argv[1] != "check") {
+      EXPECT_EQ(waited.exitCode, 0) << waited.err;
+    }
     EXPECT_EQ(waited.out.find("FAIL  connection"), std::string::npos) << waited.out;
   }
 }
