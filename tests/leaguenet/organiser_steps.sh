@@ -20,7 +20,8 @@ build=$(cd "$(dirname "$leaguenet")/.." && pwd)
 [ "$(id -u)" -eq 0 ] || { echo "skipped: the steps run as root"; exit 77; }
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
 [ -n "$bin" ] || { echo "PostgreSQL server programs not found" >&2; exit 1; }
-[ -x "$build/lexfray/lexfray" ] || { echo "build the game first (make game)" >&2; exit 1; }
+[ -x "$build/lexfray/lexfray" ] && [ -f "$build/lexfray/LEXFRAY.CFG" ] ||
+  { echo "the steps install this build: build the game first (make game)" >&2; exit 1; }
 
 # The README's blocks of one kind within its league sections, each line as it is typed, a
 # line "--" after each block.
