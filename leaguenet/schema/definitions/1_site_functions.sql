@@ -154,12 +154,13 @@ BEGIN
     -- entry's own (as long as the score file holds it), or its one player's in full. The
     -- entries of the site's players of the month found by a name that went up now, under
     -- another, go.
+    -- Both lists are hashed: a site's 5,000 against its 5,000.
     DELETE FROM league.entries e
-    USING unnest(p_players) WITH ORDINALITY AS u(player, n)
-    WHERE e.month = p_month AND e.site = v_site AND u.n <> ALL (refused)
-      AND upper(rtrim(left(e.player, @ENTRY_NAME_WIDTH@), ' '))
-          = upper(rtrim(left(u.player, @ENTRY_NAME_WIDTH@), ' '))
-      AND e.player <> ALL (p_players);
+    WHERE e.month = p_month AND e.site = v_site
+      AND upper(rtrim(left(e.player, @ENTRY_NAME_WIDTH@), ' ')) IN (
+        SELECT upper(rtrim(left(u.player, @ENTRY_NAME_WIDTH@), ' '))
+        FROM unnest(p_players) WITH ORDINALITY AS u(player, n) WHERE u.n <> ALL (refused))
+      AND e.player NOT IN (SELECT p FROM unnest(p_players) AS p);
     SELECT count(*) INTO v_held FROM league.entries e WHERE e.month = p_month AND e.site = v_site;
     IF v_held > @MOST_ENTRIES@ THEN
       RAISE EXCEPTION 'at most @MOST_ENTRIES@ entries of a site a month: this upload would leave %',
