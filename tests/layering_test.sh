@@ -44,16 +44,18 @@ if grep -rn '#include "platform/system/' "$top/src" --include=*.h --include=*.cp
 fi
 
 check "$top/leaguenet" "edge rules schema exchange publish commands" edge
-# The exchange program shares the score file, the player file's records and the file layer
-# under them, and reads the configuration as the game does; nothing else of the game.
+# The exchange program shares the score file, the player file's reader and records, the
+# file layer under them and the real clock, and reads the configuration as the game does;
+# nothing else of the game.
 for file in "$top"/leaguenet/*.* "$top"/leaguenet/*/*.*; do
   for used in $(sed -n 's/^#include "\([a-z]*\/[a-z_.]*\)".*/\1/p' "$file" | sort -u); do
     case $used in
       edge/* | rules/* | schema/* | exchange/* | publish/* | commands/*) ;;
       config/config_file.h | config/constants.h | league/competition_records.h) ;;
       league/score_file.h) ;;
-      platform/descriptor.h | platform/executable.h | platform/file_lock.h | platform/files.h) ;;
-      platform/record_fields.h | players/player_record.h) ;;
+      platform/descriptor.h | platform/executable.h | platform/files.h) ;;
+      platform/record_fields.h | platform/system_clock.h) ;;
+      players/player_file.h | players/player_record.h) ;;
       *) echo "$file includes $used"; status=1 ;;
     esac
   done

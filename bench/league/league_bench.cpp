@@ -13,6 +13,7 @@
 #include "league/competition_records.h"
 #include "league/score_export.h"
 #include "league/standings_screen.h"
+#include "platform/system_clock.h"
 #include "players/player_record.h"
 #include "support/quiet_terminal.h"
 
@@ -109,13 +110,14 @@ void BM_ExportIntoFullScoreFile(benchmark::State& state) {
   const std::string scoreFile = ScoreFile();
   folder.Write("LEXFRAY.USR", PlayerFile());
   Settings settings = SettingsIn(folder);
+  SystemClock clock;
   for (auto _ : state) {
     state.PauseTiming();
     folder.Write("LEXFRAY.ISC", scoreFile);
     CompetitionState competition;
     PlayerRecord buffer;
     state.ResumeTiming();
-    benchmark::DoNotOptimize(ExportIntoScoreFile(settings, competition, buffer));
+    benchmark::DoNotOptimize(ExportIntoScoreFile(settings, clock, competition, buffer));
   }
 }
 BENCHMARK(BM_ExportIntoFullScoreFile)->Unit(benchmark::kMillisecond);

@@ -1,8 +1,11 @@
 // A shared installation of 5000 players as 8 accounts play it at once: how long a game over
-// holds the player file's lock, whether any of 1000 simultaneous game overs is lost, and
-// whether the login list and the table are any slower while other copies wait at their
-// title screens (and what those idle copies cost).
+// holds the player file's lock, whether any of 1000 simultaneous game overs is lost, the same
+// with a copy stopped while it holds the player file (nothing lost, nothing counted twice
+// once it is ended, every game over answered within the lock's wait), and whether the login
+// list and the table are any slower while other copies wait at their title screens (and what
+// those idle copies cost).
 #include <benchmark/benchmark.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -21,6 +25,9 @@
 #include "config/calendar.h"
 #include "config/constants.h"
 #include "dialogs/list_box.h"
+#include "platform/file_lock.h"
+#include "platform/system_clock.h"
+#include "players/game_start.h"
 #include "players/login.h"
 #include "players/player_file.h"
 #include "players/top_players.h"
@@ -49,17 +56,25 @@ int PlayerOf(int account) {
   return account * (kPlayers / kAccounts) + 1;
 }
 
+std::string NewNameOf(int account) {
+  return VisitName("NEWCOMER " + std::to_string(account));
+}
+
 // A program folder holding a full player file, open to every account of the benchmark.
 struct SharedFolder : testing::TempFolder {
-  SharedFolder() {
+  explicit SharedFolder(int count = kPlayers) {
     Write(kConfigFileName, testing::ConfigText());
     CopyFromProgramFolder(kWordFileName);
     CopyFromProgramFolder(kIndexFileName);
     std::vector<PlayerRecord> players;
-    for (int i = 0; i < kPlayers; ++i)
+    for (int i = 0; i < count; ++i)
       players.push_back(testing::Player("PLAYER " + std::to_string(i), 1000.0 + i, 3, "12-06-26"));
     testing::WritePlayerFile(*this, players);
     ::chmod(path().c_str(), 0777);
+    // The accounts share no group here: the spool is open to all, as the games group opens
+    // it to every game of a shared installation.
+    ::mkdir(PathOf(".LEXFRAY.USR.spool").c_str(), 0777);
+    ::chmod(PathOf(".LEXFRAY.USR.spool").c_str(), 0777);
     for (std::string_view name : {kPlayerFileName, kConfigFileName})
       ::chmod(PathOf(name).c_str(), 0666);
     settings.programFolder = path();
@@ -72,15 +87,17 @@ struct SharedFolder : testing::TempFolder {
   double TotalOf(int player) const {
     return testing::ReadPlayerFile(*this).at(static_cast<std::size_t>(player)).totalScore;
   }
+
   Settings settings;
 };
 
-// A board that answers every wait with Esc.
+// A board that answers every wait with Esc. Its clock is the machine's: the accounts wait
+// for each other's locks for real.
 using EscapeTerminal = testing::QuietTerminal;
 
 struct Board {
   EscapeTerminal terminal;
-  testing::FakeClock clock;
+  SystemClock clock;
   Screen screen;
   Io io{screen, terminal, clock};
 };
@@ -134,8 +151,9 @@ void GameOverHoldsTheLock(benchmark::State& state) {
   std::string name = NameOf(PlayerOf(3));
   double total = 0;
   TakeHolds();
+  SystemClock clock;
   for (auto _ : state)
-    benchmark::DoNotOptimize(ReadForTable(folder.settings, GameOver(name, ++total)));
+    benchmark::DoNotOptimize(ReadForTable(folder.settings, clock, GameOver(name, ++total)));
   Report(state, "hold_", TakeHolds());
 }
 BENCHMARK(GameOverHoldsTheLock)->Unit(benchmark::kMicrosecond);
@@ -158,60 +176,132 @@ struct Durations {
   int fds[2];
 };
 
+struct Accounts {
+  std::vector<double> gameOvers, holds;
+  double wallMs = 0;
+};
+
 // Eight processes, each an account of its own when the benchmark runs as root, wait for one
-// signal and then play their game overs back to back as the game does them: the critical
-// section, then the table built outside it. Every total must land.
+// signal and then play their game overs back to back as the game does them: the total saved
+// or kept, then the table read. With newPlayers, each first starts a game for a new player
+// of its own, whose record a change applied twice would make twice.
+Accounts EightAccountsPlay(SharedFolder& folder, bool newPlayers = false) {
+  int start[2];
+  static_cast<void>(::pipe(start));
+  Durations gameOvers, holds;
+  std::vector<pid_t> children;
+  for (int account = 0; account < kAccounts; ++account) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::geteuid() == 0) {
+        uid_t uid = kFirstAccount + static_cast<uid_t>(account);
+        static_cast<void>(::setresgid(uid, uid, uid) == 0 && ::setresuid(uid, uid, uid) == 0);
+      }
+      // What the games group and its opened umask bits do for a shared installation: every
+      // account's game may change what another's made (the spool, the new versions).
+      ::umask(0);
+      ::close(start[1]);
+      char byte;
+      static_cast<void>(::read(start[0], &byte, 1));  // the signal: the pipe closes
+      Board board;
+      PlayerRecord buffer;
+      if (newPlayers) {
+        Settings settings = folder.settings;
+        settings.installation.uid = static_cast<std::uint32_t>(::getuid());
+        PlayLimits limits = InitialPlayLimits(settings);
+        StartGameRecord(board.io, settings, limits, buffer, NewNameOf(account));
+      }
+      int player = PlayerOf(account);
+      std::string name = NameOf(player);
+      double total = 1000.0 + player;
+      for (int i = 0; i < kGameOversEach; ++i) {
+        Steady::time_point begin = Steady::now();
+        benchmark::DoNotOptimize(ReadForTable(folder.settings, board.clock, GameOver(name, ++total)));
+        gameOvers.Add(std::chrono::duration<double, std::micro>(Steady::now() - begin).count());
+      }
+      for (double hold : TakeHolds()) holds.Add(hold);
+      ::_exit(0);
+    }
+    children.push_back(pid);
+  }
+  ::close(start[0]);
+  Steady::time_point begin = Steady::now();
+  ::close(start[1]);
+  for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
+  Accounts played;
+  played.wallMs = std::chrono::duration<double, std::milli>(Steady::now() - begin).count();
+  played.gameOvers = gameOvers.Collect();
+  played.holds = holds.Collect();
+  return played;
+}
+
+// Each account's player holds its first total and 125 more, once each.
+int Lost(const SharedFolder& folder) {
+  int lost = 0;
+  for (int account = 0; account < kAccounts; ++account)
+    lost += folder.TotalOf(PlayerOf(account)) != 1000.0 + PlayerOf(account) + kGameOversEach;
+  return lost;
+}
+
 void EightAccountsFinishAtOnce(benchmark::State& state) {
   SharedFolder folder;
   for (auto _ : state) {
-    int start[2];
-    static_cast<void>(::pipe(start));
-    Durations gameOvers, holds;
-    std::vector<pid_t> children;
-    for (int account = 0; account < kAccounts; ++account) {
-      pid_t pid = ::fork();
-      if (pid == 0) {
-        if (::geteuid() == 0) {
-          uid_t uid = kFirstAccount + static_cast<uid_t>(account);
-          static_cast<void>(::setresgid(uid, uid, uid) == 0 && ::setresuid(uid, uid, uid) == 0);
-        }
-        ::close(start[1]);
-        char byte;
-        static_cast<void>(::read(start[0], &byte, 1));  // the signal: the pipe closes
-        Board board;
-        PlayerRecord buffer;
-        int player = PlayerOf(account);
-        std::string name = NameOf(player);
-        double total = 1000.0 + player;
-        for (int i = 0; i < kGameOversEach; ++i) {
-          Steady::time_point begin = Steady::now();
-          TablePass(board.io, folder.settings, buffer, GameOver(name, ++total));
-          gameOvers.Add(std::chrono::duration<double, std::micro>(Steady::now() - begin).count());
-        }
-        for (double hold : TakeHolds()) holds.Add(hold);
-        ::_exit(0);
-      }
-      children.push_back(pid);
-    }
-    ::close(start[0]);
-    Steady::time_point begin = Steady::now();
-    ::close(start[1]);
-    for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
-    double wallMs = std::chrono::duration<double, std::milli>(Steady::now() - begin).count();
-
-    int lost = 0;
-    for (int account = 0; account < kAccounts; ++account)
-      lost += folder.TotalOf(PlayerOf(account)) != 1000.0 + PlayerOf(account) + kGameOversEach;
+    Accounts played = EightAccountsPlay(folder);
     state.counters["game_overs"] = kAccounts * kGameOversEach;
-    state.counters["lost"] = lost;
+    state.counters["lost"] = Lost(folder);
     state.counters["file_whole"] =
         folder.Read(kPlayerFileName).size() == kPlayers * PlayerRecord::kSize;
-    state.counters["wall_ms"] = wallMs;
-    Report(state, "game_over_", gameOvers.Collect());
-    Report(state, "hold_", holds.Collect());
+    state.counters["wall_ms"] = played.wallMs;
+    Report(state, "game_over_", played.gameOvers);
+    Report(state, "hold_", played.holds);
   }
 }
 BENCHMARK(EightAccountsFinishAtOnce)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same while another copy is stopped (SIGSTOP) holding the player file's lock: every
+// start and game over is kept in the spool and answered at once; the file stays as it was
+// until the stopped copy is ended, and the next holder then counts every change once.
+void EightAccountsWhileACopyIsStopped(benchmark::State& state) {
+  SharedFolder folder(kPlayers - kAccounts);  // room for the new players
+  for (auto _ : state) {
+    std::string before = folder.Read(kPlayerFileName);
+    pid_t holder = ::fork();
+    if (holder == 0) {
+      testing::FakeClock clock;
+      std::optional<FileLock> held = FileLock::Take(folder.PathOf(kPlayerFileName), clock);
+      ::raise(SIGSTOP);
+      ::_exit(held ? 0 : 1);
+    }
+    int stopped = 0;
+    ::waitpid(holder, &stopped, WUNTRACED);
+    Accounts played = EightAccountsPlay(folder, true);
+    bool fileKept = folder.Read(kPlayerFileName) == before;
+
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    Board next;
+    TakeHolds();
+    Steady::time_point begin = Steady::now();
+    SaveResult applied = SavePlayerChange({folder.path(), false}, next.clock, std::nullopt);
+    double applyMs = std::chrono::duration<double, std::milli>(Steady::now() - begin).count();
+    Report(state, "apply_hold_", TakeHolds());
+    // Every new player's record once, and no other record more than once.
+    std::map<std::string, int> records;
+    for (const PlayerRecord& record : testing::ReadPlayerFile(folder)) ++records[record.name];
+    int doubled = 0, lostPlayers = 0;
+    for (const auto& [name, count] : records) doubled += count - 1;
+    for (int account = 0; account < kAccounts; ++account) lostPlayers += records[NewNameOf(account)] == 0;
+    state.counters["game_overs"] = kAccounts * kGameOversEach;
+    state.counters["lost"] = Lost(folder) + lostPlayers;
+    state.counters["applied"] = applied.outcome == SaveResult::kSaved;
+    state.counters["doubled"] = doubled;
+    state.counters["file_kept_while_stopped"] = fileKept;
+    state.counters["apply_after_end_ms"] = applyMs;
+    state.counters["wall_ms"] = played.wallMs;
+    Report(state, "game_over_", played.gameOvers);
+  }
+}
+BENCHMARK(EightAccountsWhileACopyIsStopped)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A whole copy of the game, shared, waiting at its title screen until told to end.
 class WaitingTerminal : public EscapeTerminal {

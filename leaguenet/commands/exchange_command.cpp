@@ -7,9 +7,9 @@
 #include "exchange/league_client.h"
 #include "exchange/site_players.h"
 #include "league/score_file.h"
-#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/record_fields.h"
+#include "platform/system_clock.h"
 #include "rules/safe_text.h"
 
 namespace lexfray::leaguenet {
@@ -87,10 +87,9 @@ bool LoadSettings(const Invocation& invocation, LeagueSettings* settings, std::s
 
 namespace {
 
-// The score file's records under its lock, split into header and entries.
-std::optional<ScoreFile> ReadLocked(const std::string& path, std::string* error) {
-  std::optional<FileLock> lock = FileLock::Take(path, LockKind::kShared, error);
-  if (!lock) return std::nullopt;
+// The score file as the game sees it (with its pending exports), split into header and
+// entries.
+std::optional<ScoreFile> ReadAsTheGame(const std::string& path, std::string* error) {
   std::optional<ScoreFileRecords> records = ReadScoreFile(path, error);
   if (!records) return std::nullopt;
   return ParseScoreFile(records->bytes);
@@ -117,19 +116,18 @@ void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
   merged.entries.resize(std::min(kept, static_cast<std::size_t>(kMostScoreEntries)));
 }
 
-// The game may have exported while the league was asked: the file is read again under its
-// lock, and this site's entries are taken as they are now.
+// The game may have exported while the league was asked: the merge is made from the file as
+// it is when it goes in place, with the game's exports pending in its spool, and this site's
+// entries are taken as they are then.
 bool MergeIntoScoreFile(const std::string& path, const ExchangeResult& result,
                         const MonthPlayers& players, std::size_t* entries, std::string* error) {
-  std::optional<FileLock> lock = FileLock::Take(path, LockKind::kExclusive, error);
-  if (!lock) return false;
-  std::optional<ScoreFileRecords> records = ReadScoreFile(path, error);
-  if (!records) return false;
-  ScoreFile merged = MergedScoreFile(ParseScoreFile(records->bytes), result.site, result.sent,
-                                     result.others);
-  KeepRoomForTheSitesPlayers(merged, result.site, players);
-  *entries = merged.entries.size();
-  return ReplaceScoreFile(path, ScoreFileBytes(merged), error);
+  SystemClock clock;
+  return UpdateScoreFile({path}, clock, [&](ScoreFile& file, std::string*) {
+    file = MergedScoreFile(file, result.site, result.sent, result.others);
+    KeepRoomForTheSitesPlayers(file, result.site, players);
+    *entries = file.entries.size();
+    return true;
+  }, error);
 }
 
 }  // namespace
@@ -147,7 +145,7 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   std::string path =
       WithSlash(settings.folder.empty() ? CurrentFolder() : settings.folder) + std::string(kScoreFileName);
   if (IsReadOnly(path)) return Fail(err, path + " is read-only");
-  std::optional<ScoreFile> file = ReadLocked(path, &error);
+  std::optional<ScoreFile> file = ReadAsTheGame(path, &error);
   if (!file) return Fail(err, error);
 
   LocalDate today = Today(invocation.distrust);

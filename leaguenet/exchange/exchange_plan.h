@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "rules/league_rows.h"
-#include "exchange/score_file.h"
+#include "league/score_file.h"
 
 namespace lexfray::leaguenet {
 
@@ -74,6 +74,6 @@ ScoreFile MergedScoreFile(const ScoreFile& file, const SiteIdentity& site,
 
 // headerCode of a file that a completed exchange wrote.
 inline constexpr std::string_view kExchangedCode = "01";
-inline constexpr std::string_view kNoLeader = "No Score-To-Beat As Yet";
+inline constexpr std::string_view kNoLeader = kNoScoreToBeat;
 
 }  // namespace lexfray::leaguenet

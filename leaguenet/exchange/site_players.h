@@ -7,9 +7,9 @@
 
 namespace lexfray::leaguenet {
 
-// PlayersOfMonth of the player file LEXFRAY.USR in folder, read under the game's lock of that
-// file; none when there is no player file. Nothing, with the reason in *error, when it cannot
-// be read.
+// PlayersOfMonth of the player file LEXFRAY.USR in folder, read as the game reads it (the
+// last whole file with the changes pending in its spool, within the game's limit); none when
+// there is no player file. Nothing, with the reason in *error, when it cannot be read.
 std::optional<MonthPlayers> PlayersOfThisMonth(const std::string& folder, const SiteMonth& month,
                                                std::string* error);
 

@@ -18,6 +18,9 @@ inline constexpr std::string_view kConfigFileName = "LEXFRAY.CFG";
 inline constexpr std::string_view kPlayerFileName = "LEXFRAY.USR";
 inline constexpr std::string_view kBackupFileName = "LEXFRAY.BKP";
 inline constexpr std::string_view kOwnersFileName = "LEXFRAY.OWN";
+// In a shared installation, how many player names one account may take: the
+// administrator's, one whole number.
+inline constexpr std::string_view kNamesPerAccountFileName = "LEXFRAY.NPA";
 inline constexpr std::string_view kScoreFileName = "LEXFRAY.ISC";
 inline constexpr std::string_view kHistoryFileName = "LEXFRAY.HIS";
 inline constexpr std::string_view kInstructionsFileName = "LEXFRAY.INS";

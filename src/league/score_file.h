@@ -1,20 +1,25 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "league/competition_records.h"
-#include "platform/record_file.h"
+#include "platform/clock.h"
+#include "platform/lock_holders.h"
 
 namespace lexfray {
 
 // The competition score file LEXFRAY.ISC as both of its writers handle it: the game, which
-// exports its players into it record by record, and the exchange program, which replaces it
-// whole. Both read it here, with the same limit, and change it only under its FileLock
-// (platform/file_lock.h), the game's player file lock never held at the same time.
+// exports its players into it, and the exchange program, which merges the league's
+// standings into it. Both read it here, with the same limit, and change it only here: it is
+// replaced whole, under its short lock, through its spool (platform/spooled_file.h), so a
+// reader needs no lock and a stopped writer holds up nobody's export. The game's player file
+// lock is never held at the same time.
 
 // The header and 10000 entries: far more than a league's month ever has, few enough that
 // the file and its standings fit in a few megabytes. A larger file is damaged, and is
@@ -22,10 +27,14 @@ namespace lexfray {
 inline constexpr std::int64_t kMostScoreEntries = 10000;
 inline constexpr std::int64_t kMostScoreRecords = kMostScoreEntries + 1;
 
-// The score file as read: its whole records, header first.
+// The score to beat of a file that no exchange has filled in yet.
+inline constexpr std::string_view kNoScoreToBeat = "No Score-To-Beat As Yet";
+
+// The score file as read: its whole records, header first, as every program sees them (the
+// file, with the exports pending in its spool applied).
 struct ScoreFileRecords {
   std::vector<std::uint8_t> bytes;  // a multiple of kCompetitionRecordSize
-  bool missing = false;             // there was no file: no records
+  bool missing = false;             // there was no file and nothing waits to make one
   bool partial = false;             // a partial record at the end was left out, as the
                                     // record count leaves it out
   std::int64_t Count() const {
@@ -33,18 +42,53 @@ struct ScoreFileRecords {
   }
 };
 
-// Every whole record of the file open in file. Nothing, with the reason in *error, when they
-// cannot all be read (an export would then append over the ones missed) or when there are
-// more than kMostScoreRecords of them.
-std::optional<ScoreFileRecords> ReadScoreRecords(RecordFile& file, std::string* error = nullptr);
-
-// The same for the file at path, opened for reading only, so that reading creates nothing.
+// The file at path. Nothing, with the reason in *error, when it cannot be read or holds more
+// than kMostScoreRecords records.
 std::optional<ScoreFileRecords> ReadScoreFile(const std::string& path,
                                               std::string* error = nullptr);
 
-// Replaces the file at path whole with records (see ReplaceFile: a link stays, a read-only
-// file is left alone). Refuses, naming the file, bytes that the readers above would refuse.
-bool ReplaceScoreFile(const std::string& path, std::span<const std::uint8_t> records,
-                      std::string* error = nullptr);
+// LEXFRAY.ISC as whole records: the header (none in an empty file) and the entries, each
+// kept as the bytes read so that what is passed through stays byte for byte.
+struct ScoreFile {
+  std::optional<CompetitionRecordBytes> header;
+  std::vector<CompetitionRecordBytes> entries;
+};
+
+// A partial record at the end, which the game would ignore too, is left out.
+ScoreFile ParseScoreFile(std::span<const std::uint8_t> bytes);
+std::vector<std::uint8_t> ScoreFileBytes(const ScoreFile& file);
+
+// Where the score file is and how it is locked.
+struct ScoreFilePlace {
+  std::string path;
+  bool withoutLocks = false;  // a player's own copy: go on on a file system without locks
+};
+
+// How a change of the score file went.
+struct ScoreSave {
+  enum Outcome {
+    kSaved,   // in the file
+    kKept,    // in the spool, applied as soon as the holder of the file lets it go
+    kFailed,  // not made; reason says why
+  } outcome = kSaved;
+  std::string reason;
+  std::optional<LockHolder> holder;  // for kKept: who holds the file, when it is known
+};
+
+struct SiteExport;
+
+// The game's export (league/site_export.h), after the exports pending before it, with the
+// program's header and entry buffers; kept in the spool when the file is held past the
+// lock's wait. A file that the export would grow past kMostScoreRecords is not written.
+ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteExport& export_,
+                         CompetitionHeader& header, CompetitionEntry& entry);
+
+// The exchange's change: change makes the new file from the file as every program sees it,
+// and the result goes in place under the lock; it is not spooled (the exchange fails then,
+// and the players see the standings they had). Refuses, naming the file, a result that the
+// readers above would refuse.
+bool UpdateScoreFile(const ScoreFilePlace& place, Clock& clock,
+                     const std::function<bool(ScoreFile&, std::string* error)>& change,
+                     std::string* error);
 
 }  // namespace lexfray

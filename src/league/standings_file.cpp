@@ -6,7 +6,6 @@
 
 #include "config/constants.h"
 #include "league/score_file.h"
-#include "platform/file_lock.h"
 
 namespace lexfray {
 
@@ -20,14 +19,11 @@ StandingsEntry StandingsEntryOf(std::span<const std::uint8_t> record) {
 
 }  // namespace
 
-void LoadStandings(const Settings& settings, CompetitionState& state) {
-  std::string path = settings.PathOf(kScoreFileName);
-  std::optional<ScoreFileRecords> records;
-  // Under the lock, a file that another game or the exchange is changing is seen as it was or
-  // as it will be, never half of each.
-  if (std::optional<FileLock> lock = FileLock::Take(path, LockKind::kShared))
-    records = ReadScoreFile(path);
-  if (!records || records->missing) return;
+std::string LoadStandings(const Settings& settings, CompetitionState& state) {
+  std::string reason;
+  std::optional<ScoreFileRecords> records = ReadScoreFile(settings.PathOf(kScoreFileName), &reason);
+  if (!records) return reason;
+  if (records->missing) return {};
 
   const std::int64_t count = records->Count();
   auto record = [&](std::int64_t n) {
@@ -41,6 +37,7 @@ void LoadStandings(const Settings& settings, CompetitionState& state) {
   if (count >= 2) state.entry = DecodeCompetitionEntry(record(count));
   state.standings = std::move(standings);
   RankByScore(state.standings);
+  return {};
 }
 
 std::int64_t LoadTopScore(const Settings& settings, CompetitionState& state) {

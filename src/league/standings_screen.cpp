@@ -92,9 +92,20 @@ void ShowStandingsHeader(Screen& screen, const CompetitionHeader& header) {
 }
 
 void ShowStandings(Io& io, const Settings& settings, CompetitionState& state) {
-  LoadStandings(settings, state);
+  std::string unread = LoadStandings(settings, state);
   ShowStandingsHeader(io.screen, state.header);
   int row = kStandingsFirstRow;
+  // Standings that could not be read say why, rather than look like a month nobody played.
+  std::string_view text;
+  std::string why = "No standings: " + unread;
+  if (!unread.empty()) text = why;
+  // At most two rows, broken between words.
+  for (int rows = 0; !text.empty() && rows < 2; ++rows) {
+    std::size_t cut = text.size() <= kColumns ? text.size() : text.rfind(' ', kColumns);
+    if (cut == std::string_view::npos || cut == 0) cut = std::min<std::size_t>(text.size(), kColumns);
+    PrintAt(io.screen, text.substr(0, cut), kYellow, kBlack, row++, kNameColumn);
+    text.remove_prefix(std::min(text.size(), cut + 1));
+  }
   for (const StandingsEntry& entry : state.standings) {
     if (entry.score <= 0) continue;
     ShowStandingsRow(io.screen, entry, row, IsThisSite(entry, settings.siteName));

@@ -62,17 +62,66 @@ bool IsLink(const std::string& path) {
   return WithGameGroup([&] { return ::lstat(path.c_str(), &info); }) == 0 && S_ISLNK(info.st_mode);
 }
 
-// The file a replacement must replace: path itself, or the existing file a link in its place
-// leads to. A link to a missing file is never followed to create one elsewhere.
-std::optional<std::string> ReplacedFile(const std::string& path, std::string* error) {
-  if (!IsLink(path)) return path;
+// More links in a row than any installation makes: a loop.
+constexpr int kMostLinks = 40;
+
+// A folder that nobody but root, the owner of the folder the path starts in, and the games
+// group can write: nobody else can put another link or file in place of what it holds.
+bool FolderIsSafe(const std::string& folder, uid_t trustedOwner) {
+  struct stat info {};
+  if (!StatPath(folder.empty() ? "." : folder, info)) return false;
+  if (info.st_mode & S_IWOTH) return false;  // a world-writable sticky folder too
+  if ((info.st_mode & S_IWGRP) && !IsGameGroup(info.st_gid)) return false;
+  return info.st_uid == 0 || info.st_uid == trustedOwner;
+}
+
+std::string LinkTarget(const std::string& link) {
   char target[PATH_MAX];
-  if (WithGameGroup([&] { return ::realpath(path.c_str(), target); }) == nullptr) {
+  ssize_t length = WithGameGroup([&] { return ::readlink(link.c_str(), target, sizeof target); });
+  if (length <= 0) return {};
+  std::string to(target, static_cast<std::size_t>(length));
+  return to.front() == '/' ? to : FolderOf(link) + to;
+}
+
+}  // namespace
+
+std::optional<std::string> WritableTarget(const std::string& path, std::string* error) {
+  if (!IsLink(path)) return path;
+  struct stat start {};
+  uid_t trustedOwner = StatPath(FolderOf(path).empty() ? "." : FolderOf(path), start) ? start.st_uid : 0;
+  std::string at = path;
+  for (int hops = 0; IsLink(at); ++hops) {
+    // The program folder itself is the installation's: only the links beyond it are
+    // another folder's entries.
+    if (hops > 0 && !FolderIsSafe(FolderOf(at), trustedOwner)) {
+      if (error)
+        *error = "will not write " + path + " through the link " + at + ": its folder " +
+                 FolderOf(at) + " can be written by other accounts";
+      return std::nullopt;
+    }
+    std::string next = LinkTarget(at);
+    if (next.empty() || hops == kMostLinks) {
+      SetReason(error, "cannot follow the link", at);
+      return std::nullopt;
+    }
+    at = next;
+  }
+  // A link to a missing file is never followed to create one elsewhere.
+  struct stat last {};
+  if (!StatPath(at, last)) {
     SetReason(error, "cannot follow the link", path);
     return std::nullopt;
   }
-  return std::string(target);
+  if (!FolderIsSafe(FolderOf(at), trustedOwner)) {
+    if (error)
+      *error = "will not write " + path + " through a link into " + FolderOf(at) +
+               ", a folder other accounts can write";
+    return std::nullopt;
+  }
+  return at;
 }
+
+namespace {
 
 // The old file's owner, group and mode where this process may give them; else at least its
 // group, so that a copy made by one player stays the game's for the next.
@@ -84,12 +133,6 @@ void TakeOverAttributes(int fd, const std::string& path) {
   static_cast<void>(::fchmod(fd, old.st_mode & 07777));
 }
 
-// A rename is on disk only once its folder is.
-void SyncFolderOf(const std::string& path) {
-  std::string folder = FolderOf(path);
-  Descriptor fd(OpenPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.ok()) ::fsync(fd.get());
-}
 
 }  // namespace
 
@@ -117,12 +160,25 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
 }
 
 int OpenOrCreate(const std::string& path, int flags) {
+  if ((flags & O_ACCMODE) != O_RDONLY && IsLink(path)) {
+    std::optional<std::string> target = WritableTarget(path);
+    if (!target) {
+      errno = EPERM;
+      return -1;
+    }
+    return OpenPath(*target, flags | O_CLOEXEC);
+  }
   int fd = OpenPath(path, flags | O_CLOEXEC);
   if (fd >= 0 || errno != ENOENT) return fd;
   fd = OpenPath(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
   // Another game made it meanwhile: it is there to open now.
   if (fd < 0 && errno == EEXIST) fd = OpenPath(path, flags | O_CLOEXEC);
   return fd;
+}
+
+bool CreateIfMissing(const std::string& path) {
+  Descriptor fd(OpenOrCreate(path, O_RDONLY));
+  return fd.ok();
 }
 
 std::optional<FilePrefix> ReadFilePrefix(const std::string& path, std::size_t limit,
@@ -164,29 +220,49 @@ bool IsReadOnly(const std::string& path) {
          }) != 0;
 }
 
+std::optional<std::string> WriteTemporaryFile(const std::string& prefix, std::string_view bytes,
+                                              const std::string& likeFile, std::string* error) {
+  std::string temporary = prefix + "XXXXXX";
+  Descriptor fd(WithGameGroup([&] { return ::mkostemp(temporary.data(), O_CLOEXEC); }));
+  if (!fd.ok()) {
+    SetReason(error, "cannot create a file in the folder of", likeFile);
+    return std::nullopt;
+  }
+  if (FileExists(likeFile)) TakeOverAttributes(fd.get(), likeFile);
+  else ::fchmod(fd.get(), 0664);
+  if (WriteAllTo(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close()) return temporary;
+  SetReason(error, "cannot write", likeFile);
+  RemoveFile(temporary);
+  return std::nullopt;
+}
+
+bool RenameFile(const std::string& from, const std::string& to, std::string* error) {
+  if (WithGameGroup([&] { return ::rename(from.c_str(), to.c_str()); }) == 0) return true;
+  SetReason(error, "cannot write", to);
+  return false;
+}
+
+void SyncFolder(const std::string& folder) {
+  Descriptor fd(OpenPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.ok()) ::fsync(fd.get());
+}
+
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
   // A file without write permission stays as it is, even though the rename could replace it.
   if (IsReadOnly(path)) {
     if (error) *error = path + " is read-only";
     return false;
   }
-  std::optional<std::string> target = ReplacedFile(path, error);
+  std::optional<std::string> target = WritableTarget(path, error);
   if (!target) return false;
-  std::string temporary = FolderOf(*target) + ".lexfray-copy-XXXXXX";
-  Descriptor fd(WithGameGroup([&] { return ::mkstemp(temporary.data()); }));
-  if (!fd.ok()) {
-    SetReason(error, "cannot create a file in the folder of", *target);
+  std::optional<std::string> temporary =
+      WriteTemporaryFile(FolderOf(*target) + ".lexfray-copy-", bytes, *target, error);
+  if (!temporary) return false;
+  if (!RenameFile(*temporary, *target, error)) {
+    RemoveFile(*temporary);
     return false;
   }
-  if (FileExists(*target)) TakeOverAttributes(fd.get(), *target);
-  else ::fchmod(fd.get(), 0664);
-  bool written = WriteAllTo(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close();
-  if (!written || WithGameGroup([&] { return ::rename(temporary.c_str(), target->c_str()); }) != 0) {
-    SetReason(error, "cannot write", path);
-    RemoveFile(temporary);
-    return false;
-  }
-  SyncFolderOf(*target);
+  SyncFolder(FolderOf(*target));
   return true;
 }
 
@@ -199,11 +275,6 @@ bool RemoveFile(const std::string& path) {
   return WithGameGroup([&] { return ::unlink(path.c_str()); }) == 0;
 }
 
-bool RemoveKeepingLinks(const std::string& path) {
-  if (!IsLink(path)) return RemoveFile(path);
-  Descriptor fd(OpenPath(path, O_WRONLY | O_TRUNC | O_CLOEXEC));
-  return fd.ok() && ::fsync(fd.get()) == 0 && fd.Close();
-}
 
 void FailWritesBeyondSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
 

@@ -37,6 +37,8 @@ bool PutGameGroupAside() {
   return groups.effective == groups.real || SetEffectiveGroup(groups.real);
 }
 
+bool IsGameGroup(gid_t group) { return group == CurrentGroups().saved; }
+
 GameGroup::GameGroup() {
   Groups groups = CurrentGroups();
   if (groups.saved == groups.real || groups.effective == groups.saved) return;

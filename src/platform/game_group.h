@@ -17,6 +17,10 @@ namespace lexfray {
 // with errno set, when the games group is still held: the game must not play on then.
 bool PutGameGroupAside();
 
+// True for the games group of a setgid game (its saved group), and in a copy that is not
+// setgid for the player's own group: the group trusted with the game's files.
+bool IsGameGroup(gid_t group);
+
 // Holds the games group as the effective group for its scope, then gives back the group
 // that was effective before, so guards nest. errno survives the hand-back, so that a
 // failure inside the scope can still be told after it. A hand-back that fails ends the

@@ -4,13 +4,21 @@
 
 namespace lexfray {
 
+// What a copy found when it asked for the single-copy lock.
+enum class CopyLock {
+  kHeld,           // this process holds it now, until it ends
+  kHeldElsewhere,  // another copy holds it
+  kNoLocks,        // the folder's file system takes no locks: nothing keeps a second copy out
+  kFailed,         // the lock's file cannot be opened: nothing keeps a second copy out
+};
+
 // Guards against a second copy of the program in the same installation.
 class InstanceLock {
  public:
   virtual ~InstanceLock() = default;
-  // True when this process now holds the lock of the installation in folder; it is held
-  // until the process ends.
-  virtual bool Acquire(const std::string& folder) = 0;
+  // Takes the lock of the installation in folder; why it could not, for kNoLocks and
+  // kFailed, in *reason.
+  virtual CopyLock Acquire(const std::string& folder, std::string* reason) = 0;
   // The login name of the user whose process holds the lock of folder; empty when nobody
   // holds it or when that cannot be known.
   virtual std::string Holder(const std::string& folder) = 0;

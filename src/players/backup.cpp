@@ -12,9 +12,9 @@
 #include "dialogs/message_box.h"
 #include "dialogs/notice_box.h"
 #include "dialogs/show_document.h"
-#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "players/player_file.h"
+#include "players/player_place.h"
 #include "players/save_failures.h"
 
 namespace lexfray {
@@ -51,21 +51,32 @@ std::string FilePath(const Settings& settings, std::string_view programCode,
   return settings.programFolder + std::string(programCode) + std::string(extension);
 }
 
-// The copy passes through memory: a source that is no file, or too large to be a player
-// file, is not copied.
-bool FitsAPlayerFile(const std::string& path) {
-  std::optional<std::uint64_t> size = RegularFileSize(path);
-  return size && *size < static_cast<std::uint64_t>(kMostPlayers + 1) * PlayerRecord::kSize;
+void TellWhy(Io& io, std::string_view failed, const std::string& reason) {
+  ConsoleMessageBox(io,
+                    std::string(failed) + ": " + reason +
+                        ".\n\nThe files are as they were. Trying again helps once that is mended.",
+                    kStyleExclamation, "BACKUP/RESTORE", kIconWarning);
 }
 
-// The copy runs under the player file's lock, which no game then holds: a backup reads it
-// whole (shared), a restore replaces it (exclusive). The notice waits until the lock is gone.
-void CopyAndTell(Io& io, const std::string& playerFile, LockKind lock, const std::string& from,
-                 const std::string& to, std::string_view done, std::string_view failed) {
-  std::optional<FileLock> held = FileLock::Take(playerFile, lock);
-  bool copied = held && FitsAPlayerFile(from) && CopyFileReplacing(from, to);
-  held.reset();
-  Notify(io, copied ? done : failed, copied ? kIconExclamation : kIconWarning);
+// What the backup holds: a byte copy of the player file, or, while changes wait in its spool
+// for a stopped holder, the file as every player sees it, those changes and all.
+std::optional<std::string> PlayersAsSeen(const Settings& settings, std::string* error) {
+  std::optional<PlayerFileView> view = ReadPlayerFile(settings.programFolder, error);
+  if (!view) return std::nullopt;
+  if (view->missing) {
+    if (error) *error = "there is no player file " + settings.PathOf(kPlayerFileName) + " yet";
+    return std::nullopt;
+  }
+  if (view->pending) return std::string(view->image.records.begin(), view->image.records.end());
+  return ReadSmallFile(settings.PathOf(kPlayerFileName), LargestPlayerFile(), error);
+}
+
+// A backup larger than any player file is no player file, and is not restored.
+std::optional<std::string> BackupBytes(const std::string& path, std::string* error) {
+  std::optional<std::string> bytes = ReadSmallFile(path, LargestPlayerFile(), error);
+  if (!bytes && error && error->find("too large") != std::string::npos)
+    *error = path + " is larger than any player file";
+  return bytes;
 }
 
 // In a shared installation the player file holds every account's scores: only the
@@ -94,9 +105,14 @@ std::string BackupMenu(Io& io) {
 
 void BackupPlayerFile(Io& io, const Settings& settings, std::string_view programCode) {
   if (AdministratorOnly(io, settings)) return;
-  std::string players = FilePath(settings, programCode, ".USR");
-  CopyAndTell(io, players, LockKind::kShared, players, FilePath(settings, programCode, ".BKP"),
-              "Backup was SUCCESSFUL!", kBackupFailedLine);
+  std::string reason;
+  std::optional<std::string> players = PlayersAsSeen(settings, &reason);
+  if (!players || !ReplaceFile(FilePath(settings, programCode, ".BKP"), *players, &reason)) {
+    Notify(io, kBackupFailedLine, kIconWarning);
+    TellWhy(io, kBackupFailedLine, reason);
+    return;
+  }
+  Notify(io, "Backup was SUCCESSFUL!", kIconExclamation);
 }
 
 void RestorePlayerFile(Io& io, const Settings& settings, std::string_view programCode) {
@@ -106,24 +122,31 @@ void RestorePlayerFile(Io& io, const Settings& settings, std::string_view progra
     Notify(io, "A Backup File DOES NOT Exist!", kIconWarning);
     return;
   }
-  std::string players = FilePath(settings, programCode, ".USR");
-  CopyAndTell(io, players, LockKind::kExclusive, backup, players, "Restore was SUCCESSFUL!",
-              kRestoreFailedLine);
+  std::string reason;
+  std::optional<std::string> bytes = BackupBytes(backup, &reason);
+  SaveResult put;
+  if (bytes) put = PutPlayerFile(PlayerFileOf(settings), io.clock, std::move(*bytes));
+  if (!bytes || put.outcome == SaveResult::kFailed) {
+    Notify(io, kRestoreFailedLine, kIconWarning);
+    TellWhy(io, kRestoreFailedLine, bytes ? put.reason : reason);
+    return;
+  }
+  Notify(io, "Restore was SUCCESSFUL!", kIconExclamation);
 }
 
 void ShowBackupHelp(Io& io, const Settings& settings) {
   std::string text;
   for (std::string_view paragraph : kHelpParagraphs) text += std::string(paragraph) + "\r\n";
-  std::string path = settings.PathOf(kBackupHelpFileName);
-  // Without a writable program folder the help is shown all the same, straight from memory;
-  // a scratch file written only in part (a full disk) is not left behind.
-  if (!WriteFileBytes(path, text)) {
-    RemoveFile(path);
+  // A scratch file of this copy's own: another account's help is never half written into
+  // it. Without a writable program folder the help is shown all the same, from memory.
+  std::string prefix = settings.PathOf(kBackupHelpFileName) + ".";
+  std::optional<std::string> path = WriteTemporaryFile(prefix, text, prefix);
+  if (!path) {
     ViewDocument(io, kHelpTitle, text);
     return;
   }
-  ShowDocument(io, path, kHelpTitle);
-  RemoveFile(path);
+  ShowDocument(io, *path, kHelpTitle);
+  RemoveFile(*path);
 }
 
 }  // namespace lexfray

@@ -1,6 +1,5 @@
 #include "players/game_start.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -8,41 +7,25 @@
 #include "dialogs/message_box.h"
 #include "platform/record_fields.h"
 #include "players/counters.h"
-#include "players/name_owners.h"
+#include "players/file_month.h"
+#include "players/player_boxes.h"
 #include "players/player_file.h"
-#include "players/total_score.h"
+#include "players/player_place.h"
 #include "players/save_failures.h"
+#include "players/total_score.h"
 
 namespace lexfray {
 
 namespace {
 
-// What the record lookup found.
-struct Lookup {
-  bool resetDue = false;
-  bool incomplete = false;  // records went unread: the player may be among them
-  std::int64_t count = 0;
-  std::int64_t found = 0;  // record number of the first match, 0 for none
-  std::string fileMonth;
-};
-
-// Why a start was stopped inside the player file's lock; told once the lock is let go.
-// kUnusable: the file is busy or cannot be opened, and its records, unread, may hold the
-// player's, whose saved total a game taken for a new player's would then overwrite.
-enum class Stop { kNone, kUnusable, kUnreadable, kNameTaken, kNamesFailed };
-
 // A returning player taken for a new one would get a second record, and game over's
-// write-back would then put the new game's small total over the saved one.
-void TellUnreadable(Io& io, const Settings& settings) {
-  ConsoleMessageBox(io,
-                    "The player file " + settings.PathOf(kPlayerFileName) +
-                        " could not be read to its end.\n\nNo game starts, so that no saved "
-                        "score is lost. Please try again later.",
-                    kStyleExclamation, "PLAYER FILE NOT READ", kIconWarning);
-}
-
+// write-back would then put the new game's small total over the saved one: no game starts
+// on a file that cannot be read.
 void TellNotStarted(Io& io, const std::string& reason) {
-  ConsoleMessageBox(io, "No game starts: " + reason + ".\n\nPlease try again in a moment.",
+  ConsoleMessageBox(io,
+                    "No game starts: " + reason +
+                        ".\n\nNo saved score is lost. Trying again may help once the file is "
+                        "mended; if it does not, please tell the administrator.",
                     kStyleExclamation, kGameNotStartedTitle, kIconWarning);
 }
 
@@ -56,7 +39,7 @@ class GameStarter {
         buffer_(buffer),
         name_(playerName),
         comparable_(ComparableName(playerName)),
-        notice_(io) {}
+        notice_(io, settings) {}
 
   GameStart Run() {
     bool resetTried = false;
@@ -64,81 +47,82 @@ class GameStarter {
       now_ = io_.clock.Now();
       if (settings_.Competition() && EndOfMonthNotice(io_, now_))
         return {StartOutcome::kEndProgram, 0, 0, 0, {}};
-      PlayerFile file(settings_, LockKind::kExclusive);
-      Lookup lookup;
-      Stop stop = LookUp(file, !resetTried, lookup);
-      if (stop != Stop::kNone) {
-        file.Close();
-        return Stopped(stop);
-      }
-      if (lookup.resetDue) {
-        // Tried once only: a file that cannot be deleted must not bring the notice back forever.
+      std::string reason;
+      std::optional<PlayerFileView> view = ReadPlayerFile(settings_.programFolder, &reason);
+      if (!view) return NotStarted(reason);
+      const PlayerFileImage& image = view->image;
+      if (settings_.Shared() && image.owners.OwnedByAnother(comparable_, settings_.installation.uid))
+        return NameTaken();
+      // Tried once only: a file that cannot be started afresh must not bring the notice back
+      // forever.
+      if (!resetTried && image.Count() > 0 &&
+          MonthlyResetDue(settings_, limits_, DecodePlayerRecord(image.records), now_)) {
         resetTried = true;
-        file.Close();
-        PerformMonthlyReset(io_, settings_, limits_, now_);
+        PerformMonthlyReset(io_, settings_, now_);
         continue;
       }
-      fileMonth_ = lookup.fileMonth.empty() ? MonthText(now_) : lookup.fileMonth;
-      return lookup.found ? StartFound(file, lookup.found) : StartNew(file, lookup.count);
+      std::string fileMonth = FileMonthOf(image.records);
+      fileMonth_ = fileMonth.empty() ? MonthText(now_) : fileMonth;
+      std::int64_t found = FindPlayer(image.records, comparable_);
+      // The buffer holds the last record read, as a record-by-record search leaves it.
+      std::int64_t last = found ? found : image.Count();
+      if (last > 0) buffer_ = DecodePlayerRecord(RecordOf(image, last));
+      if (std::string full = NoRoom(image, found == 0); !full.empty()) return NoNewPlayer(full);
+      if (!found) return StartNew(*view);
+      // A name from before owners were kept goes to the first account that plays it.
+      if (settings_.Shared() && !image.owners.OwnerOf(comparable_)) {
+        PlayerChange change = PlayerChange::Of(PlayerChange::Kind::kNewPlayer, settings_.installation.uid);
+        change.record = EncodePlayerRecord(buffer_);
+        change.claim = true;
+        if (std::optional<GameStart> refused = Claim(change, view->lastOrder)) return *refused;
+      }
+      return StartFound(found);
     }
   }
 
  private:
-  // Everything the start decides under the lock before it writes: the player's record, a
-  // reset that is due, and in a shared installation whether the name is this account's
-  // (taken for it now when nobody has it yet).
-  Stop LookUp(PlayerFile& file, bool resetAllowed, Lookup& lookup) {
-    if (file.Busy() || file.Unopened()) {
-      reason_ = file.Failure();
-      return Stop::kUnusable;
-    }
-    std::optional<NameOwners> owners;
-    if (settings_.Shared()) {
-      owners = NameOwners::Read(settings_, &reason_);
-      if (!owners) return Stop::kNamesFailed;
-      if (owners->OwnedByAnother(comparable_, settings_.installation.uid)) return Stop::kNameTaken;
-    }
-    lookup = FindPlayer(file, resetAllowed);
-    if (lookup.incomplete) return Stop::kUnreadable;
-    if (lookup.resetDue || !owners || owners->OwnerOf(comparable_)) return Stop::kNone;
-    return owners->Claim(comparable_, settings_.installation.uid, &reason_) ? Stop::kNone
-                                                                              : Stop::kNamesFailed;
+  static std::span<const std::uint8_t> RecordOf(const PlayerFileImage& image, std::int64_t n) {
+    return std::span<const std::uint8_t>(image.records)
+        .subspan(static_cast<std::size_t>(n - 1) * PlayerRecord::kSize, PlayerRecord::kSize);
   }
 
-  GameStart Stopped(Stop stop) {
-    if (stop == Stop::kUnreadable) {
-      TellUnreadable(io_, settings_);
-      return {StartOutcome::kEndProgram, 0, 0, 0, {}};
-    }
-    if (stop == Stop::kNameTaken) TellNameTaken(io_, settings_, name_);
-    else TellNotStarted(io_, reason_);
+  GameStart NotStarted(const std::string& reason) {
+    TellNotStarted(io_, reason);
     return {StartOutcome::kNotStarted, 0, 0, 0, {}};
   }
 
-  Lookup FindPlayer(PlayerFile& file, bool resetAllowed) {
-    Lookup lookup;
-    lookup.count = file.Count();
-    PlayerRecordBytes lastRead{};
-    std::int64_t last = file.Scan([&](std::int64_t n, std::span<const std::uint8_t> bytes) {
-      std::copy(bytes.begin(), bytes.end(), lastRead.begin());
-      if (n == 1) {
-        lookup.fileMonth = FileMonthOf(bytes);
-        if (resetAllowed && MonthlyResetDue(settings_, limits_, DecodePlayerRecord(bytes), now_)) {
-          lookup.resetDue = true;
-          return false;
-        }
-      }
-      if (!NameFieldMatches(bytes, comparable_)) return true;
-      lookup.found = n;
-      return false;
-    });
-    // The buffer holds the last record read, as a record-by-record search leaves it.
-    if (last > 0) buffer_ = DecodePlayerRecord(lastRead);
-    lookup.incomplete = !lookup.found && !lookup.resetDue && last < lookup.count;
-    return lookup;
+  GameStart NameTaken() {
+    TellNameTaken(io_, settings_, name_);
+    return {StartOutcome::kNotStarted, 0, 0, 0, {}};
   }
 
-  GameStart StartNew(PlayerFile& file, std::int64_t count) {
+  GameStart NoNewPlayer(const std::string& reason) {
+    TellNoNewPlayer(io_, reason);
+    return {StartOutcome::kNotStarted, 0, 0, 0, {}};
+  }
+
+  // Why the image has no room for this player's record (a new one, or a name nobody owns
+  // yet), or the empty text when it has.
+  std::string NoRoom(const PlayerFileImage& image, bool newRecord) const {
+    const Installation& installation = settings_.installation;
+    std::string administrator = " the administrator (" + installation.administratorName + ")";
+    if (newRecord && image.Count() >= kMostPlayers)
+      return "the player file is full for this month (" + std::to_string(kMostPlayers) +
+             " players). Trying again will not help before the next month begins;" +
+             administrator + " can make room";
+    if (!settings_.Shared() || image.owners.OwnerOf(comparable_)) return {};
+    if (image.owners.Count() >= kMostOwnedNames)
+      return "all " + std::to_string(kMostOwnedNames) +
+             " player names of this machine are taken (LEXFRAY.OWN is full). Trying again "
+             "will not help;" + administrator + " can free names no longer played";
+    std::int64_t allowed = NamesPerAccount(settings_.PathOf(kNamesPerAccountFileName));
+    if (installation.administrator || image.owners.CountOf(installation.uid) < allowed) return {};
+    return "your account (" + installation.loginName + ") has taken the " +
+           std::to_string(allowed) + " names an account may have. Trying again will not help;" +
+           administrator + " can free one of them, or allow more";
+  }
+
+  GameStart StartNew(const PlayerFileView& view) {
     buffer_.startMonth = MonthText(now_);
     buffer_.name = std::string(name_);
     buffer_.totalScore = 0;
@@ -146,13 +130,51 @@ class GameStarter {
     buffer_.lastPlayed = TodayText(now_);
     buffer_.dayGames = 1;
     buffer_.createdMark.assign(1, 'Y');  // not = "Y": GCC 12 warns falsely on that (-Wrestrict)
-    std::int64_t recordNo = count + 1;
-    notice_.WriteAndClose(file, recordNo, buffer_);
+    PlayerChange change = PlayerChange::Of(PlayerChange::Kind::kNewPlayer, settings_.installation.uid);
+    change.record = EncodePlayerRecord(buffer_);
+    change.claim = settings_.Shared() && !view.image.owners.OwnerOf(comparable_);
+    if (change.claim) {
+      if (std::optional<GameStart> refused = Claim(change, view.lastOrder)) return *refused;
+    } else {
+      notice_.Tell(Quiet(SavePlayerChange(PlayerFileOf(settings_), io_.clock, change)));
+    }
     ComputeAllowance(limits_, settings_, now_, buffer_);
-    return Begin(recordNo, 0);
+    return Begin(view.image.Count() + 1, 0);
   }
 
-  GameStart StartFound(PlayerFile& file, std::int64_t recordNo) {
+  // The name becomes the account's together with its record, or not at all: a claim that
+  // another account made first, or that finds no room left once it is in, or whose record
+  // cannot be written, is taken back.
+  std::optional<GameStart> Claim(const PlayerChange& change, std::uint64_t after) {
+    PlayerFilePlace place = PlayerFileOf(settings_);
+    std::string reason;
+    ClaimOutcome claimed = SpoolClaim(place, change, after, &reason);
+    if (claimed == ClaimOutcome::kTaken) return NameTaken();
+    if (claimed == ClaimOutcome::kFailed) return NotStarted(reason);
+    std::optional<PlayerFileView> view = ReadPlayerFile(place.folder, &reason);
+    if (!view || view->image.owners.OwnerOf(comparable_) != change.account) {
+      WithdrawClaim(place, comparable_);
+      if (!view) return NotStarted(reason);
+      if (view->image.owners.OwnedByAnother(comparable_, change.account)) return NameTaken();
+      return NoNewPlayer("the last place was taken at this very moment. " +
+                         NoRoom(view->image, FindPlayer(view->image.records, comparable_) == 0));
+    }
+    SaveResult saved = SavePlayerChange(place, io_.clock, std::nullopt);
+    if (saved.outcome == SaveResult::kFailed) {
+      WithdrawClaim(place, comparable_);
+      return NotStarted(saved.reason);
+    }
+    return std::nullopt;
+  }
+
+  // A start kept in the spool needs no word: the player plays on the record as everybody
+  // sees it, and the game's over tells whether its score waits too.
+  static SaveResult Quiet(SaveResult result) {
+    if (result.outcome == SaveResult::kKept) result.outcome = SaveResult::kSaved;
+    return result;
+  }
+
+  GameStart StartFound(std::int64_t recordNo) {
     std::string today = TodayText(now_);
     double total = TotalFromFile(buffer_.totalScore);
     for (;;) {
@@ -160,7 +182,7 @@ class GameStarter {
       if (playedToday && buffer_.dayGames < limits_.gamesLimit) {
         buffer_.dayGames = Add16(buffer_.dayGames, 1);
         buffer_.monthGames = Add16(buffer_.monthGames, 1);
-        return Counted(file, recordNo, total);
+        return Counted(recordNo, total);
       }
       if (settings_.Competition() && playedToday) {
         if (!limits_.retryDone) {
@@ -170,20 +192,26 @@ class GameStarter {
             continue;
           }
         }
-        file.Close();
         return Refuse(recordNo, total);
       }
       buffer_.monthGames = Add16(buffer_.monthGames, 1);
       buffer_.lastPlayed = today;
       buffer_.dayGames = 1;
-      return Counted(file, recordNo, total);
+      return Counted(recordNo, total);
     }
+  }
+
+  void SaveCounters() {
+    PlayerChange change = PlayerChange::Of(PlayerChange::Kind::kCounters, settings_.installation.uid);
+    change.record = EncodePlayerRecord(buffer_);
+    change.fileMonth = fileMonth_;
+    notice_.Tell(Quiet(SavePlayerChange(PlayerFileOf(settings_), io_.clock, change)));
   }
 
   // After a same-day or new-day update: written, the allowance worked out, then the start may
   // still be refused with the competition, and stays counted when it is.
-  GameStart Counted(PlayerFile& file, std::int64_t recordNo, double total) {
-    notice_.WriteAndClose(file, recordNo, buffer_);
+  GameStart Counted(std::int64_t recordNo, double total) {
+    SaveCounters();
     ComputeAllowance(limits_, settings_, now_, buffer_);
     if (settings_.Competition() && limits_.gamesLimit < buffer_.dayGames)
       return Refuse(recordNo, total);
@@ -191,24 +219,19 @@ class GameStarter {
   }
 
   GameStart Begin(std::int64_t recordNo, double total) {
-    if (settings_.Competition() && MonthTotalExceeded(recordNo)) return Refuse(recordNo, total);
+    if (settings_.Competition() && MonthTotalExceeded()) return Refuse(recordNo, total);
     std::int16_t counted = settings_.Competition() ? buffer_.monthGames : buffer_.dayGames;
     return {StartOutcome::kPlay, recordNo, total, counted, fileMonth_};
   }
 
   // A start beyond the month's allowance is taken back in the file before it is refused,
   // unless another game has started the file afresh meanwhile and the record is no longer
-  // this player's.
-  bool MonthTotalExceeded(std::int64_t recordNo) {
+  // this month's.
+  bool MonthTotalExceeded() {
     if (buffer_.monthGames <= limits_.gamesLimit) return false;
     buffer_.dayGames = Add16(buffer_.dayGames, -1);
     buffer_.monthGames = Add16(buffer_.monthGames, -1);
-    PlayerFile file(settings_, LockKind::kExclusive);
-    std::optional<PlayerRecordBytes> first = file.ReadRecord(1);
-    std::optional<PlayerRecordBytes> record = file.ReadRecord(recordNo);
-    bool stillOurs = first && record && FileMonthOf(*first) == fileMonth_ &&
-                     NameFieldMatches(*record, comparable_);
-    if (stillOurs) notice_.WriteAndClose(file, recordNo, buffer_);
+    SaveCounters();
     return true;
   }
 
@@ -223,10 +246,9 @@ class GameStarter {
   PlayerRecord& buffer_;
   std::string_view name_;
   std::string comparable_;
-  WriteFailureNotice notice_;
+  SaveNotice notice_;
   LocalTime now_;
   std::string fileMonth_;
-  std::string reason_;
 };
 
 }  // namespace

@@ -14,10 +14,9 @@ namespace lexfray {
 enum class StartOutcome {
   kPlay,          // the game begins
   kLimitReached,  // the allowance is used up; the limit message has been shown
-  kNotStarted,    // the name is another account's, or the player file was held by another
-                  // game too long; nothing was written and the reason has been shown
-  kEndProgram,    // too close to the month's end, or the player file could not be read to
-                  // its end; the message has been shown
+  kNotStarted,    // the name is another account's or cannot be taken, or the player file
+                  // cannot be read; nothing was written and the reason has been shown
+  kEndProgram,    // too close to the month's end; the message has been shown
 };
 
 struct GameStart {
@@ -36,9 +35,11 @@ struct GameStart {
 // of a start beyond the month's allowance taken back). playerName is the visit's name, upper
 // case and padded to 30. buffer is the program's one record buffer; limits the visit's state.
 //
-// The player file is read and written under its exclusive lock, held only while it is; in a
-// shared installation the name must be the account's own, and a name nobody has taken yet
-// becomes the account's in the same step as its record.
+// The player file is read as every player sees it (players/player_file.h) and the start's
+// change saved through its spool. In a shared installation the name must be the account's
+// own; a name nobody has taken yet becomes the account's in the same step as its record,
+// and a new player who cannot have a record this month (the file full, the account's names
+// or the machine's used up) is refused before the game, with the reason.
 GameStart StartGameRecord(Io& io, const Settings& settings, PlayLimits& limits,
                           PlayerRecord& buffer, std::string_view playerName);
 

@@ -11,6 +11,7 @@
 #include "dialogs/notice_box.h"
 #include "platform/record_fields.h"
 #include "players/name_owners.h"
+#include "players/player_boxes.h"
 #include "players/player_file.h"
 
 namespace lexfray {
@@ -64,7 +65,7 @@ std::string AskNewName(Io& io) {
   return name;
 }
 
-// What the login shows, read in one pass under the player file's lock.
+// What the login shows: the players as everybody sees them.
 struct LoginRead {
   std::vector<std::string> list;
   std::optional<NameOwners> owners;  // in a shared installation, who took which name
@@ -73,19 +74,21 @@ struct LoginRead {
 
 LoginRead ReadLogin(const Settings& settings, PlayerRecord& buffer) {
   LoginRead read;
-  PlayerFile file(settings);
-  if (file.Busy()) read.failure = file.Failure();
-  if (settings.Shared() && !file.Busy()) read.owners = NameOwners::Read(settings, &read.failure);
-  read.list.reserve(static_cast<std::size_t>(file.Count()) + 1);
-  PlayerRecordBytes lastRead{};
-  std::int64_t last = file.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
-    std::string name = UpperCase(Trimmed(NameField(bytes)));
-    if (name != kComputerPlayer) read.list.push_back(std::move(name));
-    std::copy(bytes.begin(), bytes.end(), lastRead.begin());
-    return true;
-  });
-  file.Close();
-  if (last > 0) buffer = DecodePlayerRecord(lastRead);
+  std::optional<PlayerFileView> view = ReadPlayerFile(settings.programFolder, &read.failure);
+  if (view) {
+    const std::vector<std::uint8_t>& records = view->image.records;
+    read.list.reserve(records.size() / PlayerRecord::kSize + 1);
+    for (std::size_t at = 0; at < records.size(); at += PlayerRecord::kSize) {
+      std::span<const std::uint8_t> bytes(records.data() + at, PlayerRecord::kSize);
+      std::string name = UpperCase(Trimmed(NameField(bytes)));
+      if (name != kComputerPlayer) read.list.push_back(std::move(name));
+    }
+    if (!records.empty())
+      buffer = DecodePlayerRecord(std::span(records).last(PlayerRecord::kSize));
+    if (settings.Shared()) read.owners = std::move(view->image.owners);
+    // As the game has always done: the login leaves an empty player file behind.
+    if (view->missing) CreatePlayerFile(settings.programFolder);
+  }
   read.list.emplace_back(kNewPlayerEntry);
   return read;
 }
@@ -106,8 +109,8 @@ std::string PlayerLogin(Io& io, const Settings& settings, PlayerRecord& buffer) 
       io, kListStyle, "Returning player? Please select your name, else select 'NEW PLAYER'",
       "PLAYER NAME LOGIN", read.list, kListReturnsText);
   std::string name = chosen == kNewPlayerEntry ? AskNewName(io) : chosen;
-  // The game start asks again under the player file's lock: another account may take a
-  // free name meanwhile.
+  // The game start asks again, when it claims the name: another account may take a free
+  // name meanwhile.
   if (!name.empty() && read.owners &&
       read.owners->OwnedByAnother(ComparableName(name), settings.installation.uid)) {
     TellNameTaken(io, settings, name);

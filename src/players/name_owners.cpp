@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <charconv>
 
-#include "config/constants.h"
-#include "dialogs/message_box.h"
 #include "platform/files.h"
-#include "platform/line_file.h"
-#include "platform/record_fields.h"
 
 namespace lexfray {
 
 namespace {
 
-// An account number of ten digits, a blank, a name of thirty bytes written as %XX each.
-constexpr std::size_t kLongestLine = 10 + 1 + 3 * 30 + 1;
-
-std::string Escaped(std::string_view comparable) {
+std::string EscapedName(std::string_view comparable) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (char c : comparable) {
@@ -32,71 +25,122 @@ std::string Escaped(std::string_view comparable) {
   return out;
 }
 
-// The number of a line's account, when the line is one of the file's.
-std::optional<std::uint32_t> AccountOf(std::string_view line, std::string_view escapedName) {
+std::string UnescapedName(std::string_view escaped) {
+  std::string out;
+  for (std::size_t i = 0; i < escaped.size(); ++i) {
+    unsigned value = 0;
+    if (escaped[i] == '%' && i + 2 < escaped.size() &&
+        std::from_chars(escaped.data() + i + 1, escaped.data() + i + 3, value, 16).ec == std::errc()) {
+      out += static_cast<char>(value);
+      i += 2;
+      continue;
+    }
+    out += escaped[i];
+  }
+  return out;
+}
+
+struct Line {
+  std::uint32_t account = 0;
+  std::string_view name;  // escaped
+};
+
+std::optional<Line> ParseLine(std::string_view line) {
   std::size_t blank = line.find(' ');
-  if (blank == std::string_view::npos || line.substr(blank + 1) != escapedName) return std::nullopt;
-  std::uint32_t uid = 0;
-  auto [end, error] = std::from_chars(line.data(), line.data() + blank, uid);
+  if (blank == std::string_view::npos) return std::nullopt;
+  Line parsed;
+  auto [end, error] = std::from_chars(line.data(), line.data() + blank, parsed.account);
   if (error != std::errc() || end != line.data() + blank) return std::nullopt;
-  return uid;
+  parsed.name = line.substr(blank + 1);
+  return parsed;
+}
+
+// Calls visit with each line and where it starts, until visit returns false.
+template <typename Visit>
+void EachLine(std::string_view lines, Visit visit) {
+  std::size_t at = 0;
+  while (at < lines.size()) {
+    std::size_t end = lines.find('\n', at);
+    if (!visit(lines.substr(at, end - at), at)) return;
+    at = end + 1;
+  }
 }
 
 }  // namespace
 
-NameOwners::NameOwners(std::string path, std::string lines)
-    : path_(std::move(path)), lines_(std::move(lines)) {
-  // A line torn at the end by a crash is no line: the next claim writes over it.
-  lines_.resize(lines_.rfind('\n') == std::string::npos ? 0 : lines_.rfind('\n') + 1);
+NameOwners::NameOwners(std::string bytes) : lines_(std::move(bytes)) {
+  std::size_t last = lines_.rfind('\n');
+  lines_.resize(last == std::string::npos ? 0 : last + 1);
   count_ = std::count(lines_.begin(), lines_.end(), '\n');
 }
 
-std::optional<NameOwners> NameOwners::Read(const Settings& settings, std::string* error) {
-  std::string path = settings.PathOf(kOwnersFileName);
-  if (!FileExists(path)) return NameOwners(path, {});
-  std::optional<std::string> bytes =
-      ReadSmallFile(path, static_cast<std::size_t>(kMostOwnedNames) * kLongestLine, error);
-  if (!bytes) return std::nullopt;
-  return NameOwners(path, std::move(*bytes));
-}
-
 std::optional<std::uint32_t> NameOwners::OwnerOf(std::string_view comparable) const {
-  std::string name = Escaped(comparable);
-  std::string_view rest = lines_;
-  while (!rest.empty()) {
-    std::size_t end = rest.find('\n');
-    if (std::optional<std::uint32_t> uid = AccountOf(rest.substr(0, end), name)) return uid;
-    rest.remove_prefix(end + 1);
-  }
-  return std::nullopt;
+  std::string name = EscapedName(comparable);
+  std::optional<std::uint32_t> owner;
+  EachLine(lines_, [&](std::string_view text, std::size_t) {
+    std::optional<Line> line = ParseLine(text);
+    if (line && line->name == name) owner = line->account;
+    return !owner;
+  });
+  return owner;
 }
 
-bool NameOwners::OwnedByAnother(std::string_view comparable, std::uint32_t uid) const {
+bool NameOwners::OwnedByAnother(std::string_view comparable, std::uint32_t account) const {
   std::optional<std::uint32_t> owner = OwnerOf(comparable);
-  return owner && *owner != uid;
+  return owner && *owner != account;
 }
 
-bool NameOwners::Claim(std::string_view comparable, std::uint32_t uid, std::string* error) {
-  if (count_ >= kMostOwnedNames) {
-    if (error)
-      *error = path_ + " is full: " + std::to_string(kMostOwnedNames) +
-               " names have been taken on this machine";
-    return false;
-  }
-  std::string line = std::to_string(uid) + " " + Escaped(comparable) + "\n";
-  if (!WriteAfterLastLine(path_, lines_.size(), line, error)) return false;
-  lines_ += line;
+std::int64_t NameOwners::CountOf(std::uint32_t account) const {
+  std::int64_t count = 0;
+  EachLine(lines_, [&](std::string_view text, std::size_t) {
+    std::optional<Line> line = ParseLine(text);
+    count += line && line->account == account;
+    return true;
+  });
+  return count;
+}
+
+void NameOwners::Add(std::string_view comparable, std::uint32_t account) {
+  lines_ += std::to_string(account) + " " + EscapedName(comparable) + "\n";
   ++count_;
-  return true;
 }
 
-void TellNameTaken(Io& io, const Settings& settings, std::string_view name) {
-  ConsoleMessageBox(io,
-                    "The player name " + ComparableName(name) +
-                        " belongs to another account of this machine, and only that account "
-                        "plays it.\n\nPlease choose a name of your own (you play as the account " +
-                        settings.installation.loginName + "), or enter a new one.",
-                    kStyleExclamation, "NAME TAKEN", kIconWarning);
+bool NameOwners::Remove(std::string_view comparable) {
+  std::string name = EscapedName(comparable);
+  bool removed = false;
+  EachLine(lines_, [&](std::string_view text, std::size_t at) {
+    std::optional<Line> line = ParseLine(text);
+    if (!line || line->name != name) return true;
+    lines_.erase(at, text.size() + 1);
+    --count_;
+    removed = true;
+    return false;
+  });
+  return removed;
+}
+
+std::vector<std::pair<std::uint32_t, std::string>> NameOwners::All() const {
+  std::vector<std::pair<std::uint32_t, std::string>> all;
+  EachLine(lines_, [&](std::string_view text, std::size_t) {
+    if (std::optional<Line> line = ParseLine(text)) all.emplace_back(line->account, std::string(line->name));
+    return true;
+  });
+  return all;
+}
+
+std::string ShownName(std::string_view comparable) { return EscapedName(comparable); }
+
+std::string NameFromShown(std::string_view shown) { return UnescapedName(shown); }
+
+std::int64_t NamesPerAccount(const std::string& path) {
+  std::optional<std::string> text = ReadSmallFile(path, 64);
+  if (!text) return kDefaultNamesPerAccount;
+  std::string_view digits = *text;
+  digits.remove_prefix(std::min(digits.size(), digits.find_first_not_of(" \t")));
+  std::int64_t number = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (error != std::errc() || number < 0 || number > kMostOwnedNames) return kDefaultNamesPerAccount;
+  return number;
 }
 
 }  // namespace lexfray

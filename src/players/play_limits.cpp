@@ -9,9 +9,9 @@
 #include "console/primitives.h"
 #include "dialogs/message_box.h"
 #include "dialogs/notice_box.h"
-#include "platform/files.h"
 #include "players/counters.h"
-#include "players/player_file.h"
+#include "players/file_month.h"
+#include "players/player_place.h"
 #include "players/save_failures.h"
 
 namespace lexfray {
@@ -50,50 +50,14 @@ std::int64_t DailyAllowance(const Settings& settings, const LocalTime& now,
   return cap < limit ? cap : limit;
 }
 
-// Months counted from year 0, so that two months compare in calendar order.
-int MonthCount(int year, int month) { return year * 12 + month - 1; }
-
-// A number of two digits at offset of text, or nothing when the digits are not there.
-std::optional<int> TwoDigits(std::string_view text, std::size_t offset) {
-  if (text.size() < offset + 2) return std::nullopt;
-  char tens = text[offset], ones = text[offset + 1];
-  if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return std::nullopt;
-  return (tens - '0') * 10 + (ones - '0');
-}
-
-// The month of the file begun by record 1, counted as MonthCount does. startMonth holds no
-// year: it is the year of the record's lastPlayed (MM-DD-YY), or the one before when the
-// player went on past the new year. Of the centuries, the one nearest to now. Nothing when
-// startMonth is no month; a lastPlayed without a year makes it the latest month not after
-// now.
-std::optional<int> FileMonth(const PlayerRecord& first, const LocalTime& now) {
-  std::optional<int> month = TwoDigits(first.startMonth, 0);
-  if (!month || *month < 1 || *month > 12) return std::nullopt;
-  std::optional<int> playedMonth = TwoDigits(first.lastPlayed, 0);
-  std::optional<int> playedYear = TwoDigits(first.lastPlayed, 6);
-  if (!playedMonth || !playedYear)
-    return MonthCount(now.year - (*month > now.month ? 1 : 0), *month);
-  int year = now.year - now.year % 100 + *playedYear;
-  if (year > now.year + 50) year -= 100;
-  if (year < now.year - 50) year += 100;
-  if (*month > *playedMonth) --year;
-  return MonthCount(year, *month);
-}
-
-// Deletes the player file under its lock when record 1 shows that the reset is still due:
-// another game may have started the month afresh meanwhile. The reason when it could not.
-std::string ResetIfStillDue(const Settings& settings, const PlayLimits& limits,
-                            const LocalTime& now) {
-  PlayerFile file(settings, LockKind::kExclusive);
-  if (file.Busy()) return file.Failure();
-  bool due = false;
-  file.Scan([&](std::int64_t, std::span<const std::uint8_t> bytes) {
-    due = MonthlyResetDue(settings, limits, DecodePlayerRecord(bytes), now);
-    return false;
-  });
-  std::string path = settings.PathOf(kPlayerFileName);
-  if (!due || !FileExists(path) || RemoveKeepingLinks(path)) return {};
-  return "cannot remove " + path;
+// A fresh start made for now, applied to the file when it is still due then (another game
+// may have done it meanwhile). The reason when it could not be saved.
+std::string StartAfresh(Io& io, const Settings& settings, const LocalTime& now) {
+  PlayerChange change = PlayerChange::Of(PlayerChange::Kind::kFreshStart, settings.installation.uid);
+  change.year = now.year;
+  change.month = now.month;
+  SaveResult saved = SavePlayerChange(PlayerFileOf(settings), io.clock, change);
+  return saved.outcome == SaveResult::kFailed ? saved.reason : std::string();
 }
 
 }  // namespace
@@ -117,19 +81,15 @@ void ComputeAllowance(PlayLimits& limits, const Settings& settings, const LocalT
 
 bool MonthlyResetDue(const Settings& settings, const PlayLimits& limits, const PlayerRecord& first,
                      const LocalTime& now) {
-  if (!settings.MonthlyResetOn() || limits.followOnGame || first.startMonth == MonthText(now))
-    return false;
-  std::optional<int> fileMonth = FileMonth(first, now);
-  return !fileMonth || *fileMonth < MonthCount(now.year, now.month);
+  return settings.MonthlyResetOn() && !limits.followOnGame && BeganInAnEarlierMonth(first, now);
 }
 
-bool PerformMonthlyReset(Io& io, const Settings& settings, const PlayLimits& limits,
-                         const LocalTime& now) {
+bool PerformMonthlyReset(Io& io, const Settings& settings, const LocalTime& now) {
   Screen::Snapshot covered =
       SplashBoxShow(io, kNoticeStyle, kNoticeSeconds, "Performing Monthly SCORE Maintenance", "",
                     "--- Will Only Take A Few Seconds ---", kIconInformation);
   SplashBoxHide(io, covered);
-  std::string failure = ResetIfStillDue(settings, limits, now);
+  std::string failure = StartAfresh(io, settings, now);
   if (failure.empty()) return true;
   ConsoleMessageBox(io,
                     "The player file could not be started afresh for the new month (" + failure +

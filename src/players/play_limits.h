@@ -31,16 +31,15 @@ void ComputeAllowance(PlayLimits& limits, const Settings& settings, const LocalT
 
 // Whether the first game start of a new month empties the player file: record 1 began in
 // an earlier month, the reset is configured on, and this is not a follow-on game. Only
-// forward: a clock set back, or a player's zone behind the file's, never deletes it.
+// forward: a clock set back, or a player's zone behind the file's, never empties it.
 bool MonthlyResetDue(const Settings& settings, const PlayLimits& limits, const PlayerRecord& first,
                      const LocalTime& now);
 
-// Shows the maintenance notice, then, under the player file's lock, deletes the file when
-// the reset is still due (another game may have done it meanwhile). A file that cannot be
-// deleted, or whose lock another game holds, is told in a box; false then, and the file
-// stays as it was.
-bool PerformMonthlyReset(Io& io, const Settings& settings, const PlayLimits& limits,
-                         const LocalTime& now);
+// Shows the maintenance notice, then empties the player file, when the reset is still due
+// once the change is applied (another game may have done it meanwhile). A file held by
+// another game gets the change in its spool, and it applies when the holder lets go; one
+// that cannot be changed is told in a box; false then, and the file stays as it was.
+bool PerformMonthlyReset(Io& io, const Settings& settings, const LocalTime& now);
 
 // True, after its message, when the game may not begin: the last day of the month from
 // 23:40 on, when a game could run past midnight into the next month.

@@ -1,148 +1,168 @@
 #include "players/player_file.h"
 
-#include <algorithm>
-#include <cctype>
-#include <vector>
-
 #include "config/constants.h"
-#include "dialogs/message_box.h"
 #include "platform/files.h"
-#include "platform/record_fields.h"
-#include "players/save_failures.h"
+#include "platform/spooled_file.h"
 
 namespace lexfray {
 
 namespace {
 
-// Records read at once by Scan: large enough that a full file takes a handful of reads,
-// small enough that a damaged, enormous file does not take all memory.
-constexpr std::int64_t kScanBlock = 4096;
+SpooledFile PlayerSpool(const std::string& folder, bool withoutLocks = false) {
+  return SpooledFile({folder + std::string(kPlayerFileName), LargestPlayerFile()},
+                     {{folder + std::string(kOwnersFileName), kMostOwnedNames * kLongestOwnerLine}},
+                     withoutLocks);
+}
+
+std::string TooLarge(const std::string& folder) {
+  return folder + std::string(kPlayerFileName) + " is too large: more than " +
+         std::to_string(kMostPlayers) + " players";
+}
+
+// The files of a snapshot, before the pending changes; a partial record at the end of the
+// player file is left out, and the next new record is written over it. players is taken
+// over: a reader hands the snapshot's own bytes on rather than copy them.
+std::optional<PlayerFileImage> ImageOf(FileVersion players, const FileVersion& owners,
+                                       const std::string& folder, std::string* error) {
+  if (players.cut || owners.cut) {
+    if (error)
+      *error = players.cut ? TooLarge(folder)
+                           : folder + std::string(kOwnersFileName) + " is larger than the game makes it";
+    return std::nullopt;
+  }
+  PlayerFileImage image;
+  image.records = std::move(players.bytes);
+  image.records.resize(image.records.size() - image.records.size() % PlayerRecord::kSize);
+  image.owners = NameOwners(std::string(owners.bytes.begin(), owners.bytes.end()));
+  return image;
+}
+
+void ApplyPending(const SpoolSnapshot& snapshot, PlayerFileImage& image) {
+  for (const SpoolEntry& entry : snapshot.pending)
+    if (std::optional<PlayerChange> change = DecodePlayerChange(entry.change))
+      ApplyPlayerChange(*change, image);
+}
+
+// The new player file and owners, where they differ from what was read.
+SpooledFile::Versions VersionsOf(PlayerFileImage image, const SpoolSnapshot& snapshot,
+                                 const std::string& ownersBefore) {
+  SpooledFile::Versions versions(2);
+  versions[0] = SpooledFile::Changed(std::move(image.records), snapshot.files[0]);
+  const std::string& owners = image.owners.Bytes();
+  if (owners != ownersBefore) versions[1] = SpooledFile::Bytes(owners.begin(), owners.end());
+  return versions;
+}
+
+std::string KeyOf(std::string_view comparable) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string key = "name-";
+  for (char c : comparable) {
+    key += kDigits[static_cast<unsigned char>(c) >> 4];
+    key += kDigits[static_cast<unsigned char>(c) & 0x0F];
+  }
+  return key;
+}
 
 }  // namespace
 
-PlayerFile::PlayerFile(const Settings& settings, LockKind lock)
-    : path_(settings.PathOf(kPlayerFileName)) {
-  lock_ = FileLock::Take(path_, lock, &openError_);
-  busy_ = !lock_;
-  if (busy_) return;
-  file_ = RecordFile::Open(path_, PlayerRecord::kSize, &openError_);
-  unopened_ = !file_ && FileExists(path_);
-  if (file_ && file_->Count() > kMostPlayers) {
-    file_.reset();
-    openError_ = path_ + " is too large: more than " + std::to_string(kMostPlayers) + " players";
+std::size_t LargestPlayerFile() {
+  return static_cast<std::size_t>(kMostPlayers + 1) * PlayerRecord::kSize - 1;
+}
+
+std::optional<PlayerFileView> ReadPlayerFile(const std::string& folder, std::string* error) {
+  std::optional<SpoolSnapshot> snapshot = PlayerSpool(folder).Read(error);
+  if (!snapshot) return std::nullopt;
+  bool missing = snapshot->files[0].missing;
+  std::optional<PlayerFileImage> image =
+      ImageOf(std::move(snapshot->files[0]), snapshot->files[1], folder, error);
+  if (!image) return std::nullopt;
+  ApplyPending(*snapshot, *image);
+  bool pending = !snapshot->pending.empty();
+  return PlayerFileView{std::move(*image), snapshot->LastOrder(), pending, missing && !pending};
+}
+
+void CreatePlayerFile(const std::string& folder) {
+  CreateIfMissing(folder + std::string(kPlayerFileName));
+}
+
+SaveResult SavePlayerChange(const PlayerFilePlace& place, Clock& clock,
+                            const std::optional<PlayerChange>& own) {
+  SpooledFile file = PlayerSpool(place.folder, place.withoutLocks);
+  std::uint64_t lastOrder = 0;
+  CommitResult committed = file.Commit(clock, [&](const SpoolSnapshot& snapshot, std::string* error)
+                                                  -> std::optional<SpooledFile::Versions> {
+    lastOrder = snapshot.LastOrder();
+    std::optional<PlayerFileImage> image =
+        ImageOf(snapshot.files[0], snapshot.files[1], place.folder, error);
+    if (!image) return std::nullopt;
+    std::string ownersBefore = image->owners.Bytes();
+    ApplyPending(snapshot, *image);
+    if (own) ApplyPlayerChange(*own, *image);
+    return VersionsOf(std::move(*image), snapshot, ownersBefore);
+  });
+  switch (committed.outcome) {
+    case CommitResult::kDone: return {};
+    case CommitResult::kPending: return {SaveResult::kKept, committed.reason, {}};
+    case CommitResult::kFailed: return {SaveResult::kFailed, committed.reason, {}};
+    case CommitResult::kBusy: break;
   }
+  std::string error;
+  if (own && !file.Add(EncodePlayerChange(*own), lastOrder, &error))
+    return {SaveResult::kFailed, committed.reason + "; " + error, {}};
+  return {SaveResult::kKept, committed.reason, committed.holder};
 }
 
-std::int64_t PlayerFile::Count() const {
-  return file_ ? file_->Count() : 0;
-}
+namespace {
 
-bool PlayerFile::Write(std::int64_t n, const PlayerRecord& buffer) {
-  return WriteBytes(n, EncodePlayerRecord(buffer));
-}
-
-bool PlayerFile::WriteBytes(std::int64_t n, std::span<const std::uint8_t> record) {
-  // One record more and the whole file would be refused as damaged at its next opening.
-  if (file_ && n > kMostPlayers) {
-    fullError_ = path_ + " is full: it holds " + std::to_string(kMostPlayers) + " players";
-    return false;
+// An administrator's change, which waits for nobody's spool: done, or failed with the reason.
+SaveResult DoneOrFailed(const CommitResult& committed) {
+  switch (committed.outcome) {
+    case CommitResult::kDone: return {};
+    case CommitResult::kPending: return {SaveResult::kKept, committed.reason, {}};
+    case CommitResult::kBusy:
+    case CommitResult::kFailed: break;
   }
-  fullError_.clear();
-  return file_ && file_->Write(n, record);
+  return {SaveResult::kFailed, committed.reason, committed.holder};
 }
 
-std::int64_t PlayerFile::Scan(const Visit& visit) {
-  std::int64_t count = Count();
-  std::vector<std::uint8_t> block;
-  std::int64_t last = 0;
-  for (std::int64_t first = 1; first <= count; first += kScanBlock) {
-    std::int64_t wanted = std::min(kScanBlock, count - first + 1);
-    block.resize(static_cast<std::size_t>(wanted) * PlayerRecord::kSize);
-    std::int64_t got = file_->ReadMany(first, wanted, block);
-    for (std::int64_t i = 0; i < got; ++i) {
-      last = first + i;
-      std::span<const std::uint8_t> bytes(block.data() + i * PlayerRecord::kSize,
-                                          PlayerRecord::kSize);
-      if (!visit(last, bytes)) return last;
-    }
-    if (got < wanted) break;  // the file shrank under us
+}  // namespace
+
+SaveResult FreeName(const PlayerFilePlace& place, Clock& clock, std::string_view comparable,
+                    bool* freed) {
+  SpooledFile file = PlayerSpool(place.folder, place.withoutLocks);
+  return DoneOrFailed(file.Commit(clock, [&](const SpoolSnapshot& snapshot, std::string* error)
+                                             -> std::optional<SpooledFile::Versions> {
+    std::optional<PlayerFileImage> image =
+        ImageOf(snapshot.files[0], snapshot.files[1], place.folder, error);
+    if (!image) return std::nullopt;
+    ApplyPending(snapshot, *image);
+    *freed = image->owners.Remove(comparable);
+    const std::vector<std::uint8_t>& owners = snapshot.files[1].bytes;
+    return VersionsOf(std::move(*image), snapshot, std::string(owners.begin(), owners.end()));
+  }));
+}
+
+SaveResult PutPlayerFile(const PlayerFilePlace& place, Clock& clock, std::string bytes) {
+  SpooledFile file = PlayerSpool(place.folder, place.withoutLocks);
+  return DoneOrFailed(file.Commit(clock, [&](const SpoolSnapshot&, std::string*) {
+    SpooledFile::Versions versions(2);
+    versions[0] = SpooledFile::Bytes(bytes.begin(), bytes.end());
+    return std::optional<SpooledFile::Versions>(std::move(versions));
+  }));
+}
+
+ClaimOutcome SpoolClaim(const PlayerFilePlace& place, const PlayerChange& change,
+                        std::uint64_t after, std::string* error) {
+  switch (PlayerSpool(place.folder).AddAs(KeyOf(change.Name()), EncodePlayerChange(change), after, error)) {
+    case SpoolAdd::kAdded: return ClaimOutcome::kClaimed;
+    case SpoolAdd::kTaken: return ClaimOutcome::kTaken;
+    case SpoolAdd::kFailed: break;
   }
-  return last;
+  return ClaimOutcome::kFailed;
 }
 
-std::optional<PlayerRecordBytes> PlayerFile::ReadRecord(std::int64_t n) {
-  PlayerRecordBytes bytes{};
-  if (!file_ || n > Count() || !file_->Read(n, bytes)) return std::nullopt;
-  return bytes;
-}
-
-void PlayerFile::ReadAll(std::vector<std::uint8_t>& records) {
-  std::int64_t count = Count();
-  records.resize(static_cast<std::size_t>(count) * PlayerRecord::kSize);
-  std::int64_t got = count > 0 ? file_->ReadMany(1, count, records) : 0;
-  records.resize(static_cast<std::size_t>(got) * PlayerRecord::kSize);
-}
-
-std::vector<std::uint8_t> RoomForRecords(const Settings& settings) {
-  // The file may grow by a few new players before the lock is had.
-  constexpr std::uint64_t kHeadroom = 16 * PlayerRecord::kSize;
-  constexpr std::uint64_t kLargest = kMostPlayers * PlayerRecord::kSize;
-  std::uint64_t size = RegularFileSize(settings.PathOf(kPlayerFileName)).value_or(0);
-  // Zeroed here, so that its pages are in place: ReadAll only shrinks it to the file.
-  return std::vector<std::uint8_t>(static_cast<std::size_t>(std::min(size, kLargest) + kHeadroom));
-}
-
-std::string FileMonthOf(std::span<const std::uint8_t> allRecords) {
-  if (allRecords.size() < PlayerRecord::kSize) return {};
-  return fields::GetText(allRecords, player_fields::kStartMonth, 2);
-}
-
-std::string PlayerFile::WriteFailure() const {
-  if (!file_) return openError_;
-  if (!fullError_.empty()) return fullError_;
-  return file_->LastError().empty() ? "cannot write " + path_ : file_->LastError();
-}
-
-void WriteFailureNotice::Tell(const std::string& reason) {
-  if (told_) return;
-  told_ = true;
-  ConsoleMessageBox(io_,
-                    "The player file could not be written (" + reason +
-                        ").\n\nPlay goes on, but this change to the scores is not kept.",
-                    kStyleExclamation, kPlayerFileNotSavedTitle, kIconWarning);
-}
-
-bool WriteFailureNotice::WriteAndClose(PlayerFile& file, std::int64_t n,
-                                       const PlayerRecord& buffer) {
-  bool written = file.Write(n, buffer);
-  std::string reason = written ? std::string() : file.WriteFailure();
-  file.Close();
-  if (!written) Tell(reason);
-  return written;
-}
-
-void TellPlayersNotRead(Io& io, const std::string& reason) {
-  ConsoleMessageBox(io,
-                    "The players could not be read (" + reason +
-                        ").\n\nPlease try again in a moment.",
-                    kStyleExclamation, "PLAYER FILE NOT READ", kIconWarning);
-}
-
-std::string_view NameField(std::span<const std::uint8_t> recordBytes) {
-  return {reinterpret_cast<const char*>(recordBytes.data() + player_fields::kName),
-          PlayerRecord::kNameWidth};
-}
-
-// Compared from the front, so that the names of a whole file are told apart at their first
-// differing letter: a game over runs through all of them while it holds the lock.
-bool NameFieldMatches(std::span<const std::uint8_t> recordBytes, std::string_view comparable) {
-  std::string_view name = NameField(recordBytes);
-  if (comparable.size() > name.size()) return false;
-  for (std::size_t i = 0; i < comparable.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) !=
-        static_cast<unsigned char>(comparable[i]))
-      return false;
-  return name.find_first_not_of(' ', comparable.size()) == std::string_view::npos;
+void WithdrawClaim(const PlayerFilePlace& place, std::string_view comparable) {
+  PlayerSpool(place.folder).Withdraw(KeyOf(comparable));
 }
 
 }  // namespace lexfray

@@ -1,113 +1,79 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "config/settings.h"
-#include "dialogs/io.h"
-#include "platform/file_lock.h"
-#include "platform/record_file.h"
-#include "players/player_record.h"
+#include "platform/clock.h"
+#include "platform/lock_holders.h"
+#include "players/player_changes.h"
 
 namespace lexfray {
 
-// The player file LEXFRAY.USR in the program folder, open for one pass and closed when the
-// object goes (or at Close). Other games of the machine change it at the same time, so a pass
-// holds the file's lock from its opening to its closing: shared to read a whole table, which
-// then sees no half-appended record nor a half-replaced file; exclusive for a
-// read-modify-write. A pass is a short critical section: it never waits for the player.
-//
-// A file that cannot be opened, one too large to be a player file, or one whose lock
-// another game holds past the lock's wait reads as empty and refuses every write. The
-// passes built on it leave the last record read in the program's one PlayerRecord buffer,
-// so that a record created afterwards inherits that record's reserved bytes.
-class PlayerFile {
- public:
-  // Hands record n's bytes over; returning false stops the scan.
-  using Visit = std::function<bool(std::int64_t n, std::span<const std::uint8_t> bytes)>;
-
-  explicit PlayerFile(const Settings& settings, LockKind lock = LockKind::kShared);
-
-  // The number of whole records; a partial record at the end is not counted, and the next
-  // new record is written over it.
-  std::int64_t Count() const;
-
-  bool Write(std::int64_t n, const PlayerRecord& buffer);
-  bool WriteBytes(std::int64_t n, std::span<const std::uint8_t> record);
-
-  // Hands records 1 .. Count() to visit in order, a block at a time rather than one read each.
-  // Returns the number of the last record handed over, 0 when there was none.
-  std::int64_t Scan(const Visit& visit);
-
-  // Record n, when the file holds it whole.
-  std::optional<PlayerRecordBytes> ReadRecord(std::int64_t n);
-
-  // Every record into records, resized to hold them: Count() records at most (fewer when the
-  // file ends early). Memory made with RoomForRecords is used as it is.
-  void ReadAll(std::vector<std::uint8_t>& records);
-
-  // Closes the file and lets other games at it.
-  void Close() {
-    file_.reset();
-    lock_.reset();
-  }
-
-  // True when another game held the file all the time the lock waits; Failure() says so.
-  bool Busy() const { return busy_; }
-  // True when the file is there but could not be opened: its players, unread, may be
-  // anybody. Failure() says why.
-  bool Unopened() const { return unopened_; }
-  // Why the file could not be opened, in words the player can act on.
-  const std::string& Failure() const { return openError_; }
-  // Why the last write failed, in words the player can act on.
-  std::string WriteFailure() const;
-
- private:
-  std::string path_;
-  std::optional<FileLock> lock_;
-  std::optional<RecordFile> file_;
-  bool busy_ = false;
-  bool unopened_ = false;
-  std::string openError_;
-  std::string fullError_;
+// The player file LEXFRAY.USR and its companion LEXFRAY.OWN in a program folder, as the game
+// and the exchange program both read them: the last whole file (it is only ever replaced
+// whole, so no lock is needed to read it) with the changes pending in its spool applied
+// (platform/spooled_file.h). What a player is shown is always this.
+struct PlayerFileView {
+  PlayerFileImage image;
+  std::uint64_t lastOrder = 0;  // of the pending changes: a change spooled now comes after them
+  bool pending = false;         // changes wait in the spool for the lock's holder
+  bool missing = false;         // there is no player file, and nothing waits to make one
 };
 
-// Room for the records of the player file as it stands, and a few more, its memory already
-// in place: made before the lock is taken, so that a pass holding the lock reads and does
-// nothing else (the first touch of fresh memory costs more than the read).
-std::vector<std::uint8_t> RoomForRecords(const Settings& settings);
+// Nothing, with the reason in words the player can act on, when the file or the spool cannot
+// be read, or when the file holds more than kMostPlayers records (more than the game ever
+// writes: it is damaged, and refused rather than read).
+std::optional<PlayerFileView> ReadPlayerFile(const std::string& folder, std::string* error);
 
-// Record 1's month, which the monthly fresh start sets: a game writes its total back only
-// into the file of the month it began in. Empty for an empty file.
-std::string FileMonthOf(std::span<const std::uint8_t> allRecords);
+// Makes an empty player file where there is none; a file that is there stays as it is.
+void CreatePlayerFile(const std::string& folder);
 
-// Tells the player that the player file could not be written, at most once for the operation
-// that owns it; play goes on either way.
-class WriteFailureNotice {
- public:
-  explicit WriteFailureNotice(Io& io) : io_(io) {}
-  void Tell(const std::string& reason);
-  // Writes buffer as record n and closes the file, telling the player when the write failed.
-  bool WriteAndClose(PlayerFile& file, std::int64_t n, const PlayerRecord& buffer);
-
- private:
-  Io& io_;
-  bool told_ = false;
+// How a change of the player file went.
+struct SaveResult {
+  enum Outcome {
+    kSaved,   // in the file
+    kKept,    // in the spool, counted as soon as the holder of the file lets it go
+    kFailed,  // not made; reason says why
+  } outcome = kSaved;
+  std::string reason;
+  std::optional<LockHolder> holder;  // for kKept: who holds the file, when it is known
 };
 
-// Tells the player that the players could not be read, and why.
-void TellPlayersNotRead(Io& io, const std::string& reason);
+// Where the player file lives and how it is locked.
+struct PlayerFilePlace {
+  std::string folder;         // the program folder, ending in '/'
+  bool withoutLocks = false;  // a player's own copy: go on on a file system without locks
+};
 
-// True when the 30-character name field of a record's bytes matches a name already in its
-// comparable form (upper case, trailing blanks removed).
-bool NameFieldMatches(std::span<const std::uint8_t> recordBytes, std::string_view comparable);
+// Applies every pending change and, when given, own after them, and puts the result in place
+// under the lock. When the lock is held elsewhere past its wait, own goes into the spool
+// instead (kKept). A change that does not apply (see ApplyPlayerChange) is no failure.
+SaveResult SavePlayerChange(const PlayerFilePlace& place, Clock& clock,
+                            const std::optional<PlayerChange>& own);
 
-// The name field of a record's bytes, as stored.
-std::string_view NameField(std::span<const std::uint8_t> recordBytes);
+// Puts bytes in place of the player file (a restore), after the pending changes, which it
+// overwrites. Never spooled: a file held elsewhere past the wait fails, naming the holder.
+SaveResult PutPlayerFile(const PlayerFilePlace& place, Clock& clock, std::string bytes);
+
+// Frees a player name: its owner's line goes from LEXFRAY.OWN, after the pending changes,
+// so that another account may take it. *freed tells whether anybody had it. Never spooled,
+// like a restore.
+SaveResult FreeName(const PlayerFilePlace& place, Clock& clock, std::string_view comparable,
+                    bool* freed);
+
+// A claim of a new name: the new player's change, spooled under the name itself so that of
+// two accounts claiming one name at the same moment only the first gets it, whoever holds
+// the lock; then applied like any change. kTaken: another claim of the name is pending.
+enum class ClaimOutcome { kClaimed, kTaken, kFailed };
+ClaimOutcome SpoolClaim(const PlayerFilePlace& place, const PlayerChange& change,
+                        std::uint64_t after, std::string* error);
+// Takes a pending claim back.
+void WithdrawClaim(const PlayerFilePlace& place, std::string_view comparable);
+
+// The most bytes of a player file: kMostPlayers records and a partial one. Anything that
+// reads or copies the player file takes no more.
+std::size_t LargestPlayerFile();
 
 }  // namespace lexfray

@@ -1,15 +1,18 @@
 #include "players/top_players.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "config/constants.h"
 #include "console/primitives.h"
 #include "dialogs/message_box.h"
 #include "dialogs/action_reader.h"
 #include "platform/record_fields.h"
-#include "players/player_file.h"
-#include "players/total_score.h"
+#include "players/file_month.h"
+#include "players/player_boxes.h"
+#include "players/player_place.h"
 #include "players/save_failures.h"
+#include "players/total_score.h"
 
 namespace lexfray {
 
@@ -34,23 +37,6 @@ bool IsTheProgramsOwn(std::span<const std::uint8_t> record) {
   return NameFieldMatches(record, kProgramCode);
 }
 
-// Stores the player's total into every record of theirs, in memory and in the file.
-void WriteBack(PlayerFile& file, TableRead& read, const TableWriteBack& writeBack) {
-  std::string comparable = ComparableName(writeBack.playerName);
-  std::size_t count = read.records.size() / PlayerRecord::kSize;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::span<std::uint8_t> record(read.records.data() + i * PlayerRecord::kSize,
-                                   PlayerRecord::kSize);
-    if (!NameFieldMatches(record, comparable) || IsTheProgramsOwn(record)) continue;
-    double stored = fields::GetDouble(record, player_fields::kTotalScore);
-    fields::PutDouble(record, player_fields::kTotalScore, TotalToFile(writeBack.playerTotal));
-    // The table lists what the file holds: a total that was not saved is not shown.
-    if (file.WriteBytes(static_cast<std::int64_t>(i) + 1, record)) continue;
-    if (read.failure.empty()) read.failure = file.WriteFailure();
-    fields::PutDouble(record, player_fields::kTotalScore, stored);
-  }
-}
-
 void TellMovedOn(Io& io) {
   ConsoleMessageBox(io,
                     "While you played, the player file was started afresh: a new month began "
@@ -59,37 +45,50 @@ void TellMovedOn(Io& io) {
                     kStyleExclamation, kScoreNotSavedTitle, kIconWarning);
 }
 
-void TellFailure(Io& io, const TableRead& read) {
+void TellFailure(Io& io, const Settings& settings, const TableRead& read) {
   if (read.movedOn) TellMovedOn(io);
-  if (read.failure.empty()) return;
-  if (read.writing) WriteFailureNotice(io).Tell(read.failure);
-  else TellPlayersNotRead(io, read.failure);
+  SaveNotice(io, settings).Tell(read.saved);
+  if (!read.failure.empty()) TellPlayersNotRead(io, read.failure);
+}
+
+bool MovedOn(const std::vector<std::uint8_t>& records, const TableWriteBack& writeBack) {
+  return !writeBack.fileMonth.empty() && FileMonthOf(records) != writeBack.fileMonth;
+}
+
+SaveResult SaveTotal(const Settings& settings, Clock& clock, const TableWriteBack& writeBack) {
+  PlayerChange change = PlayerChange::Of(PlayerChange::Kind::kTotal, settings.installation.uid);
+  fields::PutText(change.record, player_fields::kName, PlayerRecord::kNameWidth,
+                  writeBack.playerName);
+  change.total = writeBack.playerTotal;
+  change.fileMonth = std::string(writeBack.fileMonth);
+  return SavePlayerChange(PlayerFileOf(settings), clock, change);
 }
 
 }  // namespace
 
-TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteBack>& writeBack) {
+TableRead ReadForTable(const Settings& settings, Clock& clock,
+                       const std::optional<TableWriteBack>& writeBack) {
   TableRead read;
-  read.writing = writeBack.has_value();
-  read.records = RoomForRecords(settings);
-  PlayerFile file(settings, read.writing ? LockKind::kExclusive : LockKind::kShared);
-  if (file.Busy()) {
-    read.failure = file.Failure();
-    return read;
+  std::optional<PlayerFileView> view = ReadPlayerFile(settings.programFolder, &read.failure);
+  // Unread, the file might hold anything: the total is not written into it blind.
+  if (!view && writeBack) read.saved = {SaveResult::kFailed, std::exchange(read.failure, {}), {}};
+  if (!view) return read;
+  if (writeBack) {
+    read.movedOn = MovedOn(view->image.records, *writeBack);
+    if (!read.movedOn) read.saved = SaveTotal(settings, clock, *writeBack);
+    // Another game may have started the file afresh meanwhile: the total then stayed out.
+    if (read.saved.outcome != SaveResult::kFailed && !read.movedOn)
+      view = ReadPlayerFile(settings.programFolder, &read.failure);
+    if (!view) return read;
+    read.movedOn = MovedOn(view->image.records, *writeBack);
   }
-  file.ReadAll(read.records);
-  if (!read.writing) return read;
-  // Records left unread may hold the player's, whose new total would then go unsaved.
-  if (static_cast<std::int64_t>(read.records.size() / PlayerRecord::kSize) < file.Count())
-    read.failure = "its records could not all be read";
-  read.movedOn = !writeBack->fileMonth.empty() && FileMonthOf(read.records) != writeBack->fileMonth;
-  if (!read.movedOn) WriteBack(file, read, *writeBack);
+  read.records = std::move(view->image.records);
   return read;
 }
 
 TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
                      const std::optional<TableWriteBack>& writeBack, bool* fileMovedOn) {
-  TableRead read = ReadForTable(settings, writeBack);
+  TableRead read = ReadForTable(settings, io.clock, writeBack);
   std::size_t count = read.records.size() / PlayerRecord::kSize;
   TopPlayers table(count);
   for (std::size_t i = 0; i < count; ++i) {
@@ -102,7 +101,7 @@ TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
                 TotalFromFile(fields::GetDouble(record, player_fields::kTotalScore)),
                 fields::GetText(record, player_fields::kLastPlayed, 8)};
   }
-  TellFailure(io, read);
+  TellFailure(io, settings, read);
   if (fileMovedOn && read.movedOn) *fileMovedOn = true;
   SortTopPlayers(table);
   return table;

@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "console/screen.h"
 #include "dialogs/io.h"
+#include "players/player_file.h"
 #include "players/player_record.h"
 
 namespace lexfray {
@@ -34,27 +35,27 @@ struct TableWriteBack {
   std::string_view fileMonth;
 };
 
-// What a table pass took from the player file while it held the lock.
+// What a table pass did with the player file.
 struct TableRead {
-  std::vector<std::uint8_t> records;  // as the file holds them once the pass has written
-  std::string failure;                // why the file was not read or the total not written
-  bool writing = false;
+  std::vector<std::uint8_t> records;  // as every player sees them once the total is in
+  std::string failure;                // why the file could not be read
+  SaveResult saved;                   // how the total went in
   bool movedOn = false;  // the file began another month than the game's: nothing written
 };
 
-// All a table pass does while it holds the player file's lock (shared, or exclusive to write
-// back): the whole file read at once and, with writeBack, the player's records written.
-TableRead ReadForTable(const Settings& settings, const std::optional<TableWriteBack>& writeBack);
+// With writeBack, saves the player's total (players/player_file.h); then reads the file as
+// every player sees it.
+TableRead ReadForTable(const Settings& settings, Clock& clock,
+                       const std::optional<TableWriteBack>& writeBack);
 
 // Reads every record of the player file into the table and sorts it. With writeBack, every
 // record whose name matches the player gets the player's total (0 for a negative one) and is
 // rewritten; without it (a view-only pass) nothing is written. The record named after the
 // program itself is neither written nor listed. buffer ends holding the last record read.
 //
-// The file is read whole under its lock (exclusive to write back) and let go before the
-// table is built, so a game over holds it for a read and a write. A file that has moved on
-// to another month is told to the player and *fileMovedOn set to true; a write that failed,
-// or a file another game held too long, is told too.
+// A file that has moved on to another month is told to the player and *fileMovedOn set to
+// true; a total kept for later (another process holds the file), one that could not be
+// written, and a file that could not be read are told too.
 TopPlayers TablePass(Io& io, const Settings& settings, PlayerRecord& buffer,
                      const std::optional<TableWriteBack>& writeBack, bool* fileMovedOn = nullptr);
 

@@ -28,8 +28,31 @@ void TellWhoIsPlaying(Io& io, const Platform& platform, const std::string& holde
   ConsoleMessageBox(io, text, kStyleOk, "PLAYING NOW", kIconNone);
 }
 
+// Without the lock nothing keeps a second copy out. A player's own copy says so and plays
+// on; a shared installation relies on one copy per account for each name's changes to come
+// one after another, so it does not start, and says who can mend it.
+bool RefuseWithoutTheLock(Io& io, const Platform& platform, const std::string& reason) {
+  const Installation& installation = platform.installation;
+  if (!installation.shared) {
+    ConsoleMessageBox(io,
+                      "The game cannot make sure that only one copy of it runs here (" + reason +
+                          ").\n\nPlay goes on: please start no second copy while this one runs.",
+                      kStyleExclamation, "ONE COPY AT A TIME", kIconWarning);
+    return false;
+  }
+  ConsoleMessageBox(io,
+                    "The game cannot make sure that each account runs one copy of it at a time (" +
+                        reason + "), so it does not start.\n\nTrying again will not help: the "
+                        "administrator (" + installation.administratorName + ") can mend it.",
+                    kStyleExclamation, "GAME NOT STARTED", kIconWarning);
+  return true;
+}
+
 bool RefuseSecondCopy(Io& io, Platform& platform) {
-  if (platform.lock.Acquire(platform.programFolder)) return false;
+  std::string reason;
+  CopyLock lock = platform.lock.Acquire(platform.programFolder, &reason);
+  if (lock == CopyLock::kHeld) return false;
+  if (lock != CopyLock::kHeldElsewhere) return RefuseWithoutTheLock(io, platform, reason);
   ConsoleMessageBox(io, "You can only run one instance of this program at a time!", kStyleOk,
                     "DUPLICATE PROGRAM", kIconNone);
   std::string holder = platform.lock.Holder(platform.programFolder);

@@ -56,7 +56,7 @@ TEST(RunCompetitionProgram, YesDropsAnEmptyMarkerAndWaitsForTheProgram) {
   WritePlayers(site.folder, {Player("ANNA", 300, 3)});
   PlayerRecord buffer;
   CompetitionState state;
-  ASSERT_FALSE(ExportIntoScoreFile(site.settings, state, buffer));
+  ASSERT_FALSE(testing::ExportFailure(site.settings, state, buffer));
 
   // The exchange program sets the score to beat and brings another site's entries; the
   // terminal stays the game's, showing a notice, while it runs.

@@ -1,17 +1,19 @@
 // The indexed export against the plain search it stands for: on randomized files, both
-// must leave the same score file and the same buffers, byte for byte.
+// must leave the same score file and the same buffers, byte for byte. The indexed one runs
+// in memory, as the score file's writers run it on the file they read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 
 #include "config/constants.h"
 #include "console/primitives.h"
 #include "league/league_files.h"
-#include "league/score_export.h"
+#include "league/site_export.h"
 #include "platform/files.h"
 #include "platform/record_fields.h"
-#include "platform/record_file.h"
 
 namespace lexfray {
 namespace {
@@ -32,28 +34,38 @@ bool Matches(const PlayerRecordBytes& player, const CompetitionRecordBytes& entr
              ComparableName(fields::GetText(entry, 0, 35));
 }
 
+// The whole records of a file, a partial one at the end left out.
+template <std::size_t N>
+std::vector<std::array<std::uint8_t, N>> RecordsOf(const std::string& bytes) {
+  std::vector<std::array<std::uint8_t, N>> records(bytes.size() / N);
+  for (std::size_t r = 0; r < records.size(); ++r)
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(r * N), N, records[r].begin());
+  return records;
+}
+
 // Every player searched for record by record from entry 2, through the shared buffers.
 void ReferenceExport(const Settings& settings, RawBuffers& b) {
   std::string path = settings.PathOf(kScoreFileName);
+  std::vector<CompetitionRecordBytes> scores;
   if (!FileExists(path)) {
     fields::PutText(b.header, 22, 2, "00");
     fields::PutText(b.header, 24, 25, "No Score-To-Beat As Yet");
     fields::PutText(b.header, 76, 35, "");
-    RecordFile::Open(path, 251)->Write(1, b.header);
+    scores.push_back(b.header);
+  } else {
+    scores = RecordsOf<251>(*ReadFileBytes(path));
   }
-  std::optional<RecordFile> scores = RecordFile::Open(path, 251);
-  scores->Read(1, b.header);
+  b.header = scores[0];
   fields::PutText(b.header, 49, 5, " 1.6");
-  scores->Write(1, b.header);
-  std::int64_t e = scores->Count();
+  scores[0] = b.header;
 
-  std::optional<RecordFile> players = RecordFile::Open(settings.PathOf(kPlayerFileName), 133);
-  for (std::int64_t i = 1; i <= players->Count(); ++i) {
-    players->Read(i, b.player);
+  std::optional<std::string> playerBytes = ReadFileBytes(settings.PathOf(kPlayerFileName));
+  for (const PlayerRecordBytes& player : RecordsOf<133>(playerBytes.value_or(""))) {
+    b.player = player;
     if (ComparableName(fields::GetText(b.player, 2, 30)) == "COMPUTER PLAYER") continue;
-    std::int64_t found = 0;
-    for (std::int64_t j = 2; j <= e && !found; ++j) {
-      scores->Read(j, b.entry);
+    std::size_t found = 0;
+    for (std::size_t j = 2; j <= scores.size() && !found; ++j) {
+      b.entry = scores[j - 1];
       if (Matches(b.player, b.entry, settings.siteName)) found = j;
     }
     fields::PutText(b.entry, 0, 35, settings.siteName);
@@ -66,11 +78,15 @@ void ReferenceExport(const Settings& settings, RawBuffers& b) {
       fields::PutText(b.entry, 68, 8, "LEXFRAY0");
       fields::PutText(b.entry, 82, 3, "   ");
       fields::PutText(b.entry, 90, 41, "");
-      found = ++e;
+      scores.emplace_back();
+      found = scores.size();
     }
     fields::PutText(b.entry, 85, 5, RightAlignNumber(fields::GetInt16(b.player, 40), 5));
-    scores->Write(found, b.entry);
+    scores[found - 1] = b.entry;
   }
+  std::string bytes;
+  for (const CompetitionRecordBytes& record : scores) bytes.append(record.begin(), record.end());
+  WriteFileBytes(path, bytes);
 }
 
 class RandomFiles {
@@ -143,31 +159,31 @@ TEST(ScoreExportReference, TheIndexedExportLeavesTheSameBytesAsThePlainSearch) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     RandomFiles random(seed);
-    TempFolder indexed, plain;
+    TempFolder plain;
     std::string siteName = random.Site();
-    Settings indexedSettings = testing::LeagueSettings(indexed, siteName);
     Settings plainSettings = testing::LeagueSettings(plain, siteName);
     bool withScoreFile = random.Below(6) != 0;
     std::string scoreFile = random.ScoreFile();
     std::string playerFile = random.PlayerFile();
-    for (const TempFolder* folder : {&indexed, &plain}) {
-      if (withScoreFile) folder->Write("LEXFRAY.ISC", scoreFile);
-      folder->Write("LEXFRAY.USR", playerFile);
-    }
+    if (withScoreFile) plain.Write("LEXFRAY.ISC", scoreFile);
+    plain.Write("LEXFRAY.USR", playerFile);
+    std::vector<std::uint8_t> indexed;
+    if (withScoreFile)
+      indexed.assign(scoreFile.begin(), scoreFile.end() - static_cast<std::ptrdiff_t>(scoreFile.size() % 251));
+    SiteExport export_{siteName, {}};
+    for (std::size_t at = 0; at + 133 <= playerFile.size(); at += 133)
+      export_.players.push_back(DecodePlayerRecord(ArrayOf<133>(playerFile.substr(at, 133))));
     RawBuffers raw{ArrayOf<251>(random.Bytes(251)), ArrayOf<251>(random.Bytes(251)),
                    ArrayOf<133>(random.Bytes(133))};
-    CompetitionState state;
-    state.header = DecodeCompetitionHeader(raw.header);
-    state.entry = DecodeCompetitionEntry(raw.entry);
-    PlayerRecord player = DecodePlayerRecord(raw.player);
+    CompetitionHeader header = DecodeCompetitionHeader(raw.header);
+    CompetitionEntry entry = DecodeCompetitionEntry(raw.entry);
 
     for (int pass = 1; pass <= 2; ++pass) {
-      ASSERT_FALSE(ExportIntoScoreFile(indexedSettings, state, player));
+      ApplySiteExport(export_, indexed, header, entry);
       ReferenceExport(plainSettings, raw);
-      ASSERT_EQ(indexed.Read("LEXFRAY.ISC"), plain.Read("LEXFRAY.ISC")) << "pass " << pass;
-      EXPECT_EQ(EncodeCompetitionHeader(state.header), raw.header);
-      EXPECT_EQ(EncodeCompetitionEntry(state.entry), raw.entry);
-      EXPECT_EQ(EncodePlayerRecord(player), raw.player);
+      ASSERT_EQ(std::string(indexed.begin(), indexed.end()), plain.Read("LEXFRAY.ISC")) << "pass " << pass;
+      EXPECT_EQ(EncodeCompetitionHeader(header), raw.header);
+      EXPECT_EQ(EncodeCompetitionEntry(entry), raw.entry);
     }
   }
 }

@@ -2,6 +2,9 @@
 
 #include <span>
 
+#include "league/score_export.h"
+#include "support/fakes.h"
+
 namespace lexfray::testing {
 
 namespace {
@@ -84,6 +87,14 @@ CompetitionEntry ScoreEntry(const TempFolder& folder, std::size_t recordNumber) 
 
 CompetitionHeader ScoreHeader(const TempFolder& folder) {
   return DecodeCompetitionHeader(ScoreRecords(folder).at(0));
+}
+
+std::optional<std::string> ExportFailure(const Settings& settings, CompetitionState& state,
+                                         PlayerRecord& playerRecord) {
+  FakeClock clock;
+  ScoreSave saved = ExportIntoScoreFile(settings, clock, state, playerRecord);
+  if (saved.outcome == ScoreSave::kSaved) return std::nullopt;
+  return saved.reason;
 }
 
 }  // namespace lexfray::testing

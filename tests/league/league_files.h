@@ -5,8 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include <optional>
+
 #include "config/settings.h"
 #include "league/competition_records.h"
+#include "league/competition_state.h"
 #include "players/player_record.h"
 #include "support/temp_folder.h"
 
@@ -32,5 +35,10 @@ CompetitionEntry ScoreEntry(const TempFolder& folder, std::size_t recordNumber);
 CompetitionHeader ScoreHeader(const TempFolder& folder);
 
 std::string Padded(std::string_view text, std::size_t width);
+
+// The export as the game makes it, on a clock of its own: why it did not go in, nothing when
+// it did.
+std::optional<std::string> ExportFailure(const Settings& settings, CompetitionState& state,
+                                         PlayerRecord& playerRecord);
 
 }  // namespace lexfray::testing

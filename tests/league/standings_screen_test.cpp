@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "console/primitives.h"
@@ -54,7 +55,7 @@ TEST(ShowStandings, AFreshFileShowsNoScoreToBeatAndTheSitesPlayers) {
   StandingsBoard site;
   WritePlayers(site.folder, {Player("ANNA", 1234, 7), Player("ZED", 0, 1), Player("BOB", 99, 2)});
   PlayerRecord buffer;
-  ASSERT_FALSE(ExportIntoScoreFile(site.settings, site.state, buffer));
+  ASSERT_FALSE(testing::ExportFailure(site.settings, site.state, buffer));
 
   site.board.terminal
       .Then([](const Screen& screen) {
@@ -194,6 +195,21 @@ TEST(ShowStandings, OnlyTheSitesOwnSpellingIsShownInLightRed) {
       })
       .Key(kKeyEnter);
   site.Show();
+}
+
+// A score file that cannot be read shows no standings, and says why rather than look like a
+// month nobody played.
+TEST(ShowStandings, AScoreFileThatCannotBeReadSaysWhyThePageIsEmpty) {
+  StandingsBoard b;
+  b.folder.Write("LEXFRAY.ISC", "");
+  std::filesystem::resize_file(b.folder.PathOf("LEXFRAY.ISC"), std::uintmax_t{40} << 30);
+  b.board.terminal.Then([](const Screen& s) {
+    EXPECT_EQ(RowOf(s, "No standings: "), kStandingsFirstRow) << testing::Picture(s);
+    EXPECT_NE(RowOf(s, "is too large"), 0) << testing::Picture(s);
+  });
+  b.board.terminal.Key(kKeyEnter);
+  b.Show();
+  EXPECT_TRUE(b.board.terminal.ScriptDone());
 }
 
 TEST(ShowStandingsHeader, ShowsTheScoreToBeatTheExchangeProgramSet) {

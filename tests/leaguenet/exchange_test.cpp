@@ -38,7 +38,7 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   south.WriteScoreFile({GameEntry("South", "DORA", 900, Today(), 9),
                         GameEntry("South", "EVE", 50, Today(), 1),
                         GameEntry("South", "FRED", 20, Today(), 1)});
-  leaguenet::ScoreFile northAsWritten = north.ScoreFile();
+  ScoreFile northAsWritten = north.ScoreFile();
   std::filesystem::path marker = north.CompetitionFolder() + "GOLN";
   std::ofstream(marker).close();
 
@@ -56,7 +56,7 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
                        " WHERE site = 'NORTH'")[0][0],
             "ANNA,BOB," + carolina);
 
-  leaguenet::ScoreFile file = north.ScoreFile();
+  ScoreFile file = north.ScoreFile();
   ASSERT_EQ(file.entries.size(), 6u);
   for (std::size_t i = 0; i < 3; ++i) {  // the game's bytes, but for the league's loc
     CompetitionRecordBytes expected = northAsWritten.entries[i];
@@ -81,7 +81,7 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   EXPECT_EQ(header.headerCode, "01");
   EXPECT_EQ(header.programVersion, " 1.6 ");
 
-  leaguenet::ScoreFile southFile = south.ScoreFile();
+  ScoreFile southFile = south.ScoreFile();
   ASSERT_EQ(southFile.entries.size(), 6u);
   EXPECT_EQ(Trimmed(EntryAt(southFile, 3).player), "ANNA");
   EXPECT_EQ(EntryAt(southFile, 5).player, carolina.substr(0, 25));
@@ -116,7 +116,7 @@ TEST(Exchange, AForgedEntryOfAnotherSiteStaysHomeAndAnImpossibleOneIsRefused) {
   EXPECT_TRUE(
       league.Sql("SELECT 1 FROM league.entries WHERE player IN ('MALLORY', 'CHEAT')").empty());
   EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'DORA'")[0][0], "900");
-  leaguenet::ScoreFile file = north.ScoreFile();
+  ScoreFile file = north.ScoreFile();
   ASSERT_EQ(file.entries.size(), 3u);
   EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "CHEAT");  // the file keeps its own entries
   EXPECT_EQ(Trimmed(EntryAt(file, 2).player), "DORA");
@@ -148,7 +148,7 @@ TEST(Exchange, EntriesOfLastMonthAreNeitherSentNorShown) {
   EXPECT_EQ(league.Sql("SELECT string_agg(player, ',' ORDER BY player) FROM league.entries"
                        " WHERE month = date_trunc('month', now() AT TIME ZONE 'UTC')")[0][0],
             "ANNA,EVE");
-  leaguenet::ScoreFile file = north.ScoreFile();
+  ScoreFile file = north.ScoreFile();
   ASSERT_EQ(file.entries.size(), 3u);
   EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "OLD");  // this site's own, kept as it was
   EXPECT_EQ(Trimmed(EntryAt(file, 2).player), "EVE");
@@ -191,7 +191,7 @@ TEST(Exchange, HostileLeagueRowsNeverReachTheFileRaw) {
 
   CommandResult run = north.Exchange();
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  leaguenet::ScoreFile file = north.ScoreFile();
+  ScoreFile file = north.ScoreFile();
   ASSERT_EQ(file.entries.size(), 3u);  // NaN, infinite, negative and huge scores are dropped
   for (std::size_t i = 1; i < file.entries.size(); ++i)
     EXPECT_TRUE(PrintableRecord(file.entries[i])) << i;

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <set>
 
 #include "commands/command_line.h"
 #include "exchange/exchange_plan.h"
+#include "exchange/site_players.h"
+#include "players/player_file.h"
 #include "platform/record_fields.h"
 #include "players/player_record.h"
 #include "rules/league_settings.h"
@@ -245,6 +252,38 @@ TEST(ScoreFileReading, APartialRecordAtTheEndIsLeftOut) {
   EXPECT_EQ(file.entries.size(), 2u);
   EXPECT_EQ(ScoreFileBytes(file).size(), 251u * 3);
   EXPECT_FALSE(ParseScoreFile(std::vector<std::uint8_t>(250)).header);
+}
+
+// The exchange reads the player file with the game's own reader and limit: a file the game
+// refuses is refused here too, with the same reason.
+TEST(PlayerFileReading, BothProgramsTakeFiveThousandPlayersAndRefuseOneMore) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "lexfray-players-XXXXXX").string();
+  ASSERT_TRUE(::mkdtemp(pattern.data()));
+  std::string folder = pattern + "/";
+  PlayerRecord record;
+  record.lastPlayed = "12-07-26";
+  for (int count : {5000, 5001}) {
+    std::ofstream file(folder + "LEXFRAY.USR", std::ios::binary | std::ios::trunc);
+    for (int i = 0; i < count; ++i) {
+      record.name = "PLAYER " + std::to_string(i);
+      record.name.resize(30, ' ');
+      PlayerRecordBytes bytes = EncodePlayerRecord(record);
+      file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    file.close();
+    std::string game, exchange;
+    std::optional<PlayerFileView> view = ReadPlayerFile(folder, &game);
+    std::optional<MonthPlayers> players = PlayersOfThisMonth(folder, {2026, 12}, &exchange);
+    EXPECT_EQ(view.has_value(), count == 5000) << count;
+    EXPECT_EQ(players.has_value(), count == 5000) << count;
+    if (count == 5000) {
+      EXPECT_EQ(players->size(), 5000u);
+      continue;
+    }
+    EXPECT_EQ(game, folder + "LEXFRAY.USR is too large: more than 5000 players");
+    EXPECT_EQ(exchange, game);
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST(CommandLineReading, CommandsOptionsAndMistakes) {

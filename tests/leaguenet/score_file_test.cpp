@@ -1,6 +1,6 @@
 // The exchange and the game share one score file: the exchange writes only what the game reads,
-// keeps the administrator's link, leaves a read-only or oversized file as it is, and waits for
-// the game's lock.
+// keeps the administrator's link, leaves a read-only or oversized file as it is, and applies
+// the game's exports that wait in the file's spool.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,8 +13,10 @@
 
 #include "league/score_export.h"
 #include "league/score_file.h"
+#include "league/site_export.h"
 #include "platform/file_lock.h"
 #include "rules/league_settings.h"
+#include "support/fakes.h"
 #include "test_league.h"
 
 namespace lexfray::testing {
@@ -95,11 +97,28 @@ INSTANTIATE_TEST_SUITE_P(
         ScoreFileCase{"AHugeFileIsRefusedUnread",
                       [](const Scene& s) { fs::resize_file(s.north.ScoreFilePath(), 100'000'000); },
                       1, "LEXFRAY.ISC is too large: more than 10000 entries", Nothing},
-        ScoreFileCase{"AFileTheGameIsChangingIsWaitedForThenLeftAlone",
+        ScoreFileCase{"AGamesExportKeptInTheSpoolIsApplied",
                       [](const Scene& s) {
-                        s.held = FileLock::Take(s.north.ScoreFilePath(), LockKind::kExclusive);
+                        FakeClock clock;
+                        s.held = FileLock::Take(s.north.ScoreFilePath(), clock);
+                        PlayerRecord bea;
+                        bea.name = "BEA" + std::string(27, ' ');
+                        bea.totalScore = 50;
+                        bea.lastPlayed = ThisMonth() + "-05-26";
+                        CompetitionState state;
+                        ScoreSave kept = SaveSiteExport({s.north.ScoreFilePath()}, clock,
+                                                        SiteExport{"NORTH", {bea}}, state.header,
+                                                        state.entry);
+                        EXPECT_EQ(kept.outcome, ScoreSave::kKept) << kept.reason;
+                        s.held.reset();
                       },
-                      1, "LEXFRAY.ISC is busy", Nothing},
+                      0, "",
+                      [](const Scene& s) {
+                        lexfray::ScoreFile file = s.north.ScoreFile();
+                        ASSERT_EQ(file.entries.size(), 2u);
+                        EXPECT_EQ(Trimmed(EntryAt(file, 1).player), "BEA");
+                        EXPECT_TRUE(fs::is_empty(s.north.ProgramFolder() + ".LEXFRAY.ISC.spool"));
+                      }},
         // At the most others the settings take, the file keeps room for every player the
         // site may still have this month: the game adds them all after the exchange.
         ScoreFileCase{"TheOtherSitesLeaveRoomForEveryPlayerOfTheSite",
@@ -129,7 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
                         game.competitionActive = 1;
                         CompetitionState state;
                         PlayerRecord last;
-                        EXPECT_EQ(ExportIntoScoreFile(game, state, last), std::nullopt);
+                        FakeClock clock;
+                        ScoreSave exported = ExportIntoScoreFile(game, clock, state, last);
+                        EXPECT_EQ(exported.outcome, ScoreSave::kSaved) << exported.reason;
                         EXPECT_EQ(fs::file_size(s.north.ScoreFilePath()),
                                   static_cast<std::uintmax_t>(kMostScoreRecords) * 251);
                       }}),

@@ -298,9 +298,9 @@ std::string TestSite::ScoreFileBytes() const {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-leaguenet::ScoreFile TestSite::ScoreFile() const {
+ScoreFile TestSite::ScoreFile() const {
   std::string bytes = ScoreFileBytes();
-  return leaguenet::ParseScoreFile(
+  return ParseScoreFile(
       std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
@@ -323,11 +323,11 @@ std::string Trimmed(const std::string& text) {
   return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
-CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index) {
+CompetitionEntry EntryAt(const ScoreFile& file, std::size_t index) {
   return DecodeCompetitionEntry(file.entries.at(index));
 }
 
-CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file) {
+CompetitionHeader HeaderOf(const ScoreFile& file) {
   return DecodeCompetitionHeader(file.header.value());
 }
 

@@ -8,7 +8,7 @@
 
 #include "edge/pg_connection.h"
 #include "league/competition_records.h"
-#include "exchange/score_file.h"
+#include "league/score_file.h"
 #include "support/temp_folder.h"
 
 namespace lexfray::testing {
@@ -97,7 +97,7 @@ class TestSite {
   // player file with a record for each entry's player, last played on the entry's date.
   void WriteScoreFile(const std::vector<CompetitionEntry>& entries) const;
   std::string ScoreFileBytes() const;
-  leaguenet::ScoreFile ScoreFile() const;
+  lexfray::ScoreFile ScoreFile() const;
 
   // LEXFRAY.CFG as the game reads it: the site's name on line 1, the competition on line 32.
   void WriteConfig(const std::string& siteName, bool competition = true) const;
@@ -128,8 +128,8 @@ class ScopedVariable {
 
 // The entry's text fields without their padding, for comparisons.
 std::string Trimmed(const std::string& text);
-CompetitionEntry EntryAt(const leaguenet::ScoreFile& file, std::size_t index);
-CompetitionHeader HeaderOf(const leaguenet::ScoreFile& file);
+CompetitionEntry EntryAt(const lexfray::ScoreFile& file, std::size_t index);
+CompetitionHeader HeaderOf(const lexfray::ScoreFile& file);
 // MM of the current local month, and of the month before.
 std::string ThisMonth();
 std::string LastMonth();

@@ -7,13 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdarg>
 #include <string_view>
 #include <utility>
 
-#include "platform/file_lock.h"
 
 // The wrapped calls of the file layer: the linker sends the game's calls here, and the
 // real ones stay reachable as __real_*.
@@ -26,9 +24,8 @@ int __real_unlink(const char* path);
 int __real_rename(const char* from, const char* to);
 int __real_open(const char* path, int flags, ...);
 int __real_fsync(int fd);
-int __real_ftruncate(int fd, off_t length);
 int __real_flock(int fd, int operation);
-int __real_nanosleep(const struct timespec* pause, struct timespec* left);
+int __real_link(const char* from, const char* to);
 }
 
 namespace lexfray::monkey {
@@ -38,10 +35,11 @@ namespace {
 // Which of the saved files a path is.
 enum class Family { kNone, kPlayers, kScores };
 
-// A lock held elsewhere: it stays so until the program's wait for it has run out.
+// A lock held elsewhere: it stays so for all the tries of one taking of the lock, until the
+// lock file is opened again for the next.
 struct Busy {
   bool on = false;
-  std::chrono::microseconds slept{0};
+  int fd = -1;
 };
 
 // A wrapped C call has no object to ask, so the plan lives here, for this process's one
@@ -68,12 +66,25 @@ bool IsLockFile(std::string_view path) {
   return name.starts_with('.') && name.ends_with(".lock");
 }
 
-Family FamilyOf(std::string_view path) {
+// The file a spool, a new version or a lock file stands for: ".LEXFRAY.USR.spool/x",
+// ".LEXFRAY.USR.next-x" and ".LEXFRAY.USR.lock" all stand for LEXFRAY.USR.
+std::string_view SharedFileOf(std::string_view path) {
+  std::size_t spool = path.find(".spool/");
+  if (spool != std::string_view::npos) path = path.substr(0, spool);
   std::string_view name = BaseName(path);
-  if (IsLockFile(path)) name = name.substr(1, name.size() - 6);
+  if (!name.starts_with('.')) return name;
+  name.remove_prefix(1);
+  for (std::string_view tail : {".spool", ".lock"})
+    if (name.ends_with(tail)) return name.substr(0, name.size() - tail.size());
+  std::size_t next = name.find(".next-");
+  return next == std::string_view::npos ? name : name.substr(0, next);
+}
+
+Family FamilyOf(std::string_view path) {
+  std::string_view name = SharedFileOf(path);
   if (name == "LEXFRAY.ISC") return Family::kScores;
   if (name == "LEXFRAY.USR" || name == "LEXFRAY.BKP" || name == "LEXFRAY.OWN" ||
-      name.starts_with(".lexfray-copy-"))
+      name.starts_with("lexfray-copy-"))
     return Family::kPlayers;
   return Family::kNone;
 }
@@ -88,6 +99,13 @@ std::string PathOf(int fd) {
 bool IsSavedFile(int fd) {
   std::string path = PathOf(fd);
   return FamilyOf(path) != Family::kNone && !IsLockFile(path);
+}
+
+// A kill in the middle of changing the saved files: nothing after this call happens.
+void KillAt(bool saved) {
+  FaultPlan& plan = State().plan;
+  if (plan.fault != Fault::kKill || !saved || --plan.countdown > 0) return;
+  ::_exit(kKilledStatus);
 }
 
 // True when this call, on a saved file, is the one the plan makes fail.
@@ -105,7 +123,7 @@ void TakeTime(int fd) {
   const FaultPlan& plan = State().plan;
   if (plan.fault != Fault::kSlowDisk || !IsSavedFile(fd)) return;
   timespec pause{0, static_cast<long>(plan.countdown) * 1000000L};
-  while (__real_nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
   }
 }
 
@@ -134,6 +152,7 @@ std::size_t RoomFor(int fd, std::size_t size, off_t offset) {
 
 ssize_t WriteAt(int fd, const void* buffer, size_t size, off_t offset, bool positioned) {
   TakeTime(fd);
+  KillAt(IsSavedFile(fd));
   if (CountsDown(Fault::kFailWrite, IsSavedFile(fd))) {
     NoteWriteFailed(FamilyOf(PathOf(fd)));
     return FailWith(EIO);
@@ -150,18 +169,16 @@ ssize_t WriteAt(int fd, const void* buffer, size_t size, off_t offset, bool posi
   return positioned ? __real_pwrite(fd, buffer, size, offset) : __real_write(fd, buffer, size);
 }
 
-// The lock of a saved file, held elsewhere from the n-th try on until the program has
-// waited all it waits for it.
+// The lock of a saved file, held elsewhere from the n-th try on for all of the program's
+// wait for it. A change that finds it so is kept in the file's spool, not lost: nothing to
+// tell but that it is kept.
 int Lock(int fd, int operation) {
   Busy& busy = State().busy;
   std::string path = PathOf(fd);
-  if (!busy.on && CountsDown(Fault::kLockBusy, IsLockFile(path) && FamilyOf(path) != Family::kNone)) {
-    busy = {true, std::chrono::microseconds{0}};
-    if (operation & LOCK_EX) NoteWriteFailed(FamilyOf(path));
-    else ++State().events.readsFailed;
-  }
-  if (!busy.on) return __real_flock(fd, operation);
-  if (busy.slept >= kLockWait) busy.on = false;
+  bool shared = IsLockFile(path) && FamilyOf(path) != Family::kNone;
+  if (shared && State().plan.fault == Fault::kNoLocks) return FailWith(ENOLCK);
+  if (!busy.on && CountsDown(Fault::kLockBusy, shared)) busy = {true, fd};
+  if (!busy.on || busy.fd != fd) return __real_flock(fd, operation);
   return FailWith(EWOULDBLOCK);
 }
 
@@ -214,11 +231,13 @@ int __wrap_open(const char* path, int flags, ...) {
     va_end(arguments);
   }
   bool saved = monkey::FamilyOf(path) != monkey::Family::kNone && !monkey::IsLockFile(path);
+  if (monkey::IsLockFile(path)) monkey::State().busy = {};
   if (monkey::CountsDown(Fault::kFailOpen, saved)) return monkey::FailRead();
   return __real_open(path, flags, mode);
 }
 
 int __wrap_fsync(int fd) {
+  monkey::KillAt(monkey::IsSavedFile(fd));
   if (monkey::CountsDown(Fault::kFailSync, monkey::IsSavedFile(fd))) {
     monkey::NoteWriteFailed(monkey::FamilyOf(monkey::PathOf(fd)));
     return monkey::FailWith(EIO);
@@ -226,29 +245,10 @@ int __wrap_fsync(int fd) {
   return __real_fsync(fd);
 }
 
-int __wrap_ftruncate(int fd, off_t length) {
-  if (monkey::CountsDown(Fault::kFailTruncate, monkey::IsSavedFile(fd))) {
-    monkey::State().events.cutBackFailed = true;
-    return monkey::FailWith(EIO);
-  }
-  return __real_ftruncate(fd, length);
-}
-
 int __wrap_flock(int fd, int operation) { return monkey::Lock(fd, operation); }
 
-// While a lock is held elsewhere for the monkey, the program's pauses in its wait for it take
-// no time, and the lock is held for as long as they add up to; other pauses are real.
-int __wrap_nanosleep(const struct timespec* pause, struct timespec* left) {
-  monkey::Busy& busy = monkey::State().busy;
-  if (!busy.on) return __real_nanosleep(pause, left);
-  busy.slept += std::chrono::seconds(pause->tv_sec) +
-                std::chrono::duration_cast<std::chrono::microseconds>(
-                    std::chrono::nanoseconds(pause->tv_nsec));
-  if (left) *left = {0, 0};  // after the pause is read: the two may be one
-  return 0;
-}
-
 int __wrap_unlink(const char* path) {
+  monkey::KillAt(monkey::FamilyOf(path) != monkey::Family::kNone && !monkey::IsLockFile(path));
   int result = __real_unlink(path);
   auto& state = monkey::State();
   if (result == 0 && monkey::BaseName(path) == "LEXFRAY.USR" && state.replaced)
@@ -256,8 +256,14 @@ int __wrap_unlink(const char* path) {
   return result;
 }
 
+int __wrap_link(const char* from, const char* to) {
+  monkey::KillAt(monkey::FamilyOf(to) != monkey::Family::kNone);
+  return __real_link(from, to);
+}
+
 int __wrap_rename(const char* from, const char* to) {
   monkey::Family family = monkey::FamilyOf(to);
+  monkey::KillAt(family != monkey::Family::kNone);
   if (monkey::CountsDown(Fault::kFailRename, family != monkey::Family::kNone)) {
     monkey::NoteWriteFailed(family);
     return monkey::FailWith(EIO);

@@ -7,8 +7,8 @@
 namespace lexfray::monkey {
 
 // Failures the monkey injects into the program's work on its saved files (the player file,
-// its backup and the score file, the temporary copies that replace them and their lock
-// files). They reach the program through the C library calls its file layer makes: the
+// its names' owners, its backup and the score file, the new versions that replace them, their
+// spools and their lock files). They reach the program through the C library calls its file layer makes: the
 // monkey's executable is linked with those calls wrapped (see CMakeLists.txt), so the game's
 // own code stays as it ships.
 enum class Fault {
@@ -18,11 +18,15 @@ enum class Fault {
   kDiskFull,      // from now on, no write may grow a file: ENOSPC once the file's end is reached
   kFailOpen,      // the n-th opening of a saved file fails with EIO
   kFailSync,      // the n-th flush of a saved file to disk fails with EIO
-  kFailTruncate,  // the n-th cutting of a saved file to a length fails with EIO
   kFailRename,    // the n-th rename onto a saved file fails with EIO
   kLockBusy,      // the n-th lock of a saved file finds it held elsewhere for all of its wait
   kSlowDisk,      // from now on, every read and write takes countdown milliseconds more
+  kNoLocks,       // from now on, the saved files' locks fail as on a file system without them
+  kKill,          // the n-th change of a saved file (a write, flush, link, rename or removal)
+                  // ends the process at once, as a kill would, with status kKilledStatus
 };
+
+inline constexpr int kKilledStatus = 99;
 
 struct FaultPlan {
   Fault fault = Fault::kNone;
@@ -34,12 +38,10 @@ struct FileEvents {
   int writesFailed = 0;       // changes of the player file or its backup that failed
   int scoreWritesFailed = 0;  // changes of the score file that failed
   int readsFailed = 0;        // reads, openings and shared locks that failed
-  bool cutBackFailed = false;  // a torn tail may stay: cutting a file back failed
   void Add(const FileEvents& more) {
     writesFailed += more.writesFailed;
     scoreWritesFailed += more.scoreWritesFailed;
     readsFailed += more.readsFailed;
-    cutBackFailed = cutBackFailed || more.cutBackFailed;
   }
 };
 

@@ -175,11 +175,10 @@ class SeedPlay {
 
   std::optional<std::string> CheckSavedFiles(SeedOutcome& outcome) {
     const testing::TempFolder& folder = world_.folder();
-    bool partial = terminal_.TakeTornTailAllowed();
     std::string before = std::exchange(players_, folder.Read(kPlayerFileName));
     if (players_ != before) ++outcome.saves;
-    std::optional<std::string> fault = CheckPlayerFile(players_, saved_, partial);
-    if (!fault) fault = CheckScoreFile(folder.Read(kScoreFileName), otherSites_, std::string(kSite), partial);
+    std::optional<std::string> fault = CheckPlayerFile(players_, saved_);
+    if (!fault) fault = CheckScoreFile(folder.Read(kScoreFileName), otherSites_, std::string(kSite));
     saved_ = ReadTotals(players_);
     if (fault) return Describe(*fault, terminal_);
     return std::nullopt;

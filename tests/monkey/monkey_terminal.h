@@ -63,7 +63,6 @@ class MonkeyTerminal : public Terminal {
   long long events() const { return events_; }
   // Whether a file may have kept a torn tail in the run since the last call: only where
   // cutting it back failed.
-  bool TakeTornTailAllowed() { return std::exchange(tornTailAllowed_, false); }
   // The injected failures so far, for the summary.
   const FileEvents& failures() const { return failures_; }
   // The last events, oldest first, and the board as last shown: for the failure report.
@@ -95,7 +94,6 @@ class MonkeyTerminal : public Terminal {
   bool toldPlayers_ = false;  // since the program last asked for input
   bool toldScores_ = false;
   bool competition_;
-  bool tornTailAllowed_ = false;
   FileEvents failures_;
   std::deque<std::string> recent_;
 };

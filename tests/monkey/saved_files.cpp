@@ -85,9 +85,8 @@ Totals ReadTotals(const std::string& bytes) {
   return totals;
 }
 
-std::optional<std::string> CheckPlayerFile(const std::string& bytes, const Totals& before,
-                                           bool partialAllowed) {
-  if (bytes.size() % PlayerRecord::kSize != 0 && !partialAllowed)
+std::optional<std::string> CheckPlayerFile(const std::string& bytes, const Totals& before) {
+  if (bytes.size() % PlayerRecord::kSize != 0)
     return "the player file ends in a partial record";
   std::set<std::string> names;
   for (std::size_t at = 0; at + PlayerRecord::kSize <= bytes.size(); at += PlayerRecord::kSize) {
@@ -119,8 +118,8 @@ std::string OtherSitesEntries(const std::string& bytes, const std::string& site)
 
 std::optional<std::string> CheckScoreFile(const std::string& bytes,
                                           const std::string& otherSitesBefore,
-                                          const std::string& site, bool partialAllowed) {
-  if (bytes.size() % kCompetitionRecordSize != 0 && !partialAllowed)
+                                          const std::string& site) {
+  if (bytes.size() % kCompetitionRecordSize != 0)
     return "the score file ends in a partial record";
   std::string others = OtherSitesEntries(bytes, site);
   if (others != otherSitesBefore) return "the entries of other sites changed: " + Difference(otherSitesBefore, others);

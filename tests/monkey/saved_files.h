@@ -14,16 +14,14 @@ using Totals = std::map<std::string, double>;
 Totals ReadTotals(const std::string& playerFileBytes);
 
 // What a run may not break in the saved files. The reason, when it broke something.
-//  - the player file holds whole records (a partial one only where cutting a failed append
-//    back failed too), each
-//    with a month, a date of last play that is a real date, a name of its own and a finite
-//    total that is not negative; no player's total is lower than in before;
+//  - the player file holds whole records, each with a month, a date of last play that is a
+//    real date, a name of its own and a finite total that is not negative; no player's
+//    total is lower than in before;
 //  - the score file holds whole records; the entries of other sites are as they were.
-std::optional<std::string> CheckPlayerFile(const std::string& bytes, const Totals& before,
-                                           bool partialAllowed);
+std::optional<std::string> CheckPlayerFile(const std::string& bytes, const Totals& before);
 std::optional<std::string> CheckScoreFile(const std::string& bytes,
                                           const std::string& otherSitesBefore,
-                                          const std::string& site, bool partialAllowed);
+                                          const std::string& site);
 
 // The entries of other sites than site, in file order, byte for byte.
 std::string OtherSitesEntries(const std::string& scoreFileBytes, const std::string& site);

@@ -1,15 +1,20 @@
 // Links in the program folder are the administrator's: the game follows them to files that
-// exist, keeps them when it copies, and never follows one to create a file elsewhere.
+// exist, keeps them when it copies, never follows one to create a file elsewhere, and never
+// writes through one into a folder that other accounts can write.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 
 #include "platform/files.h"
-#include "platform/record_file.h"
+#include "platform/spooled_file.h"
+#include "support/fakes.h"
 #include "support/temp_folder.h"
 
 namespace lexfray {
@@ -80,17 +85,18 @@ TEST(ReplacedFiles, KeepTheirOwnerAndModeAndAReadOnlyOneStays) {
 }
 
 // The monthly fresh start of a player file kept elsewhere empties it where it is.
-TEST(LinkedFiles, RemovingALinkedFileEmptiesItsTargetAndKeepsTheLink) {
+TEST(LinkedFiles, AShareFileKeptElsewhereIsReplacedWhereItIsAndKeepsTheLink) {
   LinkedFolder folders;
   folders.elsewhere.Write("LEXFRAY.USR", "last month's players");
   std::string players = folders.Link("LEXFRAY.USR");
-  folders.program.Write("LEXFRAY.BKP", "a plain file");
-
-  ASSERT_TRUE(RemoveKeepingLinks(players));
+  testing::FakeClock clock;
+  CommitResult done = SpooledFile({players, 1000}).Commit(clock, [](const SpoolSnapshot&, std::string*) {
+    return std::optional<SpooledFile::Versions>(SpooledFile::Versions{SpooledFile::Bytes()});
+  });
+  EXPECT_EQ(done.outcome, CommitResult::kDone) << done.reason;
   EXPECT_TRUE(fs::is_symlink(players));
   EXPECT_EQ(folders.elsewhere.Read("LEXFRAY.USR"), "");
-  ASSERT_TRUE(RemoveKeepingLinks(folders.program.PathOf("LEXFRAY.BKP")));
-  EXPECT_FALSE(folders.program.Exists("LEXFRAY.BKP"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folders.elsewhere.path()), {}), 1);
 }
 
 TEST(LinkedFiles, ALinkToAMissingFileCreatesNothingElsewhere) {
@@ -105,7 +111,7 @@ TEST(LinkedFiles, ALinkToAMissingFileCreatesNothingElsewhere) {
   EXPECT_FALSE(CopyFileReplacing(folders.program.PathOf("LEXFRAY.USR"), backup, &error));
   EXPECT_NE(error.find("LEXFRAY.BKP"), std::string::npos) << error;
   EXPECT_FALSE(WriteFileBytes(help, "help"));
-  EXPECT_FALSE(RecordFile::Open(scores, 251));
+  EXPECT_EQ(OpenOrCreate(scores, O_RDWR), -1);
   EXPECT_EQ(ReadOrCreateFile(document, 64).bytes, "");
 
   EXPECT_TRUE(fs::is_empty(folders.elsewhere.path()));
@@ -116,7 +122,7 @@ TEST(LinkedFiles, MissingPlainFilesAreCreatedAndLinkedOnesWrittenThrough) {
   LinkedFolder folders;
   ASSERT_TRUE(WriteFileBytes(folders.program.PathOf("Temp.HLP"), "help"));
   EXPECT_EQ(folders.program.Read("Temp.HLP"), "help");
-  EXPECT_TRUE(RecordFile::Open(folders.program.PathOf("LEXFRAY.ISC"), 251));
+  EXPECT_GE(OpenOrCreate(folders.program.PathOf("LEXFRAY.ISC"), O_RDWR), 0);
   EXPECT_TRUE(folders.program.Exists("LEXFRAY.ISC"));
 
   folders.elsewhere.Write("LEXFRAY.HIS", "history");
@@ -125,6 +131,57 @@ TEST(LinkedFiles, MissingPlainFilesAreCreatedAndLinkedOnesWrittenThrough) {
   ASSERT_TRUE(WriteFileBytes(folders.Link("LEXFRAY.USR"), "new"));
   EXPECT_EQ(folders.elsewhere.Read("LEXFRAY.USR"), "new");
 }
+
+struct UnsafeLinkCase {
+  const char* name;
+  fs::perms mode;  // of the folder the link leads into
+  bool written;
+  bool anotherGroup = false;  // the folder's group is not the game's
+};
+
+class LinksIntoOthersFolders : public ::testing::TestWithParam<UnsafeLinkCase> {};
+
+// Another account could point an entry of a folder it may write at any file the game may
+// write (a root-only one, when root plays): every write refuses to go through, naming it.
+TEST_P(LinksIntoOthersFolders, AreNeverWrittenThrough) {
+  LinkedFolder folders;
+  fs::permissions(folders.elsewhere.path(), GetParam().mode);
+  if (GetParam().anotherGroup && ::chown(folders.elsewhere.path().c_str(), static_cast<uid_t>(-1), 65534) != 0)
+    GTEST_SKIP() << "only root gives a folder to another group";
+  folders.elsewhere.Write("LEXFRAY.BKP", "backup");
+  std::string backup = folders.Link("LEXFRAY.BKP");
+  // A link in such a folder, leading on to a file in a safe one, is no better.
+  TempFolder safe;
+  safe.Write("LEXFRAY.ISC", "scores");
+  fs::create_symlink(safe.PathOf("LEXFRAY.ISC"), folders.elsewhere.PathOf("scores"));
+  std::string scores = folders.program.PathOf("LEXFRAY.ISC");
+  fs::create_symlink(folders.elsewhere.PathOf("scores"), scores);
+
+  std::string error;
+  EXPECT_EQ(ReplaceFile(backup, "new", &error), GetParam().written);
+  if (!GetParam().written) {
+    EXPECT_NE(error.find("a folder other accounts can write"), std::string::npos) << error;
+  }
+  EXPECT_EQ(ReplaceFile(scores, "new", &error), GetParam().written);
+  if (!GetParam().written) {
+    EXPECT_NE(error.find("its folder " + folders.elsewhere.path()), std::string::npos) << error;
+  }
+  EXPECT_EQ(WriteFileBytes(backup, "newer"), GetParam().written);
+  EXPECT_EQ(OpenOrCreate(scores, O_RDWR) >= 0, GetParam().written);
+  EXPECT_EQ(folders.elsewhere.Read("LEXFRAY.BKP"), GetParam().written ? "newer" : "backup");
+  EXPECT_EQ(safe.Read("LEXFRAY.ISC"), GetParam().written ? "new" : "scores");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, LinksIntoOthersFolders,
+    ::testing::Values(
+        UnsafeLinkCase{"WorldWritableAndSticky", fs::perms::all | fs::perms::sticky_bit, false},
+        UnsafeLinkCase{"WorldWritable", fs::perms::all, false},
+        UnsafeLinkCase{"WritableByAnotherGroup",
+                       fs::perms::owner_all | fs::perms::group_all | fs::perms::others_exec, false,
+                       true},
+        UnsafeLinkCase{"TheOwnersAlone", fs::perms::owner_all | fs::perms::others_exec, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lexfray

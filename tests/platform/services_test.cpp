@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -16,9 +19,10 @@
 #include "platform/system/folder_lock.h"
 #include "platform/system/process_launcher.h"
 #include "platform/system/program_folder.h"
-#include "platform/system/system_clock.h"
+#include "platform/system_clock.h"
 #include "platform/system/system_random.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 
 namespace lexfray {
 namespace {
@@ -141,14 +145,14 @@ TEST(FolderLock, OneHolderPerFolderUntilItLetsGo) {
   TempFolder folder;
   TempFolder other;
   auto first = std::make_unique<FolderLock>();
-  ASSERT_TRUE(first->Acquire(folder.path()));
-  EXPECT_TRUE(first->Acquire(folder.path()));  // the holder asking again
+  ASSERT_EQ(first->Acquire(folder.path(), nullptr), CopyLock::kHeld);
+  EXPECT_EQ(first->Acquire(folder.path(), nullptr), CopyLock::kHeld);  // the holder asking again
   FolderLock second;
-  EXPECT_FALSE(second.Acquire(folder.path()));
+  EXPECT_EQ(second.Acquire(folder.path(), nullptr), CopyLock::kHeldElsewhere);
   FolderLock elsewhere;
-  EXPECT_TRUE(elsewhere.Acquire(other.path()));
+  EXPECT_EQ(elsewhere.Acquire(other.path(), nullptr), CopyLock::kHeld);
   first.reset();
-  EXPECT_TRUE(second.Acquire(folder.path()));
+  EXPECT_EQ(second.Acquire(folder.path(), nullptr), CopyLock::kHeld);
 }
 
 TEST(FolderLock, TheHolderIsNamedWhileTheLockIsHeld) {
@@ -157,7 +161,7 @@ TEST(FolderLock, TheHolderIsNamedWhileTheLockIsHeld) {
   EXPECT_EQ(probe.Holder(folder.path()), "");
   {
     FolderLock holder;
-    ASSERT_TRUE(holder.Acquire(folder.path()));
+    ASSERT_EQ(holder.Acquire(folder.path(), nullptr), CopyLock::kHeld);
     const passwd* me = ::getpwuid(::getuid());
     ASSERT_NE(me, nullptr);
     EXPECT_EQ(probe.Holder(folder.path()), me->pw_name);
@@ -169,14 +173,53 @@ TEST(FolderLock, TheHolderIsNamedWhileTheLockIsHeld) {
 TEST(FolderLock, TheLockLeavesNoFileBehind) {
   TempFolder folder;
   FolderLock lock;
-  ASSERT_TRUE(lock.Acquire(folder.path()));
+  ASSERT_EQ(lock.Acquire(folder.path(), nullptr), CopyLock::kHeld);
   EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
-TEST(FolderLock, AFolderThatCannotBeOpenedDoesNotStopTheGame) {
-  FolderLock lock;
-  EXPECT_TRUE(lock.Acquire("/no/such/folder/"));
+struct CopyLockCase {
+  const char* name;
+  std::function<std::unique_ptr<InstanceLock>(const TempFolder& folder)> prepare;
+  const char* reason;
+  bool asNobody = false;  // as an account that the lock file's mode shuts out
+};
+
+class CopyLockFailures : public ::testing::TestWithParam<CopyLockCase> {};
+
+// Nothing keeps a second copy out then: the game is told why, never that it holds the lock.
+TEST_P(CopyLockFailures, AreToldWithTheirReason) {
+  TempFolder folder;
+  std::unique_ptr<InstanceLock> lock = GetParam().prepare(folder);
+  std::optional<testing::Unprivileged> nobody;
+  if (GetParam().asNobody) nobody.emplace();
+  std::string reason;
+  EXPECT_EQ(lock->Acquire(folder.PathOf("sub/"), &reason), CopyLock::kFailed);
+  EXPECT_NE(reason.find(GetParam().reason), std::string::npos) << reason;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CopyLockFailures,
+    ::testing::Values(
+        CopyLockCase{"AFolderThatIsNotThere",
+                     [](const TempFolder&) -> std::unique_ptr<InstanceLock> {
+                       return std::make_unique<FolderLock>();
+                     },
+                     "cannot open the folder"},
+        CopyLockCase{"AnAccountLockInAFolderThatIsNotThere",
+                     [](const TempFolder&) -> std::unique_ptr<InstanceLock> {
+                       return std::make_unique<AccountLock>(4242);
+                     },
+                     "No such file or directory"},
+        CopyLockCase{"ALockFileWithTheWrongMode",
+                     [](const TempFolder& folder) -> std::unique_ptr<InstanceLock> {
+                       fs::create_directory(folder.PathOf("sub"));
+                       folder.Write("sub/.LEXFRAY.RUN.lock", "");
+                       fs::permissions(folder.PathOf("sub/.LEXFRAY.RUN.lock"), fs::perms::owner_read);
+                       fs::permissions(folder.path(), fs::perms::all);
+                       return std::make_unique<AccountLock>(4242);
+                     },
+                     "Permission denied", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Another process of the same account holds its byte of the lock file until it ends; other
 // accounts' bytes stay free.
@@ -188,7 +231,7 @@ TEST(AccountLock, OneCopyForEachAccount) {
   pid_t child = ::fork();
   if (child == 0) {
     AccountLock mine(4242);
-    char byte = mine.Acquire(folder.path()) ? 'y' : 'n';
+    char byte = mine.Acquire(folder.path(), nullptr) == CopyLock::kHeld ? 'y' : 'n';
     static_cast<void>(::write(ready[1], &byte, 1));
     static_cast<void>(::read(hold[0], &byte, 1));
     ::_exit(0);
@@ -197,16 +240,22 @@ TEST(AccountLock, OneCopyForEachAccount) {
   ASSERT_EQ(::read(ready[0], &byte, 1), 1);
   ASSERT_EQ(byte, 'y');
   AccountLock same(4242);
-  EXPECT_FALSE(same.Acquire(folder.path()));
+  EXPECT_EQ(same.Acquire(folder.path(), nullptr), CopyLock::kHeldElsewhere);
   EXPECT_EQ(same.Holder(folder.path()).rfind("process " + std::to_string(child), 0), 0u);
   AccountLock other(4243);
-  EXPECT_TRUE(other.Acquire(folder.path()));
-  // A copy's own lock holds nothing against itself.
+  EXPECT_EQ(other.Acquire(folder.path(), nullptr), CopyLock::kHeld);
+  // A copy's own lock holds nothing against itself, and asking about it keeps it.
   EXPECT_EQ(AccountLock(4243).Holder(folder.path()), "");
+  EXPECT_EQ(other.Holder(folder.path()), "");
+  pid_t asker = ::fork();
+  if (asker == 0) ::_exit(AccountLock(4243).Acquire(folder.path(), nullptr) == CopyLock::kHeldElsewhere ? 0 : 1);
+  int status = 0;
+  ::waitpid(asker, &status, 0);
+  EXPECT_EQ(status, 0) << "the copy's own lock went when it asked who holds it";
 
   static_cast<void>(::write(hold[1], "x", 1));
   ::waitpid(child, nullptr, 0);
-  EXPECT_TRUE(same.Acquire(folder.path()));
+  EXPECT_EQ(same.Acquire(folder.path(), nullptr), CopyLock::kHeld);
   EXPECT_EQ(fs::file_size(folder.PathOf(".LEXFRAY.RUN.lock")), 0u);
 }
 

@@ -1,5 +1,6 @@
 #include "players/backup.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "players_fixture.h"
@@ -16,6 +17,25 @@ class BackupTest : public PlayersTest {
     action();
     EXPECT_NE(RowOf(board.terminal.shown(), line), 0) << Picture(board.terminal.shown());
     EXPECT_EQ(board.clock.sleeps().back(), 3000);
+  }
+  // The failure's notice, then the box with its reason, which waits for a key.
+  template <typename Action>
+  void ExpectFailure(std::string_view line, std::string_view reason, Action action) {
+    board.terminal.Then([line = std::string(line), reason = std::string(reason)](const Screen& screen) {
+      EXPECT_NE(RowOf(screen, line), 0) << Picture(screen);
+      EXPECT_NE(RowOf(screen, reason), 0) << Picture(screen);
+    });
+    board.terminal.Key(kKeyEnter);
+    action();
+    EXPECT_TRUE(board.terminal.ScriptDone());
+    EXPECT_NE(std::find(board.clock.sleeps().begin(), board.clock.sleeps().end(), 3000),
+              board.clock.sleeps().end());
+  }
+  int ScratchFiles() const {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+      count += entry.path().filename().string().starts_with("Temp.HLP.");
+    return count;
   }
   void Backup() { BackupPlayerFile(board.io, settings, "LEXFRAY"); }
   void Restore() { RestorePlayerFile(board.io, settings, "LEXFRAY"); }
@@ -44,12 +64,12 @@ TEST_F(BackupTest, AHugeFileIsNeitherBackedUpNorRestored) {
   std::string good = FileBytes();
   Backup();
   std::filesystem::resize_file(folder.PathOf("LEXFRAY.USR"), std::uintmax_t{40} << 30);
-  ExpectNotice("Backup was NOT SUCCESSFUL", [&] { Backup(); });
+  ExpectFailure("Backup was NOT SUCCESSFUL", "5000 players", [&] { Backup(); });
   EXPECT_EQ(folder.Read("LEXFRAY.BKP"), good);
 
   WriteRecords({Player("BOB", 5)});
   std::filesystem::resize_file(folder.PathOf("LEXFRAY.BKP"), std::uintmax_t{40} << 30);
-  ExpectNotice("Restore was NOT SUCCESSFUL", [&] { Restore(); });
+  ExpectFailure("Restore was NOT SUCCESSFUL", "larger than any player", [&] { Restore(); });
   EXPECT_EQ(ReadRecords().size(), 1u);
 }
 
@@ -63,7 +83,7 @@ TEST_F(BackupTest, RestoreWithoutABackupSaysSoAndTouchesNothing) {
 
 TEST_F(BackupTest, ABackupWithoutAPlayerFileFailsAndKeepsTheOldBackup) {
   folder.Write("LEXFRAY.BKP", "old backup");
-  ExpectNotice("Backup was NOT SUCCESSFUL", [&] { Backup(); });
+  ExpectFailure("Backup was NOT SUCCESSFUL", "no player file", [&] { Backup(); });
   EXPECT_EQ(folder.Read("LEXFRAY.BKP"), "old backup");
 }
 
@@ -71,12 +91,12 @@ TEST_F(BackupTest, AReadOnlyTargetIsLeftAsItWas) {
   WriteRecords({Player("ANNA")});
   folder.Write("LEXFRAY.BKP", "kept");
   MakeReadOnly("LEXFRAY.BKP");
-  ExpectNotice("Backup was NOT SUCCESSFUL", [&] { Backup(); });
+  ExpectFailure("Backup was NOT SUCCESSFUL", "read-only", [&] { Backup(); });
   EXPECT_EQ(folder.Read("LEXFRAY.BKP"), "kept");
 
   std::string player = FileBytes();
   MakeReadOnly("LEXFRAY.USR");
-  ExpectNotice("Restore was NOT SUCCESSFUL", [&] { Restore(); });
+  ExpectFailure("Restore was NOT SUCCESSFUL", "read-only", [&] { Restore(); });
   EXPECT_EQ(FileBytes(), player);
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
@@ -99,11 +119,11 @@ TEST_F(BackupTest, TheHelpIsShownAndItsScratchFileRemoved) {
   board.terminal.Then([this](const Screen& screen) {
     EXPECT_NE(RowOf(screen, "BACKUP/RESTORE HELP"), 0);
     EXPECT_NE(RowOf(screen, "HOME Software support personnel."), 0);
-    EXPECT_TRUE(folder.Exists("Temp.HLP"));
+    EXPECT_EQ(ScratchFiles(), 1);
   });
   board.terminal.Key(kKeyEnter);
   ShowBackupHelp(board.io, settings);
-  EXPECT_FALSE(folder.Exists("Temp.HLP"));
+  EXPECT_EQ(ScratchFiles(), 0);
 }
 
 // The viewer's text rows as the player reads them, blanks at the ends taken off.
@@ -141,14 +161,16 @@ TEST_F(BackupTest, TheHelpReadsWordForWordAndEachRowIsFilled) {
             "Quillon HOME Software support personnel.");
 }
 
-// A disk that fills up takes the scratch file's first bytes at most: what was made of it
-// goes, and the help is shown all the same.
-TEST_F(BackupTest, AScratchFileWrittenOnlyInPartIsNotLeftBehind) {
+// The scratch file is this copy's own: another account's, or a link put in its place, is
+// neither read, written nor removed.
+TEST_F(BackupTest, TheScratchFileIsTheCopysOwn) {
   std::filesystem::create_symlink("/dev/full", folder.PathOf("Temp.HLP"));
+  folder.Write("Temp.HLP.other", "another account's help");
   board.terminal.Then([](const Screen& screen) { EXPECT_NE(RowOf(screen, "RESTORE"), 0); });
   board.terminal.Key(kKeyEnter);
   ShowBackupHelp(board.io, settings);
-  EXPECT_FALSE(std::filesystem::is_symlink(folder.PathOf("Temp.HLP")));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.PathOf("Temp.HLP")));
+  EXPECT_EQ(folder.Read("Temp.HLP.other"), "another account's help");
 }
 
 TEST_F(BackupTest, TheHelpShowsEvenWhereItsScratchFileCannotBeWritten) {

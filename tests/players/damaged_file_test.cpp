@@ -58,21 +58,22 @@ TEST_F(DamagedFileTest, ATotalOfAnyWidthStaysOnItsRow) {
 }
 
 // A player file of 40 GB (sparse: nothing on disk) is damaged beyond use: every pass reads
-// it as empty at once, and the first write tells the player why it fails.
+// it as empty at once, and no game starts on it, with the reason.
 TEST_F(DamagedFileTest, AHugePlayerFileIsRefusedWithItsReasonAndLeftAlone) {
   WriteRecords({Player("ANNA", 10)});
   std::filesystem::resize_file(folder.PathOf("LEXFRAY.USR"), std::uintmax_t{40} << 30);
   EXPECT_EQ(LoginList(settings, buffer).size(), 1u);
+  ExpectBoxAndAccept("PLAYER FILE NOT READ");
   EXPECT_TRUE(TablePass(board.io, settings, buffer, std::nullopt).empty());
 
   board.terminal.Then([](const Screen& screen) {
-    EXPECT_NE(RowOf(screen, "PLAYER FILE NOT SAVED"), 0);
-    EXPECT_NE(RowOf(screen, "is too large: more than"), 0) << Picture(screen);
+    EXPECT_NE(RowOf(screen, "GAME NOT STARTED"), 0);
+    EXPECT_NE(RowOf(screen, "more than 5000 players"), 0) << Picture(screen);
   });
   board.terminal.Key(kKeyEnter);
   PlayLimits limits = InitialPlayLimits(settings);
   GameStart start = StartGameRecord(board.io, settings, limits, buffer, VisitName("ANNA"));
-  EXPECT_EQ(start.outcome, StartOutcome::kPlay);
+  EXPECT_EQ(start.outcome, StartOutcome::kNotStarted);
   EXPECT_TRUE(board.terminal.ScriptDone());
   EXPECT_EQ(std::filesystem::file_size(folder.PathOf("LEXFRAY.USR")), std::uintmax_t{40} << 30);
   std::ifstream file(folder.PathOf("LEXFRAY.USR"), std::ios::binary);
@@ -82,7 +83,7 @@ TEST_F(DamagedFileTest, AHugePlayerFileIsRefusedWithItsReasonAndLeftAlone) {
 }
 
 // A full player file takes no new player: one record more would make every later opening
-// refuse the whole file as damaged.
+// refuse the whole file as damaged. The player is told before the game, not after it.
 TEST_F(DamagedFileTest, AFullPlayerFileTakesNoNewPlayerAndStaysReadable) {
   std::vector<PlayerRecord> players(static_cast<std::size_t>(kMostPlayers), Player("OLD", 10));
   for (std::size_t i = 0; i < players.size(); ++i) players[i] = Player("P" + std::to_string(i), 10);
@@ -90,13 +91,13 @@ TEST_F(DamagedFileTest, AFullPlayerFileTakesNoNewPlayerAndStaysReadable) {
   std::uintmax_t fullSize = std::filesystem::file_size(folder.PathOf("LEXFRAY.USR"));
 
   board.terminal.Then([](const Screen& screen) {
-    EXPECT_NE(RowOf(screen, "PLAYER FILE NOT SAVED"), 0);
-    EXPECT_NE(RowOf(screen, "is full"), 0) << Picture(screen);
+    EXPECT_NE(RowOf(screen, "GAME NOT STARTED"), 0);
+    EXPECT_NE(RowOf(screen, "is full for"), 0) << Picture(screen);
   });
   board.terminal.Key(kKeyEnter);
   PlayLimits limits = InitialPlayLimits(settings);
   GameStart start = StartGameRecord(board.io, settings, limits, buffer, VisitName("NEWCOMER"));
-  EXPECT_EQ(start.outcome, StartOutcome::kPlay);
+  EXPECT_EQ(start.outcome, StartOutcome::kNotStarted);
   EXPECT_TRUE(board.terminal.ScriptDone());
   EXPECT_EQ(std::filesystem::file_size(folder.PathOf("LEXFRAY.USR")), fullSize);
   EXPECT_EQ(TablePass(board.io, settings, buffer, std::nullopt).size(), players.size());

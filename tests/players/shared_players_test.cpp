@@ -1,10 +1,13 @@
-// The players of a shared installation: names that belong to accounts, the administrator's
-// backup and restore, the monthly fresh start that only goes forward, a game's total that
-// finds its file started afresh, and a player file another game holds.
-#include <chrono>
+// The players of a shared installation: names that belong to accounts, a fair share of them
+// each, the administrator's backup and restore, the monthly fresh start that only goes
+// forward, a game's total that finds its file started afresh, and a player file that a
+// stopped copy holds.
+#include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "platform/file_lock.h"
+#include "platform/record_fields.h"
 #include "players/backup.h"
 #include "players/game_start.h"
 #include "players/login.h"
@@ -77,19 +80,92 @@ TEST_F(SharedPlayersTest, TheOwnersFileKeepsEveryNameWhole) {
   WriteRecords({Player("50% \x01Z", 5)});
   EXPECT_EQ(Start("50% \x01z").outcome, StartOutcome::kPlay);
   EXPECT_EQ(Owners(), "1002 BOB\n1001 50%25 %01Z\n");
-  std::string error;
-  std::optional<NameOwners> owners = NameOwners::Read(settings, &error);
-  ASSERT_TRUE(owners);
-  EXPECT_EQ(owners->OwnerOf("50% \x01Z"), kAnn);
-  EXPECT_EQ(owners->OwnerOf("CAR"), std::nullopt);
-
-  std::string full;
-  for (int i = 0; i < kMostOwnedNames; ++i) full += "7 N" + std::to_string(i) + "\n";
-  folder.Write("LEXFRAY.OWN", full);
-  ExpectBoxAndAccept(" GAME NOT STARTED ");
-  EXPECT_EQ(Start("NEWCOMER").outcome, StartOutcome::kNotStarted);
-  EXPECT_EQ(Owners(), full);
+  NameOwners owners(Owners());
+  EXPECT_EQ(owners.OwnerOf("50% \x01Z"), kAnn);
+  EXPECT_EQ(owners.OwnerOf("CAR"), std::nullopt);
 }
+
+struct NewPlayerCase {
+  const char* name;
+  std::function<void(const TempFolder& folder, Installation& account)> prepare;
+  const char* told;  // nothing for a new player who plays
+};
+
+class NewPlayersBeforeTheGame : public SharedPlayersTest,
+                                public ::testing::WithParamInterface<NewPlayerCase> {};
+
+std::string NamesOf(std::uint32_t account, int count, const std::string& stem = "N") {
+  std::string lines;
+  for (int i = 0; i < count; ++i) lines += std::to_string(account) + " " + stem + std::to_string(i) + "\n";
+  return lines;
+}
+
+// A new player who cannot have a record this month is refused before playing, told why and
+// who can act; nothing is claimed, nothing written. Otherwise the name is claimed with its
+// record.
+TEST_P(NewPlayersBeforeTheGame, AreRefusedWithTheReasonOrClaimTheirName) {
+  GetParam().prepare(folder, settings.installation);
+  std::string players = FileBytes(), owners = Owners();
+  if (*GetParam().told) ExpectBoxAndAccept(GetParam().told);
+  GameStart start = Start("NEWCOMER");
+  EXPECT_TRUE(board.terminal.ScriptDone());
+  if (*GetParam().told) {
+    EXPECT_EQ(start.outcome, StartOutcome::kNotStarted);
+    EXPECT_EQ(FileBytes(), players);
+    EXPECT_EQ(Owners(), owners);
+    EXPECT_FALSE(folder.Exists(".LEXFRAY.USR.spool/key-name-4e4557434f4d4552")) << "no claim waits";
+    return;
+  }
+  EXPECT_EQ(start.outcome, StartOutcome::kPlay);
+  EXPECT_EQ(Owners(), owners + std::to_string(settings.installation.uid) + " NEWCOMER\n");
+  EXPECT_EQ(ComparableName(ReadRecords().back().name), "NEWCOMER");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, NewPlayersBeforeTheGame,
+    ::testing::Values(
+        NewPlayerCase{"FiveNamesAreAnAccountsShare",
+                      [](const TempFolder& folder, Installation&) { folder.Write("LEXFRAY.OWN", NamesOf(kAnn, 5)); },
+                      "the 5 names"},
+        NewPlayerCase{"FourLeaveRoomForAFifth",
+                      [](const TempFolder& folder, Installation&) {
+                        folder.Write("LEXFRAY.OWN", NamesOf(kAnn, 4) + NamesOf(kBen, 9, "B"));
+                      },
+                      ""},
+        NewPlayerCase{"TheAdministratorSetsAnotherNumber",
+                      [](const TempFolder& folder, Installation&) {
+                        folder.Write("LEXFRAY.NPA", "2\n");
+                        folder.Write("LEXFRAY.OWN", NamesOf(kAnn, 2));
+                      },
+                      "the 2 names"},
+        NewPlayerCase{"TheAdministratorHasNoShare",
+                      [](const TempFolder& folder, Installation& account) {
+                        account.administrator = true;
+                        folder.Write("LEXFRAY.OWN", NamesOf(kAnn, 50));
+                      },
+                      ""},
+        NewPlayerCase{"AFullPlayerFileIsFullForTheMonth",
+                      [](const TempFolder& folder, Installation&) {
+                        std::vector<PlayerRecord> players;
+                        for (int i = 0; i < kMostPlayers; ++i)
+                          players.push_back(Player("P" + std::to_string(i), 1));
+                        WritePlayerFile(folder, players);
+                      },
+                      "is full for"},
+        NewPlayerCase{"AFullOwnersFileTakesNoNewName",
+                      [](const TempFolder& folder, Installation&) {
+                        folder.Write("LEXFRAY.OWN", NamesOf(7, static_cast<int>(kMostOwnedNames)));
+                      },
+                      "LEXFRAY.OWN is full"},
+        // The claim goes in first; the record cannot: the claim is taken back.
+        NewPlayerCase{"ARecordThatCannotBeWrittenTakesTheClaimBack",
+                      [](const TempFolder& folder, Installation&) {
+                        WritePlayerFile(folder, {Player("BOB", 5)});
+                        std::filesystem::permissions(folder.PathOf("LEXFRAY.USR"),
+                                                     std::filesystem::perms::owner_read);
+                      },
+                      "is read-only"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SharedPlayersTest, AOneAccountInstallationKeepsNoOwners) {
   settings.installation.shared = false;
@@ -184,21 +260,33 @@ TEST_F(SharedPlayersTest, AGamesTotalIsNotWrittenIntoAFileStartedAfreshSinceItBe
   EXPECT_TRUE(board.terminal.ScriptDone());
 }
 
-// Another game holding the player file past the lock's wait (3 s) stops the start with a
-// message, and nothing is written.
-TEST_F(SharedPlayersTest, AFileHeldByAnotherGameStartsNothing) {
-  WriteRecords({Player("ANNA", 500)});
+// A copy that holds the player file and is stopped there loses nobody's game: a start and a
+// game over that find it held past the lock's wait (on the clock) go into the spool, the
+// player is told the score is kept, everybody is shown it at once, and the next holder
+// applies it once.
+TEST_F(SharedPlayersTest, AFileHeldByAStoppedCopyKeepsEveryGameAndCountsItOnce) {
+  WriteRecords({Player("ANNA", 500, 1, "12-06-26"), Player("BOB", 700)});
   std::string before = FileBytes();
-  std::optional<FileLock> held = FileLock::Take(folder.PathOf("LEXFRAY.USR"), LockKind::kShared);
+  std::optional<FileLock> held = FileLock::Take(folder.PathOf("LEXFRAY.USR"), board.clock);
   ASSERT_TRUE(held);
-  ExpectBoxAndAccept(" GAME NOT STARTED ");
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Start("ANNA").outcome, StartOutcome::kNotStarted);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, kLockWait);
-  EXPECT_EQ(FileBytes(), before);
-  EXPECT_FALSE(folder.Exists("LEXFRAY.OWN"));
-  held.reset();
   EXPECT_EQ(Start("ANNA").outcome, StartOutcome::kPlay);
+  ExpectBoxAndAccept(" SCORE KEPT ");
+  TablePass(board.io, settings, buffer, TableWriteBack{VisitName("ANNA"), 900, "12"});
+  EXPECT_TRUE(board.terminal.ScriptDone());
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_GE(board.clock.sleptMs(), 2 * kLockWaitMs);
+  TopPlayers shown = TablePass(board.io, settings, buffer, std::nullopt);
+  EXPECT_EQ(shown.front().score, 900);
+
+  held.reset();
+  EXPECT_EQ(Start("BOB").outcome, StartOutcome::kPlay);  // the next holder applies the spool
+  std::vector<PlayerRecord> after = ReadRecords();
+  EXPECT_EQ(after[0].totalScore, 900);
+  EXPECT_EQ(after[0].monthGames, 2);
+  EXPECT_EQ(after[1].monthGames, 2);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.PathOf(".LEXFRAY.USR.spool")));
+  EXPECT_EQ(Start("BOB").outcome, StartOutcome::kPlay);
+  EXPECT_EQ(ReadRecords()[0].monthGames, 2) << "applied once";
 }
 
 }  // namespace

@@ -12,7 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -22,8 +25,10 @@
 #include "game/scoring.h"
 #include "game_fixture.h"
 #include "monkey/file_faults.h"
+#include "platform/file_lock.h"
 #include "platform/game_group.h"
 #include "platform/record_fields.h"
+#include "players/player_file.h"
 #include "shell/program.h"
 #include "support/harness.h"
 #include "support/player_files.h"
@@ -91,10 +96,29 @@ struct SharedFolder : testing::TempFolder {
   std::vector<PlayerRecord> Records() const { return testing::ReadPlayerFile(*this); }
 };
 
+// The fake clock, but for the pauses of a wait for a lock (a few milliseconds each), which
+// are real: the accounts wait for each other as games on one machine do.
+class LockWaitingClock : public testing::FakeClock {
+ public:
+  explicit LockWaitingClock(bool realLockWaits) : real_(realLockWaits) {}
+  void Sleep(int milliseconds) override {
+    if (real_ && milliseconds <= 5) {
+      timespec pause{0, milliseconds * 1000000L};
+      while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+      }
+    }
+    FakeClock::Sleep(milliseconds);
+  }
+
+ private:
+  bool real_;
+};
+
 // One account's whole program on the scripted terminal and the fake clock.
 struct AccountProgram {
-  AccountProgram(const std::string& folder, int index)
-      : platform{terminal,
+  AccountProgram(const std::string& folder, int index, bool realLockWaits)
+      : clock(realLockWaits),
+        platform{terminal,
                  clock,
                  random,
                  lock,
@@ -120,7 +144,7 @@ struct AccountProgram {
   }
 
   testing::ScriptedTerminal terminal;
-  testing::FakeClock clock;
+  LockWaitingClock clock;
   testing::ScriptedRandom random;
   testing::FakeLock lock;
   testing::FakeLauncher launcher;
@@ -141,11 +165,15 @@ bool BecomeAccount(int index) {
   return done;
 }
 
+// How the accounts meet the files: on a slow disk, waiting for each other's locks; or with
+// the player file held by a stopped copy, where no wait could help and none is made.
+enum class Files { kSlowDisk, kHeldByAStoppedCopy };
+
 [[noreturn]] void RunAccount(const std::string& folder, int index, Barrier& barrier,
-                             const Script& script) {
+                             const Script& script, Files files) {
   if (!BecomeAccount(index)) ::_exit(3);
-  monkey::ArmFault({monkey::Fault::kSlowDisk, kSlowMs});
-  AccountProgram program(folder, index);
+  if (files == Files::kSlowDisk) monkey::ArmFault({monkey::Fault::kSlowDisk, kSlowMs});
+  AccountProgram program(folder, index, files == Files::kSlowDisk);
   script(program, barrier, index);
   try {
     RunProgram(program.platform);
@@ -160,14 +188,15 @@ bool BecomeAccount(int index) {
 
 // Runs the accounts at once and returns their exit statuses once all have ended; rounds is
 // how many times each arrives at the barrier.
-std::vector<int> PlayAtOnce(const SharedFolder& folder, int rounds, const Script& script) {
+std::vector<int> PlayAtOnce(const SharedFolder& folder, int rounds, const Script& script,
+                            Files files = Files::kSlowDisk) {
   folder.HandToTheGroup();
   Barrier barrier;
   std::fflush(nullptr);  // else the children print the parent's pending output again
   std::vector<pid_t> children;
   for (int i = 0; i < kAccounts; ++i) {
     pid_t pid = ::fork();
-    if (pid == 0) RunAccount(folder.path(), i, barrier, script);
+    if (pid == 0) RunAccount(folder.path(), i, barrier, script, files);
     children.push_back(pid);
   }
   bool lined = true;
@@ -326,6 +355,86 @@ TEST_F(Accounts, AMonthlyFreshStartRacingAGameOverLeavesAWholeNewFile) {
   // The names stay their accounts' across the fresh start.
   EXPECT_NE(folder.Read(kOwnersFileName).find(std::to_string(AccountOf(0)) + " ANNA\n"),
             std::string::npos);
+}
+
+// A copy stopped (SIGSTOP) while it holds the player file's lock: every account still logs
+// in, plays and sees its scores, each game over is told it is kept and who holds the file,
+// the file itself stays as the stopped copy found it, and once that copy is ended the next
+// holder counts every game exactly once.
+TEST_F(Accounts, ACopyStoppedHoldingThePlayerFileLosesNobodysGame) {
+  constexpr int kGames = 2;
+  std::vector<PlayerRecord> before;
+  for (int i = 0; i < kAccounts; ++i)
+    before.push_back(testing::Player("PLAYER" + std::to_string(i), 1000.0 * i, 4, "12-06-26"));
+  testing::WritePlayerFile(folder, before);
+  std::string bytes = folder.Read(kPlayerFileName);
+
+  std::fflush(nullptr);
+  pid_t holder = ::fork();
+  if (holder == 0) {
+    testing::FakeClock clock;
+    std::optional<FileLock> held = FileLock::Take(folder.PathOf(kPlayerFileName), clock);
+    ::raise(SIGSTOP);
+    ::_exit(held ? 0 : 1);
+  }
+  int stopped = 0;
+  ASSERT_EQ(::waitpid(holder, &stopped, WUNTRACED), holder);
+  ASSERT_TRUE(WIFSTOPPED(stopped));
+
+  auto keptAndTold = [](AccountProgram& p, std::function<void()> next) {
+    p.terminal.Then([&p, next](const Screen& screen) {
+      EXPECT_GT(RowOf(screen, " SCORE KEPT "), 0);
+      EXPECT_GT(RowOf(screen, "which is stopped"), 0);
+      p.terminal.Key(kKeyEnter);
+      next();
+    });
+  };
+  std::vector<int> statuses = PlayAtOnce(
+      folder, 1,
+      [&keptAndTold](AccountProgram& p, Barrier& barrier, int index) {
+        p.OpenLogin();
+        for (int down = 0; down < index; ++down) p.terminal.Key(kKeyDown);
+        p.terminal.Key(kKeyEnter);
+        p.PlayWords(WordsOf(index));
+        p.terminal.Then([&barrier, index](const Screen&) { barrier.Arrive(index); });
+        p.terminal.Key('y');
+        keptAndTold(p, [&p, &keptAndTold, index] {
+          p.terminal.Key('y');
+          p.PlayWords(WordsOf(index));
+          p.terminal.Key('y');
+          keptAndTold(p, [&p, &keptAndTold] {
+            p.terminal.Key('n');
+            keptAndTold(p, [&p] { p.terminal.Key(kKeyEnter); });  // the final table's pass
+          });
+        });
+      },
+      Files::kHeldByAStoppedCopy);
+  EXPECT_EQ(statuses, std::vector<int>(kAccounts, 0));
+  EXPECT_EQ(folder.Read(kPlayerFileName), bytes) << "the stopped copy's lock was kept";
+
+  auto expectEveryGameOnce = [&](const std::vector<std::uint8_t>& records) {
+    ASSERT_EQ(records.size(), kAccounts * PlayerRecord::kSize);
+    for (int i = 0; i < kAccounts; ++i) {
+      PlayerRecord record = DecodePlayerRecord(
+          std::span(records).subspan(static_cast<std::size_t>(i) * PlayerRecord::kSize, PlayerRecord::kSize));
+      EXPECT_EQ(record.totalScore, 1000.0 * i + kGames * Score(WordsOf(i))) << record.name;
+      EXPECT_EQ(record.monthGames, 4 + kGames) << record.name;
+    }
+  };
+  std::string error;
+  std::optional<PlayerFileView> seen = ReadPlayerFile(folder.path(), &error);
+  ASSERT_TRUE(seen) << error;
+  expectEveryGameOnce(seen->image.records);  // what every player is shown meanwhile
+
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  testing::FakeClock clock;
+  SaveResult next = SavePlayerChange({folder.path(), false}, clock, std::nullopt);
+  ASSERT_EQ(next.outcome, SaveResult::kSaved) << next.reason;
+  std::string after = folder.Read(kPlayerFileName);
+  expectEveryGameOnce({after.begin(), after.end()});
+  for (const auto& entry : std::filesystem::directory_iterator(folder.PathOf(".LEXFRAY.USR.spool")))
+    EXPECT_TRUE(entry.path().filename().string().starts_with(".")) << entry.path();
 }
 
 }  // namespace

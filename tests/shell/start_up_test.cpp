@@ -58,6 +58,48 @@ TEST(StartUp, ASharedInstallationNamesTheAccountsOwnOtherCopy) {
   EXPECT_TRUE(h.terminal.ScriptDone());
 }
 
+struct CopyLockCase {
+  const char* name;
+  bool shared;
+  CopyLock outcome;
+  const char* told;
+  bool plays;  // the title screen follows
+};
+
+class StartUpWithoutTheCopyLock : public ::testing::TestWithParam<CopyLockCase> {};
+
+// Nothing keeps a second copy out: a player's own copy says so once and plays on; a shared
+// installation, whose names each account changes one copy at a time, does not start.
+TEST_P(StartUpWithoutTheCopyLock, SaysSoAndPlaysOnOnlyInAPlayersOwnCopy) {
+  ProgramHarness h;
+  h.platform.installation.shared = GetParam().shared;
+  h.platform.installation.administratorName = "root";
+  h.lock.outcome = GetParam().outcome;
+  h.lock.failure = "cannot lock the folder: No locks available";
+  h.terminal.Then([](const Screen& s) {
+    EXPECT_GT(RowOf(s, GetParam().told), 0) << testing::Picture(s);
+    EXPECT_GT(RowOf(s, "No locks available"), 0);
+  });
+  h.terminal.Key(kKeyEnter);
+  if (GetParam().plays) {
+    h.terminal.Then([](const Screen& s) { EXPECT_GT(RowOf(s, "Exit Game"), 0); });
+    h.terminal.Key('x');
+  }
+  EXPECT_EQ(h.Run(), 0);
+  EXPECT_TRUE(h.terminal.ScriptDone());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, StartUpWithoutTheCopyLock,
+    ::testing::Values(
+        CopyLockCase{"APlayersOwnCopyOnAFileSystemWithoutLocks", false, CopyLock::kNoLocks,
+                     " ONE COPY AT A TIME ", true},
+        CopyLockCase{"ASharedInstallationWithoutLocks", true, CopyLock::kNoLocks,
+                     " GAME NOT STARTED ", false},
+        CopyLockCase{"ASharedInstallationWhoseLockFileCannotBeOpened", true, CopyLock::kFailed,
+                     "the administrator (root)", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(StartUp, AMissingConfigurationFileEndsTheProgramWithItsMessage) {
   ProgramHarness h;
   h.folder.Remove("LEXFRAY.CFG");

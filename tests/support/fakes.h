@@ -48,12 +48,15 @@ class ScriptedRandom : public RandomSource {
 
 class FakeLock : public InstanceLock {
  public:
-  bool Acquire(const std::string& folder) override {
+  CopyLock Acquire(const std::string& folder, std::string* reason) override {
     folders.push_back(folder);
-    return !heldElsewhere;
+    if (reason) *reason = failure;
+    return heldElsewhere ? CopyLock::kHeldElsewhere : outcome;
   }
   std::string Holder(const std::string&) override { return holder; }
   bool heldElsewhere = false;
+  CopyLock outcome = CopyLock::kHeld;  // when it is not held elsewhere
+  std::string failure;
   std::string holder;
   std::vector<std::string> folders;
 };

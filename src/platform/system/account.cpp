@@ -1,6 +1,5 @@
 #include "platform/system/account.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,14 +7,6 @@
 #include "platform/system/program_folder.h"
 
 namespace lexfray {
-
-std::string LoginNameOf(std::uint32_t uid) {
-  struct passwd entry {};
-  struct passwd* found = nullptr;
-  char buffer[4096];
-  ::getpwuid_r(static_cast<uid_t>(uid), &entry, buffer, sizeof buffer, &found);
-  return found ? found->pw_name : std::to_string(uid);
-}
 
 Installation ThisInstallation(const std::string& programFolder) {
   Installation installation;

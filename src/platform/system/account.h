@@ -3,13 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/account_names.h"
 #include "platform/installation.h"
 
 namespace lexfray {
-
-// The login name of an account, from the system's user database; its number when the
-// account has no entry there.
-std::string LoginNameOf(std::uint32_t uid);
 
 // This process's installation: shared when it was built for a fixed program folder or runs
 // setgid or setuid (then other accounts' games write the same files); the real user is the

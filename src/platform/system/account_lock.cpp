@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <optional>
 #include <fstream>
 #include <sstream>
 #include <string_view>
 
 #include "platform/files.h"
-#include "platform/game_group.h"
+#include "platform/lock_holders.h"
 
 namespace lexfray {
 
@@ -55,34 +57,34 @@ AccountLock::~AccountLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool AccountLock::Acquire(const std::string& folder) {
-  if (fd_ >= 0) return true;
+CopyLock AccountLock::Acquire(const std::string& folder, std::string* reason) {
+  if (fd_ >= 0) return CopyLock::kHeld;
   // Close-on-exec: a browser started from the game must not keep the lock after the game.
-  int fd = OpenOrCreate(LockFileOf(folder), O_RDWR);
-  if (fd < 0) return true;
+  std::string path = LockFileOf(folder);
+  int fd = OpenOrCreate(path, O_RDWR);
+  if (fd < 0) {
+    if (reason) *reason = "cannot open " + path + ": " + std::strerror(errno);
+    return CopyLock::kFailed;
+  }
   struct flock byte = ByteOf(uid_, F_WRLCK);
   if (::fcntl(fd, F_SETLK, &byte) == 0) {
     fd_ = fd;
-    return true;
+    return CopyLock::kHeld;
   }
-  bool heldElsewhere = errno == EACCES || errno == EAGAIN;
+  int error = errno;
   ::close(fd);
-  return !heldElsewhere;
+  if (error == EACCES || error == EAGAIN) return CopyLock::kHeldElsewhere;
+  if (reason) *reason = "cannot lock " + path + ": " + std::strerror(error);
+  return error == ENOLCK || error == EINVAL || error == EOPNOTSUPP ? CopyLock::kNoLocks
+                                                                    : CopyLock::kFailed;
 }
 
 std::string AccountLock::Holder(const std::string& folder) {
-  // Asked only by a copy that holds nothing, so closing this descriptor drops no lock.
-  if (fd_ >= 0) return {};
-  int fd = WithGameGroup([&] { return ::open(LockFileOf(folder).c_str(), O_RDONLY | O_CLOEXEC); });
-  if (fd < 0) return {};
-  // A read lock is what the test asks about: it conflicts with the holder's write lock.
-  struct flock byte = ByteOf(uid_, F_RDLCK);
-  bool asked = ::fcntl(fd, F_GETLK, &byte) == 0;
-  ::close(fd);
-  if (!asked || byte.l_type == F_UNLCK || byte.l_pid <= 0) return {};
-  std::string holder = "process " + std::to_string(byte.l_pid);
-  std::string terminal = TerminalOf(byte.l_pid);
-  return terminal.empty() ? holder : holder + " on " + terminal;
+  std::optional<LockHolder> holder = LockHolderOf(LockFileOf(folder), uid_);
+  if (!holder || holder->pid == ::getpid()) return {};
+  std::string text = "process " + std::to_string(holder->pid);
+  std::string terminal = TerminalOf(holder->pid);
+  return terminal.empty() ? text : text + " on " + terminal;
 }
 
 }  // namespace lexfray

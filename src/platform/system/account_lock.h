@@ -13,7 +13,8 @@ namespace lexfray {
 // up. The kernel drops the lock when the process ends, however it ends.
 //
 // A record lock of this kind belongs to the process and goes as soon as the process closes
-// any descriptor of the lock file: nothing else in the game may open that file.
+// any descriptor of the lock file: nothing in the game opens that file but Acquire, and
+// Holder asks the kernel's table of locks instead.
 class AccountLock final : public InstanceLock {
  public:
   explicit AccountLock(std::uint32_t uid) : uid_(uid) {}
@@ -21,11 +22,9 @@ class AccountLock final : public InstanceLock {
   AccountLock& operator=(const AccountLock&) = delete;
   ~AccountLock() override;
 
-  // False only when another process of this account holds the lock; a folder where the
-  // lock cannot be taken at all lets the game run.
-  bool Acquire(const std::string& folder) override;
-  // The other copy of this account, as "process 4242 on /dev/pts/3" (or without the
-  // terminal when it has none); empty when there is none or it cannot be known.
+  CopyLock Acquire(const std::string& folder, std::string* reason) override;
+  // The copy of this account that holds the lock, as "process 4242 on /dev/pts/3" (or
+  // without the terminal when it has none); empty when there is none or it cannot be known.
   std::string Holder(const std::string& folder) override;
 
  private:

@@ -16,9 +16,7 @@ class FolderLock final : public InstanceLock {
   FolderLock& operator=(const FolderLock&) = delete;
   ~FolderLock() override;
 
-  // False only when another process holds the lock; a folder that cannot be locked at all
-  // (a file system without locks) lets the game run.
-  bool Acquire(const std::string& folder) override;
+  CopyLock Acquire(const std::string& folder, std::string* reason) override;
   // Found in the kernel's table of locks: no file records it, so a read-only folder tells it
   // too. Unknown when the holder runs in another process namespace.
   std::string Holder(const std::string& folder) override;

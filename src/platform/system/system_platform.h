@@ -6,7 +6,7 @@
 #include "platform/system/curses_terminal.h"
 #include "platform/platform.h"
 #include "platform/system/process_launcher.h"
-#include "platform/system/system_clock.h"
+#include "platform/system_clock.h"
 #include "platform/system/system_random.h"
 
 namespace lexfray {
