@@ -75,17 +75,6 @@ std::string Month(int back) {
   return text;
 }
 
-// When the entry's player last played: on the entry's date, in this year unless that date is
-// still to come (MM-DD-YY).
-std::string LastPlayed(const CompetitionEntry& entry) {
-  std::tm now = LocalNow();
-  int month = std::atoi(entry.lastDate.substr(0, 2).c_str());
-  int year = (now.tm_year + 1900 - (month > now.tm_mon + 1 ? 1 : 0)) % 100;
-  char played[16];
-  std::snprintf(played, sizeof played, "%.5s-%02d", entry.lastDate.c_str(), year);
-  return played;
-}
-
 void DrainInto(int fd, std::string& into, bool& open) {
   char buffer[4096];
   ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -96,6 +85,15 @@ void DrainInto(int fd, std::string& into, bool& open) {
 }
 
 }  // namespace
+
+std::string LastPlayed(const CompetitionEntry& entry) {
+  std::tm now = LocalNow();
+  int month = std::atoi(entry.lastDate.substr(0, 2).c_str());
+  int year = (now.tm_year + 1900 - (month > now.tm_mon + 1 ? 1 : 0)) % 100;
+  char played[16];
+  std::snprintf(played, sizeof played, "%.5s-%02d", entry.lastDate.c_str(), year);
+  return played;
+}
 
 const Cluster& TestCluster() {
   static const Cluster cluster = [] {
