@@ -214,9 +214,10 @@ void CheckExchange(const std::uint8_t* data, std::size_t size) {
   SiteIdentity site = SiteFrom(data, file);
   SiteMonth month{2026, data[0] % 16 % 12 + 1};
   // Every player of the file played this month, so that the entries alone decide.
-  std::set<std::string> players;
+  MonthPlayers players;
   for (const CompetitionRecordBytes& entry : file.entries)
-    players.insert(ComparableName(fields::GetText(entry, entry_layout::kPlayer, E::kPlayerWidth)));
+    players.emplace(ComparableName(fields::GetText(entry, entry_layout::kPlayer, E::kPlayerWidth)),
+                    std::nullopt);
   std::vector<Upload> uploads = UploadsFrom(file, site, month, players);
   CheckUploads(file, site, month, uploads);
 

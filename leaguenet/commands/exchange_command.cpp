@@ -100,7 +100,7 @@ std::optional<ScoreFile> ReadAsTheGame(const std::string& path, std::string* err
 // never finds the file full when it adds one. Those are as many as the player file holds; an
 // own entry of a player who has not played this month keeps its place beside them.
 void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
-                                const std::set<std::string>& players) {
+                                const MonthPlayers& players) {
   std::size_t own = 0;
   std::size_t idle = 0;
   for (const CompetitionRecordBytes& entry : merged.entries) {
@@ -120,8 +120,7 @@ void KeepRoomForTheSitesPlayers(ScoreFile& merged, const SiteIdentity& site,
 // it is when it goes in place, with the game's exports pending in its spool, and this site's
 // entries are taken as they are then.
 bool MergeIntoScoreFile(const std::string& path, const ExchangeResult& result,
-                        const std::set<std::string>& players, std::size_t* entries,
-                        std::string* error) {
+                        const MonthPlayers& players, std::size_t* entries, std::string* error) {
   SystemClock clock;
   return UpdateScoreFile({path}, clock, [&](ScoreFile& file, std::string*) {
     file = MergedScoreFile(file, result.site, result.sent, result.others);
@@ -151,15 +150,13 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
 
   LocalDate today = Today();
   SiteMonth month{today.year, today.month};
-  std::optional<std::set<std::string>> players = PlayersOfThisMonth(FolderOf(path), month, &error);
+  std::optional<MonthPlayers> players = PlayersOfThisMonth(FolderOf(path), month, &error);
   if (!players) return Fail(err, error);
 
   int attempts = 0;
   std::unique_ptr<PgConnection> league =
       ConnectToLeague(settings.league, {invocation.distrust}, deadline, &attempts, &error);
-  std::string full =
-      attempts < 2 ? ""
-                   : " (" + std::to_string(attempts) + " attempts to connect: the league was full)";
+  std::string full = FullLeagueNote(attempts);
   if (!league) return Fail(err, error + full, deadline);
   ExchangeResult result;
   ExchangeRequest request{*file, month, *players, settings.others, settings.timeoutSeconds};

@@ -33,7 +33,7 @@ class Publisher {
 
   bool Run(Counts* counts, std::string* error) {
     if (!BeginReading(league_, &facts_, error) || !ReadMonths(league_, &months_, error) ||
-        !ReadSites(league_, &sites_, error))
+        !ReadSites(league_, &sites_, &left_, error))
       return false;
     std::vector<MonthSummary> past;
     std::copy_if(months_.begin(), months_.end(), std::back_inserter(past),
@@ -87,9 +87,10 @@ class Publisher {
   }
 
   // A past month's final tables are written once, at the first publication after the month
-  // closed, and carried over from one publication to the next: they stay as they were, also
-  // when a site leaves the league later with its entries, and a publication reads only the
-  // months still open. A month carried over names its winners from the data kept of it; kept
+  // closed, and carried over from one publication to the next: they stay as they were, and a
+  // publication reads only the months still open. The league keeps a closed month as it was
+  // too, the sites that left it since included, so that a publication made afresh shows it
+  // the same. A month carried over names its winners from the data kept of it; kept
   // data that cannot be read is carried over all the same, and said so, never written anew
   // from what the league holds now.
   bool PastMonth(MonthSummary& month, Counts* counts, std::string* error) {
@@ -116,7 +117,9 @@ class Publisher {
       }
     }
     PageFrame frame = Frame(month.month, false);
-    MonthTally tally(sites_, nullptr);
+    std::vector<SiteTotals> sites = sites_;
+    sites.insert(sites.end(), left_.begin(), left_.end());
+    MonthTally tally(std::move(sites), nullptr);
     if (!StreamEntries(
             league_, month.month, [&](PublicEntry entry) { return tally.Add(std::move(entry)); },
             error))
@@ -134,6 +137,7 @@ class Publisher {
   LeagueFacts facts_;
   std::vector<MonthSummary> months_;
   std::vector<SiteTotals> sites_;  // the league's sites, none counted
+  std::vector<SiteTotals> left_;   // the sites that left it, in the months they played
   std::vector<Leader> leaders_;    // of the month in play
 };
 

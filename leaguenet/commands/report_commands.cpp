@@ -4,6 +4,7 @@
 #include <ostream>
 #include <variant>
 
+#include "commands/check_list.h"
 #include "commands/commands.h"
 #include "commands/game_start.h"
 #include "config/config_file.h"
@@ -13,6 +14,7 @@
 #include "league/score_file.h"
 #include "platform/executable.h"
 #include "platform/files.h"
+#include "players/player_record.h"
 #include "rules/ranks.h"
 #include "rules/safe_text.h"
 #include "rules/site_name.h"
@@ -27,14 +29,15 @@ std::string Column(const std::string& text, std::size_t width) {
   return shown;
 }
 
-std::unique_ptr<PgConnection> Connect(const LeagueSettings& settings, bool distrust,
+// As the exchange connects: again while the league is full, within the time limit.
+std::unique_ptr<PgConnection> Connect(const LeagueSettings& settings, bool distrust, int* attempts,
                                       std::string* error) {
   Deadline deadline = Clock::now() + std::chrono::seconds(settings.timeoutSeconds);
-  return PgConnection::Open(settings.league, {distrust}, deadline, error);
+  return ConnectToLeague(settings.league, {distrust}, deadline, attempts, error);
 }
 
 // A line of the standings table, every value within its column: the rank, the score and the
-// plays right-aligned, the texts cut to their fields.
+// plays right-aligned, the texts cut to their fields, a player's name shown in full.
 std::string TableLine(const std::string& rank, const std::string& player,
                       const std::string& score, const std::string& plays, const std::string& site,
                       const std::string& loc) {
@@ -44,25 +47,10 @@ std::string TableLine(const std::string& rank, const std::string& player,
     std::string shown = BarePrintable(text, width);
     return std::string(width - shown.size(), ' ') + shown;
   };
-  return right(rank, 4) + "  " + Column(player, 25) + "  " + right(score, kScoreWidth) + "  " +
-         right(plays, 5) + "  " + Column(site, 35) + "  " + TrimmedPrintable(loc, 3) + "\n";
+  return right(rank, 4) + "  " + Column(player, PlayerRecord::kNameWidth) + "  " +
+         right(score, kScoreWidth) + "  " + right(plays, 5) + "  " + Column(site, 35) + "  " +
+         TrimmedPrintable(loc, 3) + "\n";
 }
-
-// One line of the check: what was looked at and what was found.
-class CheckList {
- public:
-  explicit CheckList(std::ostream& out) : out_(out) {}
-  bool Say(bool good, const std::string& what, const std::string& finding) {
-    out_ << (good ? "ok    " : "FAIL  ") << what << ": " << finding << '\n';
-    failed_ = failed_ || !good;
-    return good;
-  }
-  int Result() const { return failed_ ? kFailed : kDone; }
-
- private:
-  std::ostream& out_;
-  bool failed_ = false;
-};
 
 SiteMonth ThisMonth() {
   LocalDate today = Today();
@@ -234,8 +222,9 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
   std::string where;
   std::string error;
   if (!LoadSettings(invocation, &settings, &where, &error)) return Fail(err, error);
-  std::unique_ptr<PgConnection> league = Connect(settings, invocation.distrust, &error);
-  if (!league) return Fail(err, error);
+  int attempts = 0;
+  std::unique_ptr<PgConnection> league = Connect(settings, invocation.distrust, &attempts, &error);
+  if (!league) return Fail(err, error + FullLeagueNote(attempts));
   SiteIdentity site;
   SiteMonth month = ThisMonth();
   std::vector<LeagueRow> rows;
@@ -293,12 +282,14 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
   // PG* variable and no TZ, and with the games group nothing of the caller's is trusted.
   DistrustEnvironment(start.gameGroup);
   std::string error;
-  std::unique_ptr<PgConnection> league = Connect(settings, start.gameGroup, &error);
+  int attempts = 0;
+  std::unique_ptr<PgConnection> league = Connect(settings, start.gameGroup, &attempts, &error);
   SiteIdentity site;
   std::vector<LeagueRow> others;
   bool known = false;
-  if (list.Say(league != nullptr, "connection",
-               league ? "PostgreSQL " + league->ServerVersion() : error)) {
+  if (list.Say(
+          league != nullptr, "connection",
+          (league ? "PostgreSQL " + league->ServerVersion() : error) + FullLeagueNote(attempts))) {
     bool socket = league->Option("host").empty() || league->Option("host").front() == '/';
     list.Say(league->TlsInUse() || socket, "TLS",
              league->TlsInUse() ? league->TlsVersion()

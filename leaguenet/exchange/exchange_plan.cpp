@@ -68,9 +68,8 @@ int MonthOf(const std::string& lastDate) {
   return month >= 1 && month <= 12 && day >= 1 && day <= 31 ? month : 0;
 }
 
-std::set<std::string> PlayersOfMonth(std::span<const std::uint8_t> playerFile,
-                                     const SiteMonth& month) {
-  std::set<std::string> players;
+MonthPlayers PlayersOfMonth(std::span<const std::uint8_t> playerFile, const SiteMonth& month) {
+  MonthPlayers players;
   for (std::size_t at = 0; at + PlayerRecord::kSize <= playerFile.size();
        at += PlayerRecord::kSize) {
     PlayerRecord record = DecodePlayerRecord(playerFile.subspan(at, PlayerRecord::kSize));
@@ -78,25 +77,29 @@ std::set<std::string> PlayersOfMonth(std::span<const std::uint8_t> playerFile,
     if (!TwoDigits(played, 0) || !TwoDigits(played, 6) || NumberAt(played, 0) != month.month ||
         NumberAt(played, 6) != month.year % 100)
       continue;
-    players.insert(ComparableName(record.name.substr(0, E::kPlayerWidth)));
+    auto [known, added] = players.emplace(ComparableName(record.name.substr(0, E::kPlayerWidth)),
+                                          TrimmedPrintable(record.name, PlayerRecord::kNameWidth));
+    if (!added) known->second.reset();
   }
   return players;
 }
 
 std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
-                                const SiteMonth& month, const std::set<std::string>& players) {
+                                const SiteMonth& month, const MonthPlayers& players) {
   std::vector<Upload> uploads;
   std::set<std::string> sent;
   for (const CompetitionRecordBytes& record : file.entries) {
     if (!IsOwnEntry(record, site)) continue;
     CompetitionEntry entry = DecodeCompetitionEntry(record);
-    Upload upload{TrimmedPrintable(entry.player, E::kPlayerWidth), entry.score,
-                  PrintableText(entry.lastDate, E::kDateWidth),
-                  BarePrintable(entry.plays, E::kPlaysWidth),
-                  TrimmedPrintable(entry.gameCode, E::kGameCodeWidth)};
-    if (MonthOf(upload.lastDate) != month.month || !players.count(ComparableName(entry.player)))
+    auto player = players.find(ComparableName(entry.player));
+    std::string lastDate = PrintableText(entry.lastDate, E::kDateWidth);
+    if (MonthOf(lastDate) != month.month || player == players.end() ||
+        !sent.insert(player->first).second)
       continue;
-    if (sent.insert(upload.player).second) uploads.push_back(std::move(upload));
+    uploads.push_back(
+        {player->second ? *player->second : TrimmedPrintable(entry.player, E::kPlayerWidth),
+         entry.score, lastDate, BarePrintable(entry.plays, E::kPlaysWidth),
+         TrimmedPrintable(entry.gameCode, E::kGameCodeWidth)});
   }
   return uploads;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
+#include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,18 +41,23 @@ bool IsOwnEntry(const CompetitionRecordBytes& entry, const SiteIdentity& site);
 // The month of a lastDate "MM-DD", 0 when it is not a date of that form.
 int MonthOf(const std::string& lastDate);
 
-// The names of the players in the player file's bytes (LEXFRAY.USR) whose record was last
-// played in month, cut to an entry's width and in the form names are compared in: an entry
-// only says MM-DD, its player's record tells the year.
-std::set<std::string> PlayersOfMonth(std::span<const std::uint8_t> playerFile,
-                                     const SiteMonth& month);
+// The players whose record was last played in the month (an entry only says MM-DD, its
+// player's record tells the year), by the name their score-file entry is found by: cut to the
+// entry's width, in the form the game compares names in. With each, the player's name in full
+// as the login list shows it, when the cut name is that one player's; nothing when it is two
+// or more players' of the month, who then share one entry.
+using MonthPlayers = std::map<std::string, std::optional<std::string>>;
 
-// This site's entries of its month, one per player name (the first in the file), of the
-// players whose record was last played in that month. Entries under any other site's name
-// are not sent. Whether an entry is one that the game can have written is the league's to
-// say (league.sound_entry): it keeps the others of an upload and names those it refuses.
+// MonthPlayers of the player file's bytes (LEXFRAY.USR).
+MonthPlayers PlayersOfMonth(std::span<const std::uint8_t> playerFile, const SiteMonth& month);
+
+// This site's entries of its month, one per player (the first in the file, the one the game
+// finds), of the players of that month, each under the player's name in full where it is
+// known and under the entry's own otherwise. Entries under any other site's name are not
+// sent. Whether an entry is one that the game can have written is the league's to say
+// (league.sound_entry): it keeps the others of an upload and names those it refuses.
 std::vector<Upload> UploadsFrom(const ScoreFile& file, const SiteIdentity& site,
-                                const SiteMonth& month, const std::set<std::string>& players);
+                                const SiteMonth& month, const MonthPlayers& players);
 
 // The site names of the file's entries when none of them is this site's and some are of no
 // site the league sent either: then line 1 of the game's LEXFRAY.CFG names the site other

@@ -166,6 +166,12 @@ std::unique_ptr<PgConnection> ConnectToLeague(const std::string& conninfo,
   }
 }
 
+std::string FullLeagueNote(int attempts) {
+  return attempts < 2
+             ? ""
+             : " (" + std::to_string(attempts) + " attempts to connect: the league was full)";
+}
+
 bool ExchangeWithLeague(PgConnection& league, const ExchangeRequest& request,
                         ExchangeResult* result, std::string* error) {
   // The server gives up too when this side would.

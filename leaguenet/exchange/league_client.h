@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -22,11 +21,14 @@ std::unique_ptr<PgConnection> ConnectToLeague(const std::string& conninfo,
                                               const ConnectPolicy& policy, Deadline deadline,
                                               int* attempts, std::string* error);
 
+// What a connection says of the attempts it took: nothing when the first was let in.
+std::string FullLeagueNote(int attempts);
+
 // What an exchange sends and asks for.
 struct ExchangeRequest {
   const ScoreFile& file;
   SiteMonth month;
-  std::set<std::string> players;  // PlayersOfMonth of the player file
+  MonthPlayers players;  // of the player file
   int others = 0;
   int timeoutSeconds = 0;
 };

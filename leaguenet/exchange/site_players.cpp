@@ -4,9 +4,8 @@
 
 namespace lexfray::leaguenet {
 
-std::optional<std::set<std::string>> PlayersOfThisMonth(const std::string& folder,
-                                                        const SiteMonth& month,
-                                                        std::string* error) {
+std::optional<MonthPlayers> PlayersOfThisMonth(const std::string& folder, const SiteMonth& month,
+                                               std::string* error) {
   std::optional<PlayerFileView> view = ReadPlayerFile(folder, error);
   if (!view) return std::nullopt;
   return PlayersOfMonth(view->image.records, month);

@@ -1,6 +1,7 @@
 #include "publish/league_source.h"
 
 #include "rules/safe_text.h"
+#include "schema/league_schema.h"
 
 namespace lexfray::leaguenet {
 
@@ -22,7 +23,7 @@ bool BeginReading(PgConnection& league, LeagueFacts* facts, std::string* error) 
                   &rows, error))
     return false;
   if (rows.size() != 1 || rows[0].size() != 3) return Unknown(error);
-  facts->league = TrimmedPrintable(rows[0][0], 63);
+  facts->league = TrimmedPrintable(rows[0][0], kLeagueNameWidth);
   facts->month = rows[0][1];
   facts->made = rows[0][2];
   return true;
@@ -45,12 +46,15 @@ bool ReadMonths(PgConnection& league, std::vector<MonthSummary>* months, std::st
   return true;
 }
 
-bool ReadSites(PgConnection& league, std::vector<SiteTotals>* sites, std::string* error) {
+bool ReadSites(PgConnection& league, std::vector<SiteTotals>* sites, std::vector<SiteTotals>* left,
+               std::string* error) {
   Rows rows;
-  if (!league.Run("SELECT name, loc FROM league.publish_sites()", {}, &rows, error)) return false;
+  if (!league.Run("SELECT * FROM league.publish_sites()", {}, &rows, error)) return false;
   for (const std::vector<std::string>& columns : rows) {
-    if (columns.size() != 2) return Unknown(error);
-    sites->push_back(SiteFrom(columns[0], columns[1]));
+    // A league not yet brought up to date says nothing of sites that left.
+    if (columns.size() != 2 && columns.size() != 3) return Unknown(error);
+    bool in = columns.size() == 2 || columns[2] == "t";
+    (in ? sites : left)->push_back(SiteFrom(columns[0], columns[1]));
   }
   return true;
 }

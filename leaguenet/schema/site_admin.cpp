@@ -98,11 +98,13 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
   std::string group;
   if (!SiteGroup(organiser, &group, error)) return false;
   Rows rows;
-  if (!organiser.Run("SELECT 1 FROM league.sites WHERE name = $1", {site.name}, &rows, error))
+  std::string there = "site " + site.name +
+                      " is in the league already; remove-site first to give it new credentials";
+  if (!organiser.Run("SELECT 1 FROM league.sites WHERE name = $1 AND role_name IS NOT NULL",
+                     {site.name}, &rows, error))
     return false;
   if (!rows.empty()) {
-    *error = "site " + site.name +
-             " is in the league already; remove-site first to give it new credentials";
+    *error = there;
     return false;
   }
   std::string role;
@@ -110,10 +112,21 @@ bool AddSite(PgConnection& organiser, NewSite site, std::string* settingsText, s
   std::string password = RandomPassword();
   std::optional<std::string> verifier = PasswordVerifier(organiser, password, role, error);
   if (!verifier) return false;
+  // A site that left the league comes back to the row its closed months keep.
+  Rows added;
   if (!organiser.RunScript("BEGIN", error) ||
-      !organiser.Run("INSERT INTO league.sites (name, loc, role_name) VALUES ($1, $2, $3)",
-                     {site.name, site.loc, role}, nullptr, error))
+      !organiser.Run("INSERT INTO league.sites AS s (name, loc, role_name) VALUES ($1, $2, $3)"
+                     " ON CONFLICT (name) DO UPDATE SET loc = EXCLUDED.loc,"
+                     " role_name = EXCLUDED.role_name, suspended = false"
+                     " WHERE s.role_name IS NULL RETURNING 1",
+                     {site.name, site.loc, role}, &added, error))
     return false;
+  if (added.empty()) {
+    std::string ignored;
+    organiser.RunScript("ROLLBACK", &ignored);
+    *error = there;
+    return false;
+  }
   std::string create = "CREATE ROLE " + organiser.QuoteIdentifier(role) + " LOGIN PASSWORD " +
                        organiser.QuoteLiteral(*verifier) + " IN ROLE " +
                        organiser.QuoteIdentifier(group) + ";\nSELECT league.limit_site_role(" +

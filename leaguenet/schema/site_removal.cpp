@@ -23,7 +23,8 @@ bool FindSite(PgConnection& organiser, const std::string& name, SiteRole* found,
   if (!SiteGroup(organiser, &group, error)) return false;
   Rows rows;
   if (!organiser.Run("SELECT s.name, s.role_name, r.rolname IS NOT NULL FROM league.sites s"
-                     " LEFT JOIN pg_roles r ON r.rolname = s.role_name WHERE s.name = $1",
+                     " LEFT JOIN pg_roles r ON r.rolname = s.role_name"
+                     " WHERE s.name = $1 AND s.role_name IS NOT NULL",
                      {SiteKey(name)}, &rows, error))
     return false;
   if (rows.empty()) {
@@ -89,7 +90,12 @@ bool RemoveSite(PgConnection& organiser, const std::string& organiserConninfo,
   std::string role = organiser.QuoteLiteral(site.role);
   std::string script = "BEGIN; SET LOCAL lock_timeout = '10s';";
   if (site.there) script += "SELECT league.drop_owned_by(" + role + ");";
-  script += "DELETE FROM league.sites WHERE name = " + organiser.QuoteLiteral(site.site) + ";";
+  // Its closed months stay as they were published, and with them its row, without a role.
+  std::string kept = organiser.QuoteLiteral(site.site);
+  script += "DELETE FROM league.entries WHERE site = " + kept + " AND league.month_open(month);" +
+            "UPDATE league.sites SET role_name = NULL WHERE name = " + kept + ";" +
+            "DELETE FROM league.sites s WHERE name = " + kept +
+            " AND NOT EXISTS (SELECT FROM league.entries e WHERE e.site = s.name);";
   if (site.there) script += "DROP ROLE " + organiser.QuoteIdentifier(site.role) + ";";
   return organiser.RunScript(script + "COMMIT", error);
 }

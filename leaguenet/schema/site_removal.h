@@ -17,8 +17,9 @@ bool ShutOutRole(PgConnection& organiser, const std::string& role, ShutOut* shut
 
 // Removes the site whatever it did with its login: its role can log in no more, its sessions
 // end, whatever it owns in any database of the server goes (organiserConninfo reaches the
-// others), its entries and its registration go, and its role is dropped. Months already
-// published stay as they were published.
+// others), its entries of the months still open go, and its role is dropped. The months
+// already closed stay in the league as they were published, and with them the site's name and
+// loc.
 bool RemoveSite(PgConnection& organiser, const std::string& organiserConninfo,
                 const std::string& name, ShutOut* shutOut, std::string* error);
 

@@ -206,6 +206,11 @@ TEST(LeagueAdmin, SitesAreAddedOnceSuspendedResumedRemovedWithTheirRowsAndMistak
       league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "south"});
   EXPECT_EQ(unknown.err,
             "leaguenet: cannot remove the site: there is no site SOUTH in the league\n");
+  // Its name comes back with new credentials.
+  TestSite again(league, "South", "STH");
+  again.WriteScoreFile({GameEntry("SOUTH", "DORA", 950, ThisMonth() + "-06", 10)});
+  CommandResult back = again.Exchange();
+  EXPECT_EQ(back.exitCode, 0) << back.err;
 }
 
 TEST(LeagueAdmin, CommandsOnADatabaseWithoutALeagueSaySo) {

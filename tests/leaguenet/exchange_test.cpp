@@ -23,13 +23,18 @@ bool PrintableRecord(const CompetitionRecordBytes& bytes) {
   return true;
 }
 
+// A player's name goes to the league in full, as the login list shows it, where the score
+// file holds its first 25 characters: the entry sent before under those stays one entry, and
+// the other sites' files take the name back cut to their 25.
 TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
+  const std::string carolina = "CAROLINA VON HOHENSTAUFEN-BERG";
   TestLeague league;
   TestSite north(league, "North", "NTH");
   TestSite south(league, "SOUTH", "STH");
-  north.WriteScoreFile({GameEntry("North", "ANNA", 300, Today(), 4),
-                        GameEntry("North", "BOB", 150, Today(), 2),
-                        GameEntry("north", "CARL", 75, Today(), 1)});
+  std::vector<CompetitionEntry> northEntries = {
+      GameEntry("North", "ANNA", 300, Today(), 4), GameEntry("North", "BOB", 150, Today(), 2),
+      GameEntry("north", carolina.substr(0, 25), 75, Today(), 1)};
+  north.WriteScoreFile(northEntries);
   south.WriteScoreFile({GameEntry("South", "DORA", 900, Today(), 9),
                         GameEntry("South", "EVE", 50, Today(), 1),
                         GameEntry("South", "FRED", 20, Today(), 1)});
@@ -37,12 +42,19 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   std::filesystem::path marker = north.CompetitionFolder() + "GOLN";
   std::ofstream(marker).close();
 
-  for (const TestSite* site : {&north, &south, &north}) {
+  for (const TestSite* site : {&north, &south, &north, &south}) {
     CommandResult run = site->Exchange();
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
+    // As a player file of before, with names cut as the entries have them, had it; then whole.
+    north.WritePlayers({{"ANNA", LastPlayed(northEntries[0])},
+                        {"BOB", LastPlayed(northEntries[1])},
+                        {carolina, LastPlayed(northEntries[2])}});
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
+  EXPECT_EQ(league.Sql("SELECT string_agg(player, ',' ORDER BY player) FROM league.entries"
+                       " WHERE site = 'NORTH'")[0][0],
+            "ANNA,BOB," + carolina);
 
   ScoreFile file = north.ScoreFile();
   ASSERT_EQ(file.entries.size(), 6u);
@@ -72,6 +84,7 @@ TEST(Exchange, TwoSitesEachHoldBothSitesEntriesWithTheLeaderInTheHeader) {
   ScoreFile southFile = south.ScoreFile();
   ASSERT_EQ(southFile.entries.size(), 6u);
   EXPECT_EQ(Trimmed(EntryAt(southFile, 3).player), "ANNA");
+  EXPECT_EQ(EntryAt(southFile, 5).player, carolina.substr(0, 25));
   EXPECT_EQ(EntryAt(southFile, 3).loc, "NTH");
   EXPECT_EQ(Trimmed(HeaderOf(southFile).beatName), "DORA");
 

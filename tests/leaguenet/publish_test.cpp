@@ -133,10 +133,10 @@ std::vector<TableRow> StandingsRows(const std::string& text) {
   std::getline(in, line);
   std::getline(in, line);
   while (std::getline(in, line))
-    if (line.size() >= 86 && std::stol(line.substr(33, 9)) > 0)
-      rows.push_back({std::to_string(std::stol(line.substr(0, 4))), Trimmed(line.substr(6, 25)),
-                      Trimmed(line.substr(51, 35)), std::to_string(std::stol(line.substr(33, 9))),
-                      std::to_string(std::stol(line.substr(44, 5)))});
+    if (line.size() >= 91 && std::stol(line.substr(38, 9)) > 0)
+      rows.push_back({std::to_string(std::stol(line.substr(0, 4))), Trimmed(line.substr(6, 30)),
+                      Trimmed(line.substr(56, 35)), std::to_string(std::stol(line.substr(38, 9))),
+                      std::to_string(std::stol(line.substr(49, 5)))});
   return rows;
 }
 
@@ -156,10 +156,22 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
   std::string tidy = Tool("tidy");
   if (chromium.empty() || tidy.empty()) GTEST_SKIP() << "needs chromium and tidy";
   TestLeague league;
+  ASSERT_EQ(league
+                .Admin({"init-league", "--db", league.OrganiserConnection(), "--name",
+                        "River <Valley> & League"})
+                .exitCode,
+            0);
   TestSite north(league, "NORTH", "NTH");
-  north.WriteScoreFile({GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
-                        GameEntry("NORTH", "BOB", 99, ThisMonth() + "-02", 2),
-                        GameEntry("NORTH", "TIE", 2000, ThisMonth() + "-03", 5)});
+  // A name in full, as the game's login list shows it, where the score file holds 25.
+  const std::string bob = "BARTHOLOMEW VAN DER WESTHUIZEN";
+  std::vector<CompetitionEntry> entries = {
+      GameEntry("NORTH", "ANNA", 1234, ThisMonth() + "-05", 7),
+      GameEntry("NORTH", bob.substr(0, 25), 99, ThisMonth() + "-02", 2),
+      GameEntry("NORTH", "TIE", 2000, ThisMonth() + "-03", 5)};
+  north.WriteScoreFile(entries);
+  north.WritePlayers({{"ANNA", LastPlayed(entries[0])},
+                      {bob, LastPlayed(entries[1])},
+                      {"TIE", LastPlayed(entries[2])}});
   ASSERT_EQ(north.Exchange().exitCode, 0);
   league.AddSite("<script>alert(1)</script>", "<&>");
   league.AddSite("EMPTY CORNER", "EMP");
@@ -194,6 +206,9 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
       LeaguenetProgram(), {"leaguenet", "standings", "--config", north.SettingsPath()}, "/");
   std::vector<TableRow> expected = StandingsRows(standings.out);
   ASSERT_EQ(expected.size(), 6u) << standings.out;
+  EXPECT_EQ(expected.back().player, bob);
+  // The league's name heads the standings, every page and the data.
+  EXPECT_EQ(standings.out.rfind("River <Valley> & League: LeagueNET standings of ", 0), 0u);
   Browser browser;
   std::string hostilePage = out + "/site/_3cscript_3ealert_281_29_3c_2fscript_3e.html";
   for (const std::string& page : {out + "/index.html", out + "/sites.html", out + "/months.html",
@@ -211,6 +226,9 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
                       expected[i].score + "|" + expected[i].plays)
             << i;
     }
+    EXPECT_NE(shown.out.find("<span class=\"league\">River &lt;Valley&gt; &amp; League</span>"),
+              std::string::npos)
+        << page;
     if (page == hostilePage) {
       EXPECT_NE(shown.out.find(">&lt;script&gt;alert(1)&lt;/script&gt;<"), std::string::npos);
     }
@@ -219,6 +237,7 @@ TEST(LeaguePages, ShowTheStandingsAsTextReadThroughARoleWithoutTablePrivileges) 
   }
   ExpectLinksResolveWithin(out + "/");
   std::string data = ReadAll(out + "/standings.json");
+  EXPECT_NE(data.find(R"("league":"River \u003cValley\u003e \u0026 League",)"), std::string::npos);
   EXPECT_NE(data.find(R"("player":"\u003cscript\u003ealert(1)\u003c/script\u003e")"),
             std::string::npos);
   // A tie for first: both share rank 1, and both are named, on the page and in the data.
@@ -320,8 +339,9 @@ TEST(LeaguePages, AKilledPublicationLeavesTheLastOneWholeAndTheNextCleansUp) {
 }
 
 // A past month takes late scores for a day (sites west of UTC are still in it), and is
-// written again until it closes; then its final tables are written once and kept: a site that
-// leaves takes its entries from the league but not from the months it played.
+// written again until it closes; then its final tables are written once and kept. A site that
+// leaves takes its entries of the month in play from the league but not those of the months it
+// played, which a publication made afresh shows as they were, also once its name is back.
 TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
   TestLeague league;
   league.AddSite("NORTH", "NTH");
@@ -353,6 +373,7 @@ TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
   EXPECT_NE(publish("0")["/month/2026-01.html"].find("LATE"), std::string::npos);
 
   clock("2026-02-02 00:00");
+  AddEntries(league, 0, "SOUTH", {{"SUNNY", 20}});
   std::map<std::string, std::string> closed = publish("0");
   EXPECT_NE(closed["/month/2026-01.html"].find("January 2026, final tables"), std::string::npos);
   ASSERT_EQ(league.Admin({"remove-site", "--db", league.OrganiserConnection(), "--site", "SOUTH"})
@@ -365,6 +386,15 @@ TEST(LeaguePages, PastMonthsAreFinalOnceClosedAndThenStayAsTheyWere) {
       << after["/months.html"];
   EXPECT_EQ(after["/index.html"].find("SOUTH"), std::string::npos);
   EXPECT_EQ(after.count("/site/south.html"), 0u);
+  for (const char* back : {"", "SOUTH"}) {
+    if (*back) league.AddSite(back, "STH");
+    std::string afresh = folder.PathOf(std::string("afresh") + back);
+    ASSERT_EQ(Publish(settings, afresh).exitCode, 0) << back;
+    std::map<std::string, std::string> rebuilt = Pages(afresh);
+    EXPECT_EQ(rebuilt["/month/2026-01.html"], closed["/month/2026-01.html"]) << back;
+    EXPECT_EQ(rebuilt["/months.html"], after["/months.html"]) << back;
+    EXPECT_EQ(rebuilt.count("/site/south.html"), *back ? 1u : 0u);
+  }
 
   // Kept data that cannot be read is kept as it is and said so, not written anew.
   std::ofstream(out + "/month/2026-01.json", std::ios::trunc) << "{\"format\":2,";

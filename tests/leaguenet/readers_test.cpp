@@ -11,9 +11,10 @@
 #include "commands/command_line.h"
 #include "exchange/exchange_plan.h"
 #include "exchange/site_players.h"
-#include "players/player_file.h"
-#include "rules/league_settings.h"
 #include "platform/record_fields.h"
+#include "players/player_file.h"
+#include "players/player_record.h"
+#include "rules/league_settings.h"
 #include "rules/safe_text.h"
 
 namespace lexfray::leaguenet {
@@ -33,6 +34,21 @@ CompetitionRecordBytes Entry(const std::string& site, const std::string& player,
   entry.filler = std::string(41, ' ');
   entry.reservedTail.fill(0xAB);  // bytes the exchange must carry through unread
   return EncodeCompetitionEntry(entry);
+}
+
+// The players of a player file (LEXFRAY.USR) as the exchange takes them for March 2026, each
+// given with the day it last played, MM-DD-YY.
+MonthPlayers PlayersOfMarch(const std::vector<std::pair<std::string, std::string>>& players) {
+  std::vector<std::uint8_t> file;
+  for (const auto& [name, played] : players) {
+    PlayerRecord record;
+    record.name = name;
+    record.name.resize(PlayerRecord::kNameWidth, ' ');
+    record.lastPlayed = played;
+    PlayerRecordBytes bytes = EncodePlayerRecord(record);
+    file.insert(file.end(), bytes.begin(), bytes.end());
+  }
+  return PlayersOfMonth(file, {2026, 3});
 }
 
 LeagueRow Row(const std::string& site, const std::string& player, const std::string& score) {
@@ -141,22 +157,37 @@ TEST(LeagueRows, HostileRowsAreRefusedOrMadeHarmless) {
 }
 
 // Whether an entry is one the game can write is the league's to say: a NaN or negative
-// score goes up as the file holds it.
-TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
+// score goes up as the file holds it. A name goes up in full when the entry's, cut to its 25
+// characters, is one player's of the month; two of the month share the entry and its name.
+TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerPlayerNamedInFull) {
+  const std::string cut = "ALEXANDRA CONSTANTINOPOLO";  // 25 characters
   SiteIdentity north{"NORTH", "NTH"};
   ScoreFile file;
   file.entries = {Entry("North", "ANNA", 300, "03-15"),
                   Entry("SOUTH", "MALLORY", 9999, "03-15"),
                   Entry("NORTH  ", "OLD", 500, "02-28"),
-                  Entry("NORTH", "ANNA", 1, "03-16"),
+                  Entry("NORTH", "anna", 1, "03-16"),
                   Entry("NORTH", "BAD", std::nan(""), "03-01"),
                   Entry("NORTH", "NEG", -3, "03-01"),
                   Entry("NORTH", "WEIRD", 5, "3-1  "),
                   Entry("NORTH", "B\"O\\B", 42, "03-02"),
-                  Entry("NORTHERN", "X", 1, "03-02")};
-  std::set<std::string> players = {"ANNA", "OLD", "BAD", "NEG", "WEIRD", "B\"O\\B", "X"};
+                  Entry("NORTHERN", "X", 1, "03-02"),
+                  Entry("NORTH", "VICTORIA MAXIMILIANA VON ", 70, "03-03"),
+                  Entry("NORTH", cut, 80, "03-04")};
+  MonthPlayers players = PlayersOfMarch({{"ANNA", "03-15-26"},
+                                         {"OLD", "03-01-26"},
+                                         {"BAD", "03-01-26"},
+                                         {"NEG", "03-01-26"},
+                                         {"WEIRD", "03-01-26"},
+                                         {"B\"O\\B", "03-02-26"},
+                                         {"X", "03-02-26"},
+                                         {"VICTORIA MAXIMILIANA VON HAAG", "03-03-26"},
+                                         {"VICTORIA MAXIMILIANA VON ZELL", "03-09-25"},
+                                         {cut + "POULOS", "03-04-26"},
+                                         {cut + "S", "03-05-26"},
+                                         {"NEWCOMER", "02-27-26"}});
   std::vector<Upload> uploads = UploadsFrom(file, north, {2026, 3}, players);
-  ASSERT_EQ(uploads.size(), 4u);
+  ASSERT_EQ(uploads.size(), 6u);
   EXPECT_EQ(uploads[0].player, "ANNA");
   EXPECT_EQ(uploads[0].score, 300);
   EXPECT_EQ(uploads[0].lastDate, "03-15");
@@ -165,6 +196,9 @@ TEST(ExchangePlan, OnlyThisSitesEntriesOfTheMonthGoUpOncePerName) {
   EXPECT_EQ(uploads[1].player, "BAD");
   EXPECT_EQ(uploads[2].score, -3);
   EXPECT_EQ(uploads[3].player, "B\"O\\B");
+  EXPECT_EQ(uploads[4].player, "VICTORIA MAXIMILIANA VON HAAG");
+  EXPECT_EQ(uploads[5].player, cut);
+  EXPECT_EQ(players.count("NEWCOMER"), 0u);
   EXPECT_EQ(MonthOf("12-31"), 12);
   EXPECT_EQ(MonthOf("13-01"), 0);
   EXPECT_EQ(MonthOf("00-01"), 0);
@@ -181,7 +215,8 @@ TEST(ExchangePlan, TheNewFileKeepsOwnBytesTakesTheLeaguesOthersAndNamesTheLeader
   file.header = EncodeCompetitionHeader(header);
   file.entries = {Entry("SOUTH", "STALE", 5, "03-01", "STH"), Entry("North", "ANNA", 300, "03-15"),
                   Entry("NORTH", "OLD", 50000, "02-15")};
-  std::vector<Upload> sent = UploadsFrom(file, north, {2026, 3}, {"ANNA", "OLD"});
+  std::vector<Upload> sent = UploadsFrom(
+      file, north, {2026, 3}, PlayersOfMarch({{"ANNA", "03-15-26"}, {"OLD", "03-01-26"}}));
   std::vector<LeagueRow> others = {Row("SOUTH", "DORA", "900"), Row("EAST", "NAN", "NaN"),
                                    Row("NORTH", "IMPOSTOR", "5"), Row("SOUTH", "EVE", "50")};
 
@@ -238,7 +273,7 @@ TEST(PlayerFileReading, BothProgramsTakeFiveThousandPlayersAndRefuseOneMore) {
     file.close();
     std::string game, exchange;
     std::optional<PlayerFileView> view = ReadPlayerFile(folder, &game);
-    std::optional<std::set<std::string>> players = PlayersOfThisMonth(folder, {2026, 12}, &exchange);
+    std::optional<MonthPlayers> players = PlayersOfThisMonth(folder, {2026, 12}, &exchange);
     EXPECT_EQ(view.has_value(), count == 5000) << count;
     EXPECT_EQ(players.has_value(), count == 5000) << count;
     if (count == 5000) {

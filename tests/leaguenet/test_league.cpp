@@ -70,17 +70,6 @@ std::tm TestDate() {
   return date;
 }
 
-// When the entry's player last played: on the entry's date, in the test moment's year unless
-// that date is still to come (MM-DD-YY).
-std::string LastPlayed(const CompetitionEntry& entry) {
-  std::tm now = TestDate();
-  int month = std::atoi(entry.lastDate.substr(0, 2).c_str());
-  int year = (now.tm_year + 1900 - (month > now.tm_mon + 1 ? 1 : 0)) % 100;
-  char played[16];
-  std::snprintf(played, sizeof played, "%.5s-%02d", entry.lastDate.c_str(), year);
-  return played;
-}
-
 // The environment given, or else the test's own, with the clock at the moment at. The preloaded
 // libfaketime comes before a sanitizer's runtime, which is told not to mind.
 std::vector<std::string> EnvironmentAt(const std::optional<std::vector<std::string>>& given,
@@ -136,6 +125,15 @@ void DrainInto(int fd, std::string& into, bool& open) {
 }
 
 }  // namespace
+
+std::string LastPlayed(const CompetitionEntry& entry) {
+  std::tm now = TestDate();
+  int month = std::atoi(entry.lastDate.substr(0, 2).c_str());
+  int year = (now.tm_year + 1900 - (month > now.tm_mon + 1 ? 1 : 0)) % 100;
+  char played[16];
+  std::snprintf(played, sizeof played, "%.5s-%02d", entry.lastDate.c_str(), year);
+  return played;
+}
 
 const Cluster& TestCluster() {
   static const Cluster cluster = [] {

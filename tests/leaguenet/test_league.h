@@ -77,6 +77,10 @@ class TestLeague {
 CompetitionEntry GameEntry(const std::string& site, const std::string& player, double score,
                            const std::string& lastDate, int plays);
 
+// When the entry's player last played, as the player file records it (MM-DD-YY): on the
+// entry's date, in the test moment's year unless that date is still to come.
+std::string LastPlayed(const CompetitionEntry& entry);
+
 // A site's program folder with the exchange installed as the game starts it:
 // root/QuillonHomeSoftware/LeagueNet/LeagueNet.exe, a link to the program, with the site's
 // leaguenet.conf beside it.

@@ -66,7 +66,7 @@ CREATE OR REPLACE FUNCTION league.sound_entry(p_month date, p_player text, p_sco
     p_last_date text, p_plays text, p_game_code text) RETURNS boolean
   LANGUAGE sql IMMUTABLE AS $f$
   SELECT coalesce(
-    -- a name as the game keeps it: printable, not blank, no blank at its end
+    -- a name as the game keeps it: printable, not blank, no blank at its end, in full
     octet_length(p_player) <= @PLAYER_WIDTH@ AND p_player ~ '^[\x20-\x7e]*[\x21-\x7e]$'
     -- a whole number of points that a player can reach in a month; not -0
     AND p_score BETWEEN 0 AND @MOST_SCORE@ AND p_score = trunc(p_score)
@@ -150,6 +150,17 @@ BEGIN
           game_code = EXCLUDED.game_code, updated = EXCLUDED.updated
       WHERE (e.score, e.last_date, e.plays, e.game_code)
             IS DISTINCT FROM (EXCLUDED.score, EXCLUDED.last_date, EXCLUDED.plays, EXCLUDED.game_code);
+    -- One score-file entry is one entry of the league, whatever name it went up under: the
+    -- entry's own (as long as the score file holds it), or its one player's in full. The
+    -- entries of the site's players of the month found by a name that went up now, under
+    -- another, go.
+    -- Both lists are hashed: a site's 5,000 against its 5,000.
+    DELETE FROM league.entries e
+    WHERE e.month = p_month AND e.site = v_site
+      AND upper(rtrim(left(e.player, @ENTRY_NAME_WIDTH@), ' ')) IN (
+        SELECT upper(rtrim(left(u.player, @ENTRY_NAME_WIDTH@), ' '))
+        FROM unnest(p_players) WITH ORDINALITY AS u(player, n) WHERE u.n <> ALL (refused))
+      AND e.player NOT IN (SELECT p FROM unnest(p_players) AS p);
     SELECT count(*) INTO v_held FROM league.entries e WHERE e.month = p_month AND e.site = v_site;
     IF v_held > @MOST_ENTRIES@ THEN
       RAISE EXCEPTION 'at most @MOST_ENTRIES@ entries of a site a month: this upload would leave %',

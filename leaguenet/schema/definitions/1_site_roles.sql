@@ -106,5 +106,6 @@ CREATE OR REPLACE FUNCTION league.site_roles(OUT site text, OUT role name, OUT s
              AND c.deptype = 'o'
            GROUP BY 1, 2 ORDER BY 1, 2) AS owned)
   FROM league.sites s LEFT JOIN pg_roles r ON r.rolname = s.role_name
+  WHERE s.role_name IS NOT NULL
   ORDER BY s.name
 $f$;

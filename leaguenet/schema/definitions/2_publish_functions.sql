@@ -31,10 +31,12 @@ CREATE OR REPLACE FUNCTION league.publish_months()
     LEFT JOIN league.sites s ON s.name = top.site
     WHERE m.month IS NOT NULL ORDER BY m.month DESC
   $f$;
+-- The sites, with those that left the league, whose closed months stay.
 CREATE OR REPLACE FUNCTION league.publish_sites()
-  RETURNS TABLE (name text, loc text)
+  RETURNS TABLE (name text, loc text, in_league boolean)
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $f$
-    SELECT s.name, s.loc FROM league.sites s WHERE NOT s.suspended ORDER BY s.name COLLATE "C"
+    SELECT s.name, s.loc, s.role_name IS NOT NULL FROM league.sites s WHERE NOT s.suspended
+    ORDER BY s.name COLLATE "C"
   $f$;
 CREATE OR REPLACE FUNCTION league.publish_entries(p_month date, p_cursor refcursor)
   RETURNS refcursor
