@@ -4,11 +4,13 @@
 # As root it runs apt-get itself; otherwise it prints the one line to run and stops.
 set -eu
 # libpq-dev builds the LeagueNET exchange, and nlohmann-json3-dev its reader of the pages'
-# kept data; postgresql and openssl run its tests against a throwaway league server with TLS;
-# chromium (headless, with a font) and tidy check the league's public pages.
+# kept data; postgresql and openssl run its tests against a throwaway league server with TLS,
+# faketime sets the exchange's clock there and strace stops it at chosen steps; chromium
+# (headless, with a font) and tidy check the league's public pages.
 packages="cmake g++ make pkg-config libncurses-dev libpq-dev nlohmann-json3-dev"
 if [ "${1:-test}" = test ]; then
   packages="$packages libgtest-dev libgmock-dev libbenchmark-dev tmux postgresql openssl"
+  packages="$packages faketime strace"
   packages="$packages chromium fonts-dejavu-core tidy"
   packages="$packages clang libclang-rt-14-dev"
   packages="$packages dpkg-dev debhelper fakeroot file lintian"

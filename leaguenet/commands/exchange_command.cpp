@@ -148,7 +148,7 @@ int RunExchange(const Invocation& invocation, std::ostream& out, std::ostream& e
   std::optional<ScoreFile> file = ReadAsTheGame(path, &error);
   if (!file) return Fail(err, error);
 
-  LocalDate today = Today(invocation.distrust);
+  LocalDate today = Today();
   SiteMonth month{today.year, today.month};
   std::optional<MonthPlayers> players = PlayersOfThisMonth(FolderOf(path), month, &error);
   if (!players) return Fail(err, error);

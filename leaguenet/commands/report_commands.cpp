@@ -52,8 +52,8 @@ std::string TableLine(const std::string& rank, const std::string& player,
          TrimmedPrintable(loc, 3) + "\n";
 }
 
-SiteMonth ThisMonth(const Invocation& invocation) {
-  LocalDate today = Today(invocation.distrust);
+SiteMonth ThisMonth() {
+  LocalDate today = Today();
   return {today.year, today.month};
 }
 
@@ -226,7 +226,7 @@ int RunStandings(const Invocation& invocation, std::ostream& out, std::ostream& 
   std::unique_ptr<PgConnection> league = Connect(settings, invocation.distrust, &attempts, &error);
   if (!league) return Fail(err, error + FullLeagueNote(attempts));
   SiteIdentity site;
-  SiteMonth month = ThisMonth(invocation);
+  SiteMonth month = ThisMonth();
   std::vector<LeagueRow> rows;
   std::string name;
   if (!FetchIdentity(*league, &site, &error) || !FetchLeagueName(*league, &name, &error) ||
@@ -296,7 +296,7 @@ int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream&) {
              : socket           ? "not used on a local socket"
                                 : "not in use");
     std::string leagueDate;
-    SiteMonth month = ThisMonth(invocation);
+    SiteMonth month = ThisMonth();
     known = FetchIdentity(*league, &site, &error, &leagueDate) &&
             FetchStandings(*league, month, settings.others, true, &others, &error);
     list.Say(known, "credentials",

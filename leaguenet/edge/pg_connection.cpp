@@ -179,8 +179,9 @@ PgConnection::~PgConnection() {
 
 bool PgConnection::WaitFor(bool forWriting, std::string* error) {
   for (;;) {
-    auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+    // Rounded up: a wait that ended a fraction of a millisecond early would be reported as a
+    // failure of its own rather than as the time limit.
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
     if (left <= 0) {
       *error = "no answer within the time limit";
       return false;

@@ -53,10 +53,8 @@ void DistrustEnvironment(bool gameGroup) {
   ::tzset();
 }
 
-LocalDate Today(bool distrust) {
+LocalDate Today() {
   std::time_t now = std::time(nullptr);
-  const char* given = distrust ? nullptr : std::getenv("LEAGUENET_TEST_TIME");
-  if (given && *given) now = static_cast<std::time_t>(std::strtoll(given, nullptr, 10));
   std::tm local{};
   ::localtime_r(&now, &local);
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};

@@ -23,10 +23,8 @@ struct LocalDate {
   int day = 0;
 };
 
-// Today on the machine's clock, in local time. A run with the caller's own identity takes the
-// moment from LEAGUENET_TEST_TIME (seconds since 1970) when that is set, so that tests can
-// put the exchange at any moment; a run with another's group never does.
-LocalDate Today(bool distrust);
+// Today on the machine's clock, in local time.
+LocalDate Today();
 
 // After seconds, whatever the process is doing (a name lookup that hangs included), it
 // says so on standard error and ends with exit code 3, the exit code of an exchange that ran

@@ -8,8 +8,9 @@ work=$(mktemp -d)
 sock=$work/sock
 prefix=$work/prefix
 cleanup() {
+  local status=$?
   tmux -S "$sock" kill-server 2>/dev/null || true
-  rm -rf "$work"
+  if [ "$status" = 0 ]; then rm -rf "$work"; else echo "the test's folder is kept: $work" >&2; fi
 }
 trap cleanup EXIT
 

@@ -15,7 +15,17 @@ drop_league() {
   psql -qAt "$server dbname=postgres" -c "SELECT rolname FROM pg_roles WHERE rolname LIKE '${database}\_%'" 2>/dev/null |
     while read -r role; do psql -q "$server dbname=postgres" -c "DROP ROLE \"$role\"" >/dev/null 2>&1; done
 }
-trap 'drop_league; e2e_cleanup' EXIT
+# A failure shows what the server said of this league.
+league_cleanup() {
+  local status=$?
+  if [ "$status" != 0 ]; then
+    echo "--- the last lines of $LEAGUENET_PG_DIR/server.log about $database:" >&2
+    grep -F " $database " "$LEAGUENET_PG_DIR/server.log" | tail -n 30 >&2
+  fi
+  drop_league
+  e2e_cleanup
+}
+trap league_cleanup EXIT
 
 # score_file SITE PLAYER SCORE PLAYS: LEXFRAY.ISC as the game's export writes it, one entry.
 score_file() {

@@ -5,12 +5,18 @@ set -u
 export LC_ALL=C.UTF-8  # character counts, not bytes, in ${line:offset:length}
 
 e2e_dir=
+e2e_failed=0
 trap e2e_cleanup EXIT
 
+# A failed case's folder stays, with the program folder as the program left it.
 e2e_cleanup() {
   [ -n "$e2e_dir" ] || return 0
   tmux -S "$e2e_dir/sock" kill-server 2>/dev/null
-  rm -rf "$e2e_dir"
+  if [ "$e2e_failed" = 1 ]; then
+    echo "the failed case's folder is kept: $e2e_dir" >&2
+  else
+    rm -rf "$e2e_dir"
+  fi
   e2e_dir=
 }
 
@@ -31,6 +37,7 @@ fail() {
   echo "FAIL: $*" >&2
   echo "--- the pane $e2e_target (${e2e_width}x$e2e_height):" >&2
   screen_text >&2 2>/dev/null
+  e2e_failed=1
   exit 1
 }
 

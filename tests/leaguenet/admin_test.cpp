@@ -93,15 +93,16 @@ TEST(LeagueAdmin, InitLeagueBringsALeagueOfAnEarlierVersionUpToDateKeepingItsEnt
     league.Sql("INSERT INTO league.sites VALUES ('NORTH', 'NTH', $1)", {role});
     league.Sql(
         "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
-        " SELECT date_trunc('month', now())::date - back, 'NORTH', player, score, last_date, '4',"
+        " SELECT $4::date - back, 'NORTH', player, score, last_date, '4',"
         " 'X' FROM (VALUES (interval '0', 'ANNA', 300::float8, $1), ('1 month', 'OLD', $2, $3))"
         " AS e(back, player, score, last_date)",
-        {ThisMonth() + "-05", earlier.oldScore, LastMonth() + "-05"});
+        {ThisMonth() + "-05", earlier.oldScore, LastMonth() + "-05", FirstDay()});
 
     TestSite north("host=127.0.0.1 port=" + TestCluster().port + " dbname=" + league.Database() +
                    " user=" + role +
                    " password=earlier-version sslrootcert=" + TestCluster().authority);
     if (earlier.exchanges) {
+      league.SetClock(kTestMoment);
       north.WriteScoreFile({GameEntry("NORTH", "ANNA", 320, ThisMonth() + "-06", 5)});
       CommandResult before = north.Exchange();
       EXPECT_EQ(before.exitCode, 0) << before.err;
@@ -115,6 +116,7 @@ TEST(LeagueAdmin, InitLeagueBringsALeagueOfAnEarlierVersionUpToDateKeepingItsEnt
                                 std::to_string(leaguenet::SchemaStep())),
               std::string::npos)
         << upgraded.out;
+    league.SetClock(kTestMoment);
     north.WriteScoreFile({GameEntry("NORTH", "ANNA", 350, ThisMonth() + "-06", 5),
                           GameEntry("NORTH", "BOB", 20, ThisMonth() + "-06", 1)});
     CommandResult run = north.Exchange();

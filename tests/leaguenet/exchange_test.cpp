@@ -131,13 +131,13 @@ TEST(Exchange, EntriesOfLastMonthAreNeitherSentNorShown) {
   TestSite north(league, "NORTH", "NTH");
   TestSite south(league, "SOUTH", "STH");
   std::string lastMonth =
-      "date_trunc('month', now() AT TIME ZONE 'UTC')::date - interval '1 month'";
+      "date_trunc('month', league.utc_now())::date - interval '1 month'";
   league.Sql(
       "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES"
       " (" +
       lastMonth + ", 'SOUTH', 'DORA', 7000, '" + LastMonth() +
       "-20', '9', 'LEXFRAY0'),"
-      " (date_trunc('month', now() AT TIME ZONE 'UTC'), 'SOUTH', 'EVE', 100, '" +
+      " (date_trunc('month', league.utc_now()), 'SOUTH', 'EVE', 100, '" +
       Today() + "', '1', 'LEXFRAY0')");
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, Today(), 4),
                         GameEntry("NORTH", "OLD", 5000, LastMonth() + "-28", 30),
@@ -146,7 +146,7 @@ TEST(Exchange, EntriesOfLastMonthAreNeitherSentNorShown) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
   EXPECT_EQ(league.Sql("SELECT string_agg(player, ',' ORDER BY player) FROM league.entries"
-                       " WHERE month = date_trunc('month', now() AT TIME ZONE 'UTC')")[0][0],
+                       " WHERE month = date_trunc('month', league.utc_now())")[0][0],
             "ANNA,EVE");
   ScoreFile file = north.ScoreFile();
   ASSERT_EQ(file.entries.size(), 3u);
@@ -173,7 +173,7 @@ TEST(Exchange, HostileLeagueRowsNeverReachTheFileRaw) {
     league.Sql("ALTER TABLE " + constraint[0] + " DROP CONSTRAINT " + constraint[1]);
   league.Sql("INSERT INTO league.sites VALUES ($1, $2, 'nobody1'), ($3, 'LNG', 'nobody2')",
              {"EVIL\x1b[2J\x07", "\x01\x1b\x7f", std::string(80, 'L')});
-  std::string month = "date_trunc('month', now() AT TIME ZONE 'UTC')";
+  std::string month = "date_trunc('month', league.utc_now())";
   std::string insert =
       "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code) VALUES "
       "(" +
@@ -220,22 +220,20 @@ namespace {
 TEST(ExchangeMonth, IsTheSitesOwnLocalMonthAndYear) {
   TestLeague league;
   TestSite west(league, "WEST", "WST");
-  league.Sql(
-      "CREATE OR REPLACE FUNCTION league.utc_now() RETURNS timestamp LANGUAGE sql STABLE"
-      " SET search_path = pg_catalog, pg_temp AS $$ SELECT timestamp '2026-02-01 04:30' $$");
-  west.WriteScoreFile({GameEntry("WEST", "ANNA", 900, "01-31", 12),
-                       GameEntry("WEST", "OLD", 5000, "01-15", 40)});
-  west.WritePlayers({{"ANNA", "01-31-26"}, {"OLD", "01-15-25"}});
   std::tm moment{};
   moment.tm_year = 2026 - 1900;
   moment.tm_mon = 1;
   moment.tm_mday = 1;
   moment.tm_hour = 4;
   moment.tm_min = 30;
-  ScopedVariable clock("LEAGUENET_TEST_TIME", std::to_string(timegm(&moment)));
+  std::time_t at = timegm(&moment);
+  league.SetClock(at);
+  west.WriteScoreFile({GameEntry("WEST", "ANNA", 900, "01-31", 12),
+                       GameEntry("WEST", "OLD", 5000, "01-15", 40)});
+  west.WritePlayers({{"ANNA", "01-31-26"}, {"OLD", "01-15-25"}});
   {
     ScopedVariable zone("TZ", "EST5");
-    CommandResult run = west.Exchange();
+    CommandResult run = west.ExchangeAt(at);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("1 entries sent"), std::string::npos) << run.out;
   }
@@ -244,7 +242,7 @@ TEST(ExchangeMonth, IsTheSitesOwnLocalMonthAndYear) {
 
   // The same moment in UTC is February: nothing of January goes, and February's table is empty.
   ScopedVariable zone("TZ", "UTC0");
-  CommandResult february = west.Exchange();
+  CommandResult february = west.ExchangeAt(at);
   ASSERT_EQ(february.exitCode, 0) << february.err;
   EXPECT_NE(february.out.find("0 entries sent"), std::string::npos) << february.out;
   EXPECT_EQ(league.Sql("SELECT count(*) FROM league.entries")[0][0], "1");

@@ -30,14 +30,8 @@ std::size_t TimesLogged(const std::string& text) {
   return times;
 }
 
-// The league's clock at the middle of June 2026, whatever the day the test runs.
-void StopTheLeaguesClock(const TestLeague& league) {
-  league.Sql(
-      "CREATE OR REPLACE FUNCTION league.utc_now() RETURNS timestamp LANGUAGE sql STABLE"
-      " SET search_path = pg_catalog, pg_temp AS $$ SELECT timestamp '2026-06-15 12:00' $$");
-}
-
-// count entries of players named player (numbered when more than one), each the same.
+// count entries of players named player (numbered when more than one), each the same; the
+// months are those around kTestMoment, June 2026.
 struct UploadCase {
   const char* what;
   const char* month;
@@ -88,7 +82,6 @@ TEST(HostileSite, ReachesTheTablesOnlyThroughFunctionsThatRefuseWhatNoGameWrites
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
   TestSite east(league, "EAST", "EST");
-  StopTheLeaguesClock(league);
   league.Sql(
       "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
       " VALUES ('2026-06-01', 'NORTH', 'ANNA', 900, '06-05', '9', 'LEXFRAY0')");
@@ -149,7 +142,6 @@ TEST(HostileSite, CountsHoldWhateverSnapshotItsTransactionsBring) {
     SCOPED_TRACE(race.what);
     TestLeague league;
     TestSite east(league, "EAST", "EST");
-    StopTheLeaguesClock(league);
     std::string error;
     std::vector<std::unique_ptr<PgConnection>> sessions;
     for (int i = 0; i < leaguenet::kSiteConnections; ++i) {
@@ -251,7 +243,10 @@ TEST(HostileSite, WhatItLeavesBehindIsFoundRepairedAndRemovedWithIt) {
 }
 
 // The site holds every connection it may have, one of them in a transaction that has its own
-// rows and its site locked, while another site exchanges.
+// rows and its site locked, while another site exchanges. That transaction, with no idle limit,
+// is still open after the exchange, so an exchange that had waited for any of it would have run
+// into its time limit (exit code 3); how long the exchange takes then is measured in
+// bench/leaguenet.
 TEST(HostileSite, HoldingItsConnectionsAndLocksSlowsNoOtherSite) {
   TestLeague league;
   TestSite north(league, "NORTH", "NTH");
@@ -259,8 +254,7 @@ TEST(HostileSite, HoldingItsConnectionsAndLocksSlowsNoOtherSite) {
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 300, ThisMonth() + "-05", 4)});
   east.WriteScoreFile({GameEntry("EAST", "EVE", 700, ThisMonth() + "-05", 4)});
   ASSERT_EQ(east.Exchange().exitCode, 0);
-  CommandResult usual = north.Exchange();
-  ASSERT_EQ(usual.exitCode, 0) << usual.err;
+  ASSERT_EQ(north.Exchange().exitCode, 0);
 
   std::vector<std::unique_ptr<PgConnection>> held;
   std::string error;
@@ -271,7 +265,7 @@ TEST(HostileSite, HoldingItsConnectionsAndLocksSlowsNoOtherSite) {
   EXPECT_FALSE(ConnectAs(east, &error));
   EXPECT_NE(error.find("too many connections for role"), std::string::npos) << error;
   std::string month = league.Sql("SELECT month FROM league.entries LIMIT 1")[0][0];
-  ASSERT_TRUE(held[0]->RunScript("BEGIN", &error));
+  ASSERT_TRUE(held[0]->RunScript("SET idle_in_transaction_session_timeout = 0; BEGIN", &error));
   ASSERT_TRUE(held[0]->Run(
       "SELECT league.upload($1::date, '{EVE}', '{701}', $2::text[], '{5}', '{LEXFRAY0}')",
       {month, "{" + ThisMonth() + "-06}"}, nullptr, &error))
@@ -280,11 +274,10 @@ TEST(HostileSite, HoldingItsConnectionsAndLocksSlowsNoOtherSite) {
   north.WriteScoreFile({GameEntry("NORTH", "ANNA", 310, ThisMonth() + "-05", 5)});
   CommandResult run = north.Exchange();
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_LT(run.took, usual.took + std::chrono::seconds(2));
   EXPECT_EQ(Trimmed(EntryAt(north.ScoreFile(), 1).player), "EVE");
   EXPECT_EQ(EntryAt(north.ScoreFile(), 1).score, 700);  // east's upload is not committed
-  RecordProperty("usual_ms", static_cast<int>(usual.took.count()));
-  RecordProperty("held_ms", static_cast<int>(run.took.count()));
+  EXPECT_TRUE(held[0]->RunScript("COMMIT", &error)) << error;
+  EXPECT_EQ(league.Sql("SELECT score FROM league.entries WHERE player = 'EVE'")[0][0], "701");
 
   // The site's own exchange, standings and check find the league full for it, and try again
   // until one of its connections is free: once the server has turned them away, one is.
@@ -329,7 +322,7 @@ TEST(HostileSite, AnOpenTransactionHoldsUpNeitherInitLeagueNorAnotherSite) {
   std::string error;
   std::unique_ptr<PgConnection> holder = ConnectAs(north, &error);
   ASSERT_TRUE(holder) << error;
-  std::string month = league.Sql("SELECT date_trunc('month', now())::date")[0][0];
+  std::string month = league.Sql("SELECT date_trunc('month', league.utc_now())::date")[0][0];
   ASSERT_TRUE(holder->RunScript("SET idle_in_transaction_session_timeout = 0; BEGIN", &error));
   ASSERT_TRUE(
       holder->Run("SELECT * FROM league.standings($1, 10, false)", {month}, nullptr, &error))

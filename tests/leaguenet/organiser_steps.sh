@@ -61,8 +61,9 @@ mkdir -p "$work/blocks" "$work/layers" "$work/root" "$conf" "$socket"
 chown postgres "$conf" "$socket"
 chmod 700 "$conf" "$socket"
 cleanup() {
+  local status=$?
   runuser -u postgres -- "$bin/pg_ctl" -D "$conf" -m immediate -w stop >/dev/null 2>&1 || true
-  rm -rf "$work"
+  if [ "$status" = 0 ] || [ "$status" = 77 ]; then rm -rf "$work"; else echo "the test's folder is kept: $work" >&2; fi
 }
 trap cleanup EXIT
 

@@ -9,7 +9,8 @@
 # its password, and the tests' organiser (a role that may create databases and roles, no
 # superuser) has its password in STATE/pgpass, readable by its owner alone.
 # LEAGUENET_PG_MAX_CONNECTIONS sets max_connections (150 by default); LEAGUENET_PG_ROOT the
-# folder the cluster's own is made in (/tmp by default).
+# folder the cluster's own is made in (/tmp by default). The server logs its errors with the
+# database's name to server.log in that folder, for the tests to show when they fail.
 set -eu
 action=${1:?usage: pg_cluster.sh start|stop STATE_DIR}
 state=${2:?usage: pg_cluster.sh start|stop STATE_DIR}
@@ -28,17 +29,22 @@ stop_cluster() {
   rm -f "$state/cluster.env" "$state/pgpass"
 }
 
+# The certificates hold from 2000 to 2099: the tests run the exchange at moments of their own
+# choosing, and TLS checks the certificate's dates against the exchange's clock.
+backdated() { faketime '2000-01-01 00:00:00' "$@"; }
+days=36500
+
 # certificate NAME CA_NAME: NAME.key and NAME.crt signed by CA_NAME, for 127.0.0.1 and localhost.
 certificate() {
   openssl req -new -nodes -newkey rsa:2048 -keyout "$1.key" -out "$1.csr" -subj "/CN=localhost" 2>/dev/null
   printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' >"$1.ext"
-  openssl x509 -req -in "$1.csr" -CA "$2.crt" -CAkey "$2.key" -CAcreateserial -days 2 \
-    -extfile "$1.ext" -out "$1.crt" 2>/dev/null
+  backdated openssl x509 -req -in "$1.csr" -CA "$2.crt" -CAkey "$2.key" -CAcreateserial \
+    -days $days -extfile "$1.ext" -out "$1.crt" 2>/dev/null
 }
 
 authority() {
-  openssl req -new -x509 -nodes -newkey rsa:2048 -days 2 -keyout "$1.key" -out "$1.crt" \
-    -subj "/CN=$1 league test authority" 2>/dev/null
+  backdated openssl req -new -x509 -nodes -newkey rsa:2048 -days $days -keyout "$1.key" \
+    -out "$1.crt" -subj "/CN=$1 league test authority" 2>/dev/null
 }
 
 case $action in
@@ -57,7 +63,12 @@ superuser_password=$(password)
 organiser_password=$(password)
 (umask 077 && printf '%s\n' "$superuser_password" >"$dir/superuser.password" &&
   printf '*:*:*:organiser:%s\n*:*:*:postgres:%s\n' "$organiser_password" "$superuser_password" >"$state/pgpass")
-trap 'as_server "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true; rm -rf "$dir"' EXIT
+# A cluster that did not come up is stopped and its folder kept, for its logs.
+keep_failed_cluster() {
+  as_server "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
+  echo "the cluster's folder is kept: $dir" >&2
+}
+trap keep_failed_cluster EXIT
 (
   cd "$dir"
   authority ca
@@ -90,7 +101,8 @@ synchronous_commit = off
 full_page_writes = off
 max_connections = ${LEAGUENET_PG_MAX_CONNECTIONS:-150}
 shared_buffers = 32MB
-log_min_messages = fatal
+log_min_messages = error
+log_line_prefix = '%m [%p] %d '
 CONF
   if as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 start >/dev/null 2>&1; then
     psql -qX "host=$dir port=$port dbname=postgres user=postgres passfile=$state/pgpass" -c \
@@ -107,5 +119,6 @@ ENV
     exit 0
   fi
 done
-cat "$dir/server.log" >&2
+echo "--- the end of $dir/server.log:" >&2
+tail -n 30 "$dir/server.log" >&2
 exit 1

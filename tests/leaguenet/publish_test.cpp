@@ -93,7 +93,7 @@ struct Browser {
                                      "--user-data-dir=" + profile.path()};
     argv.insert(argv.end(), options.begin(), options.end());
     argv.push_back("file://" + page);
-    return RunProgram(program, argv, "/");
+    return RunProgram(program, argv, "/", {}, std::nullopt);  // the browser keeps the real clock
   }
 };
 
@@ -293,8 +293,8 @@ TEST(LeaguePages, AKilledPublicationLeavesTheLastOneWholeAndTheNextCleansUp) {
       " FROM generate_series(1, 600) i");
   league.Sql(
       "INSERT INTO league.entries (month, site, player, score, last_date, plays, game_code)"
-      " SELECT date_trunc('month', now() AT TIME ZONE 'UTC'), s.name, 'P' || p, 1 + p,"
-      " to_char(now() AT TIME ZONE 'UTC', 'MM') || '-01', '1', 'LEXFRAY0'"
+      " SELECT date_trunc('month', league.utc_now()), s.name, 'P' || p, 1 + p,"
+      " to_char(league.utc_now(), 'MM') || '-01', '1', 'LEXFRAY0'"
       " FROM league.sites s, generate_series(1, 50) p");
   TempFolder folder;
   std::string settings = PublisherSettings(league, folder);

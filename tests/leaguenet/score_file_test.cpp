@@ -126,9 +126,9 @@ INSTANTIATE_TEST_SUITE_P(
                         TestSite south(s.league, "SOUTH", "STH");
                         s.league.Sql(
                             "INSERT INTO league.entries (month, site, player, score, last_date, "
-                            "plays, game_code) SELECT date_trunc('month', now() AT TIME ZONE "
-                            "'UTC')::date, 'SOUTH', 'P' || i, i, to_char(now() AT TIME ZONE "
-                            "'UTC', 'MM-DD'), '1', 'LEXFRAY0' FROM generate_series(1, 10500) i");
+                            "plays, game_code) SELECT date_trunc('month', league.utc_now())::date, "
+                            "'SOUTH', 'P' || i, i, to_char(league.utc_now(), 'MM-DD'), '1', "
+                            "'LEXFRAY0' FROM generate_series(1, 10500) i");
                         s.north.SetLeague(
                             s.north.League(),
                             "others = " + std::to_string(leaguenet::kMostOthers) + "\n");

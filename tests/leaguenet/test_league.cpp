@@ -8,12 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "edge/files.h"
 #include "platform/record_fields.h"
@@ -61,18 +64,55 @@ leaguenet::Rows RunSql(const std::string& conninfo, const std::string& sql,
   return rows;
 }
 
-std::tm LocalNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local;
+std::tm TestDate() {
+  std::tm date{};
+  gmtime_r(&kTestMoment, &date);
+  return date;
 }
 
-std::string Month(int back) {
-  int month = (LocalNow().tm_mon - back + 12) % 12 + 1;
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d", month);
-  return text;
+// The environment given, or else the test's own, with the clock at the moment at. The preloaded
+// libfaketime comes before a sanitizer's runtime, which is told not to mind.
+std::vector<std::string> EnvironmentAt(const std::optional<std::vector<std::string>>& given,
+                                       std::optional<std::time_t> at) {
+  std::vector<std::string> variables;
+  if (given)
+    variables = *given;
+  else
+    for (char** variable = environ; *variable; ++variable) variables.emplace_back(*variable);
+  if (!at) return variables;
+  std::string sanitizer = "verify_asan_link_order=0";
+  std::erase_if(variables, [&sanitizer](const std::string& entry) {
+    if (entry.starts_with("ASAN_OPTIONS=")) sanitizer = entry.substr(13) + ":" + sanitizer;
+    return entry.starts_with("ASAN_OPTIONS=") || entry.starts_with("LD_PRELOAD=") ||
+           entry.starts_with("FAKETIME");
+  });
+  variables.push_back("ASAN_OPTIONS=" + sanitizer);
+  variables.push_back("LD_PRELOAD=" LEAGUENET_TEST_FAKETIME);
+  variables.push_back("FAKETIME_FMT=%s");
+  variables.push_back("FAKETIME=@" + std::to_string(*at));
+  // Deadlines and waits keep the real pace.
+  variables.push_back("FAKETIME_DONT_FAKE_MONOTONIC=1");
+  return variables;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// The server's last lines about a database, where a failed test may find what the server made
+// of it.
+void ShowServerLogTail(const std::string& database) {
+  std::string path = TestCluster().folder + "/server.log";
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (line.find(" " + database + " ") != std::string::npos) lines.push_back(line);
+  std::size_t from = lines.size() > 30 ? lines.size() - 30 : 0;
+  std::cerr << "--- the last lines of " << path << " about " << database << ":\n";
+  for (std::size_t i = from; i < lines.size(); ++i) std::cerr << lines[i] << '\n';
 }
 
 void DrainInto(int fd, std::string& into, bool& open) {
@@ -87,7 +127,7 @@ void DrainInto(int fd, std::string& into, bool& open) {
 }  // namespace
 
 std::string LastPlayed(const CompetitionEntry& entry) {
-  std::tm now = LocalNow();
+  std::tm now = TestDate();
   int month = std::atoi(entry.lastDate.substr(0, 2).c_str());
   int year = (now.tm_year + 1900 - (month > now.tm_mon + 1 ? 1 : 0)) % 100;
   char played[16];
@@ -113,7 +153,8 @@ std::string LeaguenetProgram() {
 
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
                          const std::string& folder,
-                         const std::optional<std::vector<std::string>>& environment) {
+                         const std::optional<std::vector<std::string>>& environment,
+                         std::optional<std::time_t> at) {
   int out[2];
   int err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
@@ -123,18 +164,11 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   ::posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   if (!folder.empty()) ::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  std::vector<char*> args;
   std::vector<std::string> copies = argv;
-  for (std::string& arg : copies) args.push_back(arg.data());
-  args.push_back(nullptr);
-  auto start = std::chrono::steady_clock::now();
+  std::vector<std::string> variables = EnvironmentAt(environment, at);
   pid_t pid = 0;
-  std::vector<std::string> given = environment.value_or(std::vector<std::string>{});
-  std::vector<char*> variables;
-  for (std::string& variable : given) variables.push_back(variable.data());
-  variables.push_back(nullptr);
-  int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(),
-                              environment ? variables.data() : environ);
+  int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, Pointers(copies).data(),
+                              Pointers(variables).data());
   ::posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   ::close(err[1]);
@@ -152,8 +186,6 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   int status = 0;
   if (spawned == 0 && ::waitpid(pid, &status, 0) == pid)
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.took = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - start);
   return result;
 }
 
@@ -166,9 +198,11 @@ TestLeague::TestLeague(Setup setup) {
   if (setup == Setup::kEmptyDatabase) return;
   CommandResult init = Admin({"init-league", "--db", OrganiserConnection()});
   EXPECT_EQ(init.exitCode, 0) << init.err;
+  SetClock(kTestMoment);
 }
 
 TestLeague::~TestLeague() {
+  if (::testing::Test::HasFailure()) ShowServerLogTail(database_);
   auto connection = Connect(OrganiserOf("postgres"));
   if (!connection) return;
   std::string error;
@@ -207,6 +241,12 @@ std::string TestLeague::AddSite(const std::string& name, const std::string& loc)
                                loc, "--site-ca", TestCluster().authority});
   EXPECT_EQ(added.exitCode, 0) << added.err;
   return added.out;
+}
+
+void TestLeague::SetClock(std::time_t at) const {
+  Sql("CREATE OR REPLACE FUNCTION league.utc_now() RETURNS timestamp LANGUAGE sql STABLE"
+      " SET search_path = pg_catalog, pg_temp AS $$ SELECT to_timestamp(" +
+      std::to_string(at) + ") AT TIME ZONE 'UTC' $$");
 }
 
 CompetitionEntry GameEntry(const std::string& site, const std::string& player, double score,
@@ -295,7 +335,9 @@ void TestSite::WritePlayers(
 
 std::string TestSite::ScoreFileBytes() const {
   std::ifstream in(ScoreFilePath(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ostringstream bytes;  // in one piece: a test's file may be 100 MB
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 ScoreFile TestSite::ScoreFile() const {
@@ -309,6 +351,11 @@ CommandResult TestSite::Exchange(bool gameEnvironment) const {
   if (!gameEnvironment) return RunProgram(program, {program}, ProgramFolder());
   return RunProgram(program, {program}, ProgramFolder(),
                     std::vector<std::string>{"PATH=/usr/local/bin:/usr/bin:/bin", "LC_ALL=C"});
+}
+
+CommandResult TestSite::ExchangeAt(std::time_t at) const {
+  std::string program = CompetitionFolder() + "LeagueNet.exe";
+  return RunProgram(program, {program}, ProgramFolder(), std::nullopt, at);
 }
 
 ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
@@ -332,10 +379,18 @@ CompetitionHeader HeaderOf(const ScoreFile& file) {
 }
 
 std::string ThisMonth() {
-  return Month(0);
+  return FirstDay(0).substr(5, 2);
 }
 std::string LastMonth() {
-  return Month(1);
+  return FirstDay(1).substr(5, 2);
+}
+
+std::string FirstDay(int monthsBack) {
+  std::tm date = TestDate();
+  int months = (date.tm_year + 1900) * 12 + date.tm_mon - monthsBack;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-01", months / 12, months % 12 + 1);
+  return text;
 }
 
 }  // namespace lexfray::testing

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <chrono>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,20 +27,27 @@ struct CommandResult {
   int exitCode = -1;
   std::string out;
   std::string err;
-  std::chrono::milliseconds took{0};
 };
+
+// The moment at which every program that the tests run and every test league's clock stand,
+// unless a test sets its own: the middle of June 2026, far from a month's end in any zone.
+inline constexpr std::time_t kTestMoment = 1781524800;  // 2026-06-15 12:00 UTC
 
 // The leaguenet program as built.
 std::string LeaguenetProgram();
 
 // Runs program with argv (argv[0] included) in folder, standard input on /dev/null; with the
-// test's environment, or the one given ("NAME=value" each).
+// test's environment, or the one given ("NAME=value" each); its clock at the moment at
+// (through libfaketime, which a program that runs with another's group ignores, as it ignores
+// the rest of its caller's environment), or on the real clock.
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& argv,
                          const std::string& folder,
-                         const std::optional<std::vector<std::string>>& environment = {});
+                         const std::optional<std::vector<std::string>>& environment = {},
+                         std::optional<std::time_t> at = kTestMoment);
 
-// A league of its own in a new database of the shared cluster, set up with init-league;
-// the database and its roles go with the object.
+// A league of its own in a new database of the shared cluster, set up with init-league and its
+// clock at kTestMoment; the database and its roles go with the object. When the test has
+// failed by then, the server's log tail is shown.
 class TestLeague {
  public:
   enum class Setup { kInitLeague, kEmptyDatabase };
@@ -59,6 +66,8 @@ class TestLeague {
   void Script(const std::string& sql) const;
   // The text that add-site printed.
   std::string AddSite(const std::string& name, const std::string& loc) const;
+  // Stops the league's clock (league.utc_now) at the moment at.
+  void SetClock(std::time_t at) const;
 
  private:
   std::string database_;
@@ -69,7 +78,7 @@ CompetitionEntry GameEntry(const std::string& site, const std::string& player, d
                            const std::string& lastDate, int plays);
 
 // When the entry's player last played, as the player file records it (MM-DD-YY): on the
-// entry's date, in this year unless that date is still to come.
+// entry's date, in the test moment's year unless that date is still to come.
 std::string LastPlayed(const CompetitionEntry& entry);
 
 // A site's program folder with the exchange installed as the game starts it:
@@ -108,6 +117,8 @@ class TestSite {
   // The exchange as the game runs it: no arguments, in the program folder; with the game's
   // fixed environment when asked.
   CommandResult Exchange(bool gameEnvironment = false) const;
+  // The same at another moment than kTestMoment.
+  CommandResult ExchangeAt(std::time_t at) const;
 
  private:
   TempFolder folder_;
@@ -130,8 +141,10 @@ class ScopedVariable {
 std::string Trimmed(const std::string& text);
 CompetitionEntry EntryAt(const lexfray::ScoreFile& file, std::size_t index);
 CompetitionHeader HeaderOf(const lexfray::ScoreFile& file);
-// MM of the current local month, and of the month before.
+// MM of kTestMoment's month, and of the month before.
 std::string ThisMonth();
 std::string LastMonth();
+// The first day of kTestMoment's month, or of a month before it, as YYYY-MM-DD.
+std::string FirstDay(int monthsBack = 0);
 
 }  // namespace lexfray::testing

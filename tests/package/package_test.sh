@@ -36,7 +36,10 @@ probe=/usr/games/lexfray-probe-$$
 # takes it away again when it made it.
 pages_user=_lexfray-league
 pages_user_before=$(getent passwd "$pages_user" || true)
+# The machine is put back whatever happened; the test's folder, with the build's log, stays
+# when the test failed.
 package_cleanup() {
+  local status=$?
   [ -n "$e2e_dir" ] && other_tmux kill-server 2>/dev/null
   e2e_cleanup
   rm -f "$probe"
@@ -46,9 +49,35 @@ package_cleanup() {
   if [ -z "$pages_user_before" ] && getent passwd "$pages_user" >/dev/null; then
     userdel "$pages_user" 2>/dev/null
   fi
-  rm -rf "$work"
+  if [ "$status" = 0 ]; then
+    rm -rf "$work"
+  else
+    echo "the package test's folder is kept: $work" >&2
+  fi
 }
 trap package_cleanup EXIT
+
+# show_first_error LOG: the first error in LOG with the lines around it (the file it was
+# compiling, what included what, the compiler's notes), then the log's end.
+show_first_error() {
+  local first
+  first=$(grep -n -m 1 -E 'error:|CMake Error|\*\*\* \[|dh_[a-z_]+: error' "$1" | cut -d: -f1)
+  if [ -n "$first" ]; then
+    echo "--- $1, around its first error (line $first):" >&2
+    sed -n "$((first > 12 ? first - 12 : 1)),$((first + 20))p" "$1" >&2
+  fi
+  echo "--- the end of $1:" >&2
+  tail -n 15 "$1" >&2
+}
+
+# logged NAME COMMAND...: runs COMMAND with its output in $work/NAME.log, shown when it fails.
+logged() {
+  local name=$1
+  shift
+  "$@" >"$work/$name.log" 2>&1 </dev/null && return 0
+  show_first_error "$work/$name.log"
+  return 1
+}
 
 # The player's tmux server: the game runs as that user.
 e2e_tmux() { runuser -u "$player" -- tmux -S "$e2e_dir/sock" "$@"; }
@@ -59,7 +88,8 @@ player_begin() {
 }
 as_player() { runuser -u "$player" -- "$@"; }
 
-step() { echo "== $*"; }
+# Each step says when it began, in seconds since the test started.
+step() { echo "== $* (at ${SECONDS} s)"; }
 
 build_and_lint() {
   step "building the package"
@@ -71,11 +101,8 @@ build_and_lint() {
   fi
   # A compiler cache, where there is one, spares the repeated runs the compile.
   command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$work
-  if ! (cd "$work/src" && dpkg-buildpackage -b -us -uc >"$work/build.log" 2>&1); then
-    tail -n 40 "$work/build.log" >&2
-    echo "FAIL: dpkg-buildpackage failed" >&2
-    exit 1
-  fi
+  (cd "$work/src" && export DEB_BUILD_OPTIONS=parallel=2 && logged build dpkg-buildpackage -b -us -uc) ||
+    { echo "FAIL: dpkg-buildpackage failed" >&2; exit 1; }
   deb=$(echo "$work"/lexfray_*_*.deb)
   [ -f "$deb" ] || { echo "FAIL: no package was built" >&2; exit 1; }
   [ -f "$(echo "$work"/lexfray-dbgsym_*.deb)" ] || { echo "FAIL: no -dbgsym package" >&2; exit 1; }
@@ -93,7 +120,7 @@ build_and_lint() {
 install_package() {
   step "installing"
   installed=1
-  dpkg -i "$deb" >/dev/null || { echo "FAIL: dpkg -i failed" >&2; exit 1; }
+  logged install dpkg -i "$deb" || { echo "FAIL: dpkg -i failed" >&2; exit 1; }
   useradd --no-create-home --home-dir /nonexistent --shell /bin/sh "$player"
   id -nG "$player" | grep -qw games && { echo "FAIL: the test user is in the games group" >&2; exit 1; }
   local what expected
@@ -308,7 +335,7 @@ the_browser_runs_without_the_games_group() {
 the_configuration_edit_survives_a_reinstall() {
   step "the configuration edit over a reinstall"
   sed -i '1s/.*/Package Test Site/' /etc/lexfray/LEXFRAY.CFG
-  dpkg -i "$deb" >/dev/null </dev/null || fail "the reinstall failed"
+  logged reinstall dpkg -i "$deb" || fail "the reinstall failed"
   [ "$(head -n 1 /etc/lexfray/LEXFRAY.CFG)" = "Package Test Site" ] || fail "the reinstall undid the edit"
 }
 
@@ -334,7 +361,7 @@ the_pages_service_waits_to_be_enabled() {
 # takes it away with the rest.
 the_exchange_folder_is_roots() {
   step "leaguenet enable"
-  /usr/games/leaguenet enable >/dev/null || fail "leaguenet enable failed"
+  logged enable /usr/games/leaguenet enable || fail "leaguenet enable failed"
   local what
   for what in "/QuillonHomeSoftware/LeagueNet 755 root root" \
     "/QuillonHomeSoftware/LeagueNet/GOLN 660 root games"; do
@@ -348,10 +375,10 @@ the_exchange_folder_is_roots() {
 remove_then_purge() {
   step "removal keeps the players' files, purge leaves nothing"
   dpkg -L lexfray >"$work/files"
-  dpkg -r lexfray >/dev/null 2>&1 || fail "dpkg -r failed"
+  logged remove dpkg -r lexfray || fail "dpkg -r failed"
   [ -f /var/games/lexfray/LEXFRAY.USR ] || fail "the removal deleted the player file"
   [ ! -e /usr/games/lexfray ] || fail "the removal left the executable"
-  dpkg --purge lexfray >/dev/null 2>&1 || fail "dpkg --purge failed"
+  logged purge dpkg --purge lexfray || fail "dpkg --purge failed"
   installed=0
   # The package's own folders go; folders it shares with others (/usr/games, and /lib, a link
   # where /usr is merged) stay.
@@ -384,4 +411,4 @@ the_configuration_edit_survives_a_reinstall
 the_pages_service_waits_to_be_enabled
 the_exchange_folder_is_roots
 remove_then_purge
-echo "ok: package"
+echo "ok: package (in ${SECONDS} s)"

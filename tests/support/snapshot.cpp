@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -86,7 +87,7 @@ int BgAt(const Screen& screen, int row, int column) { return screen.At(row, colu
 
 std::string GoldenDifference(const Screen& screen, std::string_view name) {
   std::string actual = Picture(screen) + "colours:\n" + ColourMap(screen);
-  std::string path = std::string(LEXFRAY_GOLDEN_DIR) + "/" + std::string(name) + ".txt";
+  std::string path = (std::filesystem::path(LEXFRAY_GOLDEN_DIR) / name).string() + ".txt";
   const char* update = std::getenv("LEXFRAY_UPDATE_GOLDEN");
   if (update && std::string(update) == "1") {
     std::ofstream(path, std::ios::binary) << actual;

@@ -47,7 +47,7 @@ void TempFolder::Remove(std::string_view name) const {
 }
 
 void TempFolder::CopyFromProgramFolder(std::string_view name) const {
-  std::filesystem::copy_file(std::string(LEXFRAY_PROGRAM_DIR) + "/" + std::string(name), PathOf(name),
+  std::filesystem::copy_file(std::filesystem::path(LEXFRAY_PROGRAM_DIR) / name, PathOf(name),
                              std::filesystem::copy_options::overwrite_existing);
 }
 
