@@ -15,20 +15,11 @@
 
 #include "platform/descriptor.h"
 #include "platform/game_group.h"
+#include "platform/game_paths.h"
 
 namespace lexfray {
 
 namespace {
-
-// The program folder of a shared installation opens only to the games group, so every
-// lookup of a path holds it; reads and writes on a descriptor need no group.
-int OpenPath(const std::string& path, int flags, mode_t mode = 0) {
-  return WithGameGroup([&] { return ::open(path.c_str(), flags, mode); });
-}
-
-bool StatPath(const std::string& path, struct stat& info) {
-  return WithGameGroup([&] { return ::stat(path.c_str(), &info); }) == 0;
-}
 
 void SetReason(std::string* error, const char* what, const std::string& path) {
   if (error) *error = std::string(what) + " " + path + ": " + std::strerror(errno);
@@ -69,7 +60,7 @@ constexpr int kMostLinks = 40;
 // group can write: nobody else can put another link or file in place of what it holds.
 bool FolderIsSafe(const std::string& folder, uid_t trustedOwner) {
   struct stat info {};
-  if (!StatPath(folder.empty() ? "." : folder, info)) return false;
+  if (!StatGamePath(folder.empty() ? "." : folder, info)) return false;
   if (info.st_mode & S_IWOTH) return false;  // a world-writable sticky folder too
   if ((info.st_mode & S_IWGRP) && !IsGameGroup(info.st_gid)) return false;
   return info.st_uid == 0 || info.st_uid == trustedOwner;
@@ -88,7 +79,7 @@ std::string LinkTarget(const std::string& link) {
 std::optional<std::string> WritableTarget(const std::string& path, std::string* error) {
   if (!IsLink(path)) return path;
   struct stat start {};
-  uid_t trustedOwner = StatPath(FolderOf(path).empty() ? "." : FolderOf(path), start) ? start.st_uid : 0;
+  uid_t trustedOwner = StatGamePath(FolderOf(path).empty() ? "." : FolderOf(path), start) ? start.st_uid : 0;
   std::string at = path;
   for (int hops = 0; IsLink(at); ++hops) {
     // The program folder itself is the installation's: only the links beyond it are
@@ -108,7 +99,7 @@ std::optional<std::string> WritableTarget(const std::string& path, std::string* 
   }
   // A link to a missing file is never followed to create one elsewhere.
   struct stat last {};
-  if (!StatPath(at, last)) {
+  if (!StatGamePath(at, last)) {
     SetReason(error, "cannot follow the link", path);
     return std::nullopt;
   }
@@ -127,7 +118,7 @@ namespace {
 // group, so that a copy made by one player stays the game's for the next.
 void TakeOverAttributes(int fd, const std::string& path) {
   struct stat old {};
-  if (!StatPath(path, old)) return;
+  if (!StatGamePath(path, old)) return;
   if (::fchown(fd, old.st_uid, old.st_gid) != 0)
     static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
   static_cast<void>(::fchmod(fd, old.st_mode & 07777));
@@ -152,7 +143,7 @@ FilePrefix ReadOrCreateFile(const std::string& path, std::size_t limit) {
   constexpr int kFlags = O_CLOEXEC | O_NONBLOCK;
   int raw = OpenOrCreate(path, O_RDWR | kFlags);
   // A file this process may only read is still shown.
-  if (raw < 0) raw = OpenPath(path, O_RDONLY | kFlags);
+  if (raw < 0) raw = OpenGamePath(path, O_RDONLY | kFlags);
   Descriptor fd(raw);
   FilePrefix prefix;
   if (fd.ok()) ReadAtMost(fd.get(), limit, prefix);
@@ -166,13 +157,13 @@ int OpenOrCreate(const std::string& path, int flags) {
       errno = EPERM;
       return -1;
     }
-    return OpenPath(*target, flags | O_CLOEXEC);
+    return OpenGamePath(*target, flags | O_CLOEXEC);
   }
-  int fd = OpenPath(path, flags | O_CLOEXEC);
+  int fd = OpenGamePath(path, flags | O_CLOEXEC);
   if (fd >= 0 || errno != ENOENT) return fd;
-  fd = OpenPath(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
+  fd = OpenGamePath(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, 0664);
   // Another game made it meanwhile: it is there to open now.
-  if (fd < 0 && errno == EEXIST) fd = OpenPath(path, flags | O_CLOEXEC);
+  if (fd < 0 && errno == EEXIST) fd = OpenGamePath(path, flags | O_CLOEXEC);
   return fd;
 }
 
@@ -183,7 +174,7 @@ bool CreateIfMissing(const std::string& path) {
 
 std::optional<FilePrefix> ReadFilePrefix(const std::string& path, std::size_t limit,
                                          std::string* error) {
-  Descriptor fd(OpenPath(path, O_RDONLY | O_CLOEXEC));
+  Descriptor fd(OpenGamePath(path, O_RDONLY | O_CLOEXEC));
   FilePrefix prefix;
   if (fd.ok() && ReadAtMost(fd.get(), limit, prefix)) return prefix;
   SetReason(error, "cannot read", path);
@@ -212,7 +203,7 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string
 
 bool IsReadOnly(const std::string& path) {
   struct stat info {};
-  if (!StatPath(path, info)) return false;
+  if (!StatGamePath(path, info)) return false;
   // Asked with the effective IDs: the real ones are the player's, who may write nothing
   // in a shared installation's folder.
   return (info.st_mode & 0222) == 0 || WithGameGroup([&] {
@@ -243,7 +234,7 @@ bool RenameFile(const std::string& from, const std::string& to, std::string* err
 }
 
 void SyncFolder(const std::string& folder) {
-  Descriptor fd(OpenPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor fd(OpenGamePath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.ok()) ::fsync(fd.get());
 }
 
@@ -280,7 +271,7 @@ void FailWritesBeyondSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
 
 std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
   struct stat info {};
-  if (path.empty() || !StatPath(path, info) || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (path.empty() || !StatGamePath(path, info) || !S_ISREG(info.st_mode)) return std::nullopt;
   return static_cast<std::uint64_t>(info.st_size);
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/files.h"
 #include "platform/game_group.h"
+#include "platform/game_paths.h"
 
 namespace lexfray {
 
@@ -29,24 +30,6 @@ constexpr std::size_t kMostEntries = 50000;
 constexpr std::size_t kLargestEntry = 2 * 1024 * 1024;
 // Temporary files older than this were left by a killed or long-stopped process.
 constexpr time_t kStaleSeconds = 3600;
-
-int OpenPath(const std::string& path, int flags) {
-  return WithGameGroup([&] { return ::open(path.c_str(), flags | O_CLOEXEC); });
-}
-
-bool StatPath(const std::string& path, struct stat& info) {
-  return WithGameGroup([&] { return ::stat(path.c_str(), &info); }) == 0;
-}
-
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return StatPath(path, info);
-}
-
-// Gone is gone, whoever removed it.
-bool Unlink(const std::string& path) {
-  return WithGameGroup([&] { return ::unlink(path.c_str()); }) == 0 || errno == ENOENT;
-}
 
 std::string Reason(const char* what, const std::string& path) {
   return std::string(what) + " " + path + ": " + std::strerror(errno);
@@ -94,12 +77,6 @@ std::string Unescaped(std::string_view text) {
     out += text[i];
   }
   return out;
-}
-
-bool SameInode(int fd, const std::string& path) {
-  struct stat open {}, named {};
-  return ::fstat(fd, &open) == 0 && StatPath(path, named) && open.st_dev == named.st_dev &&
-         open.st_ino == named.st_ino;
 }
 
 using Folder = std::unique_ptr<DIR, int (*)(DIR*)>;
@@ -161,7 +138,7 @@ std::optional<SpoolFolder::Listing> SpoolFolder::List(std::string* error) const 
 }
 
 std::optional<SpoolEntry> SpoolFolder::ReadEntry(const std::string& name) const {
-  Descriptor fd(OpenPath(path_ + name, O_RDONLY));
+  Descriptor fd(OpenGamePath(path_ + name, O_RDONLY));
   std::string bytes;
   if (!fd.ok() || !ReadWhole(fd.get(), kLargestEntry, bytes)) return std::nullopt;
   SpoolEntry entry{name, 0, {}};
@@ -179,7 +156,7 @@ std::optional<SpoolEntry> SpoolFolder::ReadEntry(const std::string& name) const 
 bool SpoolFolder::ReadCommits(const Listing& listing, std::vector<OpenCommit>& commits,
                               std::string* error) const {
   for (const std::string& name : listing.commits) {
-    OpenCommit commit{name, std::make_shared<Descriptor>(OpenPath(path_ + name, O_RDONLY)), {}};
+    OpenCommit commit{name, std::make_shared<Descriptor>(OpenGamePath(path_ + name, O_RDONLY)), {}};
     if (!commit.fd->ok() && errno == ENOENT) continue;  // finished meanwhile
     std::string bytes;
     std::optional<CommitRecord> record;
@@ -198,7 +175,7 @@ bool SpoolFolder::CommitsStand(const std::vector<OpenCommit>& commits) const {
   std::optional<Listing> now = List(nullptr);
   if (!now || now->commits.size() != commits.size()) return false;
   return std::all_of(commits.begin(), commits.end(), [this](const OpenCommit& commit) {
-    return SameInode(commit.fd->get(), path_ + commit.name);
+    return StillNames(commit.fd->get(), path_ + commit.name);
   });
 }
 
@@ -230,7 +207,7 @@ SpoolAdd SpoolFolder::Add(std::string_view key, std::uint64_t order, std::string
   // wins, without any lock.
   int linked = WithGameGroup([&] { return ::link(temporary->c_str(), named.c_str()); });
   int reason = errno;
-  Unlink(*temporary);
+  UnlinkGamePath(*temporary);
   if (linked != 0) {
     if (reason == EEXIST) return SpoolAdd::kTaken;
     errno = reason;
@@ -242,7 +219,7 @@ SpoolAdd SpoolFolder::Add(std::string_view key, std::uint64_t order, std::string
 }
 
 bool SpoolFolder::Withdraw(std::string_view key) const {
-  bool gone = Unlink(path_ + std::string(kKeyPrefix) + std::string(key));
+  bool gone = UnlinkGamePath(path_ + std::string(kKeyPrefix) + std::string(key));
   SyncFolder(path_);
   return gone;
 }
@@ -262,7 +239,7 @@ std::optional<std::string> SpoolFolder::Place(const std::string& prepared, std::
     if (error) *error = Reason("cannot write", path_ + name);
     return std::nullopt;
   }
-  Unlink(prepared);
+  UnlinkGamePath(prepared);
   return name;
 }
 
@@ -270,15 +247,15 @@ bool SpoolFolder::Finish(const std::string& name, const CommitRecord& record,
                          std::string* error) const {
   for (const auto& [next, target] : record.renames) {
     // A version already renamed is gone from its temporary name: the rename was done.
-    if (!Exists(next) || RenameFile(next, target, error) || errno == ENOENT) continue;
+    if (!GamePathExists(next) || RenameFile(next, target, error) || errno == ENOENT) continue;
     return false;
   }
   for (const std::string& entry : record.entries) {
-    if (Unlink(path_ + entry)) continue;
+    if (UnlinkGamePath(path_ + entry)) continue;
     if (error) *error = Reason("cannot remove", path_ + entry);
     return false;
   }
-  if (Unlink(path_ + name)) return true;
+  if (UnlinkGamePath(path_ + name)) return true;
   if (error) *error = Reason("cannot remove", path_ + name);
   return false;
 }
@@ -304,7 +281,7 @@ void SpoolFolder::RemoveStale() const {
     std::string name = entry->d_name;
     struct stat info {};
     if (!name.starts_with(".tmp-") && !name.starts_with(kPreparedCommitPrefix)) continue;
-    if (StatPath(path_ + name, info) && now - info.st_mtime > kStaleSeconds) Unlink(path_ + name);
+    if (StatGamePath(path_ + name, info) && now - info.st_mtime > kStaleSeconds) UnlinkGamePath(path_ + name);
   }
 }
 

@@ -15,6 +15,7 @@
 #include "platform/descriptor.h"
 #include "platform/files.h"
 #include "platform/game_group.h"
+#include "platform/game_paths.h"
 
 namespace lexfray {
 
@@ -28,29 +29,6 @@ constexpr int kCommitTries = 50;
 constexpr time_t kStaleSeconds = 3600;
 
 std::string BaseName(const std::string& path) { return path.substr(FolderOf(path).size()); }
-
-int OpenPath(const std::string& path, int flags) {
-  return WithGameGroup([&] { return ::open(path.c_str(), flags | O_CLOEXEC); });
-}
-
-bool StatPath(const std::string& path, struct stat& info) {
-  return WithGameGroup([&] { return ::stat(path.c_str(), &info); }) == 0;
-}
-
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return StatPath(path, info);
-}
-
-void Unlink(const std::string& path) {
-  WithGameGroup([&] { return ::unlink(path.c_str()); });
-}
-
-bool SameInode(int fd, const std::string& path) {
-  struct stat open {}, named {};
-  return ::fstat(fd, &open) == 0 && StatPath(path, named) && open.st_dev == named.st_dev &&
-         open.st_ino == named.st_ino;
-}
 
 // Reads at most limit bytes (and one more, to see that there are more) from fd.
 bool ReadAtMost(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes, bool& cut) {
@@ -80,10 +58,10 @@ bool ReadVersion(const SpoolFile& file, const std::vector<OpenCommit>& commits,
   for (const OpenCommit& commit : commits) {
     std::optional<std::string> next = target ? commit.record.NewVersionOf(*target) : std::nullopt;
     if (!next) continue;
-    pin = std::make_unique<Descriptor>(OpenPath(*next, O_RDONLY));
+    pin = std::make_unique<Descriptor>(OpenGamePath(*next, O_RDONLY));
     if ((fromNew = pin->ok())) break;
   }
-  if (!fromNew) pin = std::make_unique<Descriptor>(OpenPath(file.path, O_RDONLY));
+  if (!fromNew) pin = std::make_unique<Descriptor>(OpenGamePath(file.path, O_RDONLY));
   if (!pin->ok()) {
     version.missing = errno == ENOENT;
     if (!version.missing && error)
@@ -123,9 +101,9 @@ void RemoveStaleVersions(const std::string& folder, const std::string& prefix) {
   while (const dirent* entry = ::readdir(listing.get())) {
     std::string name = entry->d_name;
     struct stat info {};
-    if (name.starts_with(prefix) && StatPath(folder + name, info) &&
+    if (name.starts_with(prefix) && StatGamePath(folder + name, info) &&
         now - info.st_mtime > kStaleSeconds)
-      Unlink(folder + name);
+      UnlinkGamePath(folder + name);
   }
 }
 
@@ -142,8 +120,8 @@ struct SpooledFile::Prepared {
   std::vector<std::unique_ptr<Descriptor>> replaced;
 
   void Discard() {
-    for (const auto& rename : renames) Unlink(rename.first);
-    if (!commit.empty()) Unlink(commit);
+    for (const auto& rename : renames) UnlinkGamePath(rename.first);
+    if (!commit.empty()) UnlinkGamePath(commit);
   }
 };
 
@@ -184,8 +162,8 @@ std::optional<SpoolSnapshot> SpooledFile::Read(std::string* error) const {
     bool steady = spool_.CommitsStand(commits);
     for (std::size_t i = 0; steady && i < files_.size(); ++i) {
       if (fromNew[i]) continue;  // the new version is the file's next, whether renamed yet or not
-      steady = snapshot.files[i].missing ? !Exists(files_[i].path)
-                                         : SameInode(pins[i]->get(), files_[i].path);
+      steady = snapshot.files[i].missing ? !GamePathExists(files_[i].path)
+                                         : StillNames(pins[i]->get(), files_[i].path);
     }
     if (!steady) continue;
     for (std::unique_ptr<Descriptor>& pin : pins) snapshot.pins.push_back(std::move(pin));
@@ -238,7 +216,7 @@ bool SpooledFile::Prepare(const SpoolSnapshot& snapshot, const Versions& version
     std::optional<std::string> next = WriteTemporaryFile(prefix, bytes, *target, error);
     if (!next) return false;
     prepared.renames.emplace_back(*next, *target);
-    prepared.replaced.push_back(std::make_unique<Descriptor>(OpenPath(*target, O_RDONLY)));
+    prepared.replaced.push_back(std::make_unique<Descriptor>(OpenGamePath(*target, O_RDONLY)));
   }
   // The main file goes in place last: a reader sees its companions' new versions no later.
   std::reverse(prepared.renames.begin(), prepared.renames.end());
@@ -256,13 +234,13 @@ bool SpooledFile::Prepare(const SpoolSnapshot& snapshot, const Versions& version
 bool SpooledFile::Unchanged(const SpoolSnapshot& snapshot, const Prepared& prepared) const {
   for (std::size_t i = 0; i < files_.size(); ++i) {
     struct stat info {};
-    bool there = StatPath(prepared.targets[i], info);
+    bool there = StatGamePath(prepared.targets[i], info);
     const FileVersion& seen = snapshot.files[i];
     if (there == seen.missing) return false;
     if (there && (info.st_dev != seen.device || info.st_ino != seen.inode)) return false;
   }
   return std::all_of(prepared.entries.begin(), prepared.entries.end(),
-                     [this](const std::string& name) { return Exists(spool_.path() + name); });
+                     [this](const std::string& name) { return GamePathExists(spool_.path() + name); });
 }
 
 std::optional<FileLock> SpooledFile::Lock(Clock& clock, CommitResult& result) const {
