@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/escaped_text.h"
 #include "platform/files.h"
 #include "platform/game_group.h"
 #include "platform/game_paths.h"
@@ -47,38 +48,6 @@ bool ReadWhole(int fd, std::size_t limit, std::string& bytes) {
   }
 }
 
-// Paths go one to a line in a commit file: '%' and line breaks are written as %XX.
-std::string Escaped(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (c != '%' && c != '\n' && c != '\t') {
-      out += c;
-      continue;
-    }
-    out += '%';
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0x0F];
-  }
-  return out;
-}
-
-std::string Unescaped(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned value = 0;
-    if (text[i] == '%' && i + 2 < text.size() &&
-        std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16).ec == std::errc()) {
-      out += static_cast<char>(value);
-      i += 2;
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
-}
-
 using Folder = std::unique_ptr<DIR, int (*)(DIR*)>;
 
 Folder OpenFolder(const std::string& path) {
@@ -90,8 +59,8 @@ Folder OpenFolder(const std::string& path) {
 
 std::string CommitRecord::Bytes() const {
   std::string bytes(kCommitMark);
-  for (const auto& [from, to] : renames) bytes += "rename " + Escaped(from) + "\t" + Escaped(to) + "\n";
-  for (const std::string& entry : entries) bytes += "entry " + Escaped(entry) + "\n";
+  for (const auto& [from, to] : renames) bytes += "rename " + PercentEscaped(from) + "\t" + PercentEscaped(to) + "\n";
+  for (const std::string& entry : entries) bytes += "entry " + PercentEscaped(entry) + "\n";
   return bytes;
 }
 
@@ -105,12 +74,12 @@ std::optional<CommitRecord> CommitRecord::Parse(std::string_view bytes) {
     std::string_view line = bytes.substr(0, end);
     bytes.remove_prefix(end + 1);
     if (line.starts_with("entry ")) {
-      record.entries.push_back(Unescaped(line.substr(6)));
+      record.entries.push_back(PercentUnescaped(line.substr(6)));
       continue;
     }
     std::size_t tab = line.find('\t');
     if (!line.starts_with("rename ") || tab == std::string_view::npos) return std::nullopt;
-    record.renames.emplace_back(Unescaped(line.substr(7, tab - 7)), Unescaped(line.substr(tab + 1)));
+    record.renames.emplace_back(PercentUnescaped(line.substr(7, tab - 7)), PercentUnescaped(line.substr(tab + 1)));
   }
   return record;
 }

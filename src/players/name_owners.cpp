@@ -3,42 +3,12 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/escaped_text.h"
 #include "platform/files.h"
 
 namespace lexfray {
 
 namespace {
-
-std::string EscapedName(std::string_view comparable) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char c : comparable) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F && byte != '%') {
-      out += c;
-      continue;
-    }
-    out += '%';
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0x0F];
-  }
-  return out;
-}
-
-std::string UnescapedName(std::string_view escaped) {
-  std::string out;
-  for (std::size_t i = 0; i < escaped.size(); ++i) {
-    unsigned value = 0;
-    if (escaped[i] == '%' && i + 2 < escaped.size() &&
-        std::from_chars(escaped.data() + i + 1, escaped.data() + i + 3, value, 16).ec == std::errc()) {
-      out += static_cast<char>(value);
-      i += 2;
-      continue;
-    }
-    out += escaped[i];
-  }
-  return out;
-}
 
 struct Line {
   std::uint32_t account = 0;
@@ -75,7 +45,7 @@ NameOwners::NameOwners(std::string bytes) : lines_(std::move(bytes)) {
 }
 
 std::optional<std::uint32_t> NameOwners::OwnerOf(std::string_view comparable) const {
-  std::string name = EscapedName(comparable);
+  std::string name = PercentEscaped(comparable);
   std::optional<std::uint32_t> owner;
   EachLine(lines_, [&](std::string_view text, std::size_t) {
     std::optional<Line> line = ParseLine(text);
@@ -101,12 +71,12 @@ std::int64_t NameOwners::CountOf(std::uint32_t account) const {
 }
 
 void NameOwners::Add(std::string_view comparable, std::uint32_t account) {
-  lines_ += std::to_string(account) + " " + EscapedName(comparable) + "\n";
+  lines_ += std::to_string(account) + " " + PercentEscaped(comparable) + "\n";
   ++count_;
 }
 
 bool NameOwners::Remove(std::string_view comparable) {
-  std::string name = EscapedName(comparable);
+  std::string name = PercentEscaped(comparable);
   bool removed = false;
   EachLine(lines_, [&](std::string_view text, std::size_t at) {
     std::optional<Line> line = ParseLine(text);
@@ -128,9 +98,9 @@ std::vector<std::pair<std::uint32_t, std::string>> NameOwners::All() const {
   return all;
 }
 
-std::string ShownName(std::string_view comparable) { return EscapedName(comparable); }
+std::string ShownName(std::string_view comparable) { return PercentEscaped(comparable); }
 
-std::string NameFromShown(std::string_view shown) { return UnescapedName(shown); }
+std::string NameFromShown(std::string_view shown) { return PercentUnescaped(shown); }
 
 std::int64_t NamesPerAccount(const std::string& path) {
   std::optional<std::string> text = ReadSmallFile(path, 64);
