@@ -15,7 +15,6 @@ namespace lexfray {
 namespace {
 
 constexpr std::string_view kMark = "site-export-1";
-constexpr std::string_view kComputerPlayer = "COMPUTER PLAYER";
 constexpr std::string_view kNewHeaderCode = "00";
 constexpr std::string_view kExportedStatus = " ";
 constexpr std::string_view kNewEntryLoc = "   ";

@@ -18,7 +18,6 @@ namespace lexfray {
 
 namespace {
 
-constexpr std::string_view kComputerPlayer = "COMPUTER PLAYER";
 constexpr std::array<std::string_view, 4> kBlockedWords = {"FUCK", "ASSHOLE", "SCUMBAG", "SHIT"};
 
 constexpr int kListStyle = 2;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace lexfray {
 
@@ -30,6 +31,9 @@ struct PlayerRecord {
 // player stays small: a larger player file is damaged, and is refused rather than read.
 // The league takes no more entries of one site in a month either.
 inline constexpr std::int64_t kMostPlayers = 5000;
+
+// The program's own record: never offered at login nor sent to the league.
+inline constexpr std::string_view kComputerPlayer = "COMPUTER PLAYER";
 
 // The most a game can bring: it holds 12 words of each length 3 to 7 (300 letters), each
 // letter worth at most 90 ('Z'), and a full game earns the completion bonus of 1000.
