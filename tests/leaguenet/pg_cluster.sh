@@ -31,20 +31,24 @@ stop_cluster() {
 
 # The certificates hold from 2000 to 2099: the tests run the exchange at moments of their own
 # choosing, and TLS checks the certificate's dates against the exchange's clock.
-backdated() { faketime '2000-01-01 00:00:00' "$@"; }
+# libfaketime is preloaded, not run through its faketime wrapper, whose named semaphores are
+# left behind by a run that is cut short and make a later run with the same pid fail.
+faketime_library=$(ls /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 \
+  2>/dev/null | head -n 1)
+backdated() { LD_PRELOAD=$faketime_library FAKETIME='@2000-01-01 00:00:00' "$@"; }
 days=36500
 
 # certificate NAME CA_NAME: NAME.key and NAME.crt signed by CA_NAME, for 127.0.0.1 and localhost.
 certificate() {
-  openssl req -new -nodes -newkey rsa:2048 -keyout "$1.key" -out "$1.csr" -subj "/CN=localhost" 2>/dev/null
-  printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' >"$1.ext"
-  backdated openssl x509 -req -in "$1.csr" -CA "$2.crt" -CAkey "$2.key" -CAcreateserial \
-    -days $days -extfile "$1.ext" -out "$1.crt" 2>/dev/null
+  openssl req -new -nodes -newkey rsa:2048 -keyout "$1.key" -out "$1.csr" -subj "/CN=localhost" &&
+    printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' >"$1.ext" &&
+    backdated openssl x509 -req -in "$1.csr" -CA "$2.crt" -CAkey "$2.key" -CAcreateserial \
+      -days $days -extfile "$1.ext" -out "$1.crt"
 }
 
 authority() {
   backdated openssl req -new -x509 -nodes -newkey rsa:2048 -days $days -keyout "$1.key" \
-    -out "$1.crt" -subj "/CN=$1 league test authority" 2>/dev/null
+    -out "$1.crt" -subj "/CN=$1 league test authority"
 }
 
 case $action in
@@ -69,14 +73,11 @@ keep_failed_cluster() {
   echo "the cluster's folder is kept: $dir" >&2
 }
 trap keep_failed_cluster EXIT
+# (Chained with &&: a tested subshell does not stop at a failure by itself.)
 (
-  cd "$dir"
-  authority ca
-  authority wrong
-  certificate server ca
-  rm -f ./*.csr ./*.ext ./*.srl
-  chmod 600 server.key
-)
+  cd "$dir" && authority ca && authority wrong && certificate server ca &&
+    rm -f ./*.csr ./*.ext ./*.srl && chmod 600 server.key
+) 2>"$dir/certificates.log" || { cat "$dir/certificates.log" >&2; exit 1; }
 [ "$(id -u)" -eq 0 ] && chown -R postgres "$dir"
 
 as_server "$bin/initdb" -D "$dir/data" -U postgres -E UTF8 --no-sync --pwfile="$dir/superuser.password" \

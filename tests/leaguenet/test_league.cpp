@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -115,6 +117,21 @@ void ShowServerLogTail(const std::string& database) {
   for (std::size_t i = from; i < lines.size(); ++i) std::cerr << lines[i] << '\n';
 }
 
+// libfaketime names a semaphore and a shared memory object after each process's pid and
+// removes them as the process ends. A killed process leaves them, and a later process given
+// the same pid would then fail to start: what names a process that is gone goes.
+void ForgetClocksOfEndedProcesses() {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
+    std::string name = entry.path().filename().string();
+    for (std::string_view prefix : {"faketime_shm_", "sem.faketime_sem_"}) {
+      if (!name.starts_with(prefix)) continue;
+      pid_t pid = std::atoi(name.c_str() + prefix.size());
+      if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) std::filesystem::remove(entry, ignored);
+    }
+  }
+}
+
 void DrainInto(int fd, std::string& into, bool& open) {
   char buffer[4096];
   ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -186,6 +203,7 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   int status = 0;
   if (spawned == 0 && ::waitpid(pid, &status, 0) == pid)
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (at && result.exitCode > 128) ForgetClocksOfEndedProcesses();
   return result;
 }
 
