@@ -6,14 +6,15 @@ set -eu
 # libpq-dev builds the LeagueNET exchange, and nlohmann-json3-dev its reader of the pages'
 # kept data; postgresql and openssl run its tests against a throwaway league server with TLS,
 # faketime sets the exchange's clock there and strace stops it at chosen steps; chromium
-# (headless, with a font) and tidy check the league's public pages.
+# (headless, with a font) and tidy check the league's public pages; ccache spares repeated
+# runs of the suite the compiles of what did not change.
 packages="cmake g++ make pkg-config libncurses-dev libpq-dev nlohmann-json3-dev"
 if [ "${1:-test}" = test ]; then
   packages="$packages libgtest-dev libgmock-dev libbenchmark-dev tmux postgresql openssl"
   packages="$packages faketime strace"
   packages="$packages chromium fonts-dejavu-core tidy"
   packages="$packages clang libclang-rt-14-dev"
-  packages="$packages dpkg-dev debhelper fakeroot file lintian"
+  packages="$packages dpkg-dev debhelper fakeroot file lintian ccache"
 fi
 missing=""
 for p in $packages; do

@@ -99,8 +99,13 @@ build_and_lint() {
   else
     tar -C "$source_dir" --exclude='./build*' --exclude='./obj-*' -cf - . | tar -C "$work/src" -xf -
   fi
-  # A compiler cache, where there is one, spares the repeated runs the compile.
-  command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$work
+  # A compiler cache, where there is one, spares the repeated runs the compile. Its folder is
+  # named, since debhelper gives the build a home of its own.
+  if command -v ccache >/dev/null; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$work CCACHE_NOHASHDIR=1
+    CCACHE_DIR=$(ccache -k cache_dir)
+    export CCACHE_DIR
+  fi
   (cd "$work/src" && export DEB_BUILD_OPTIONS=parallel=2 && logged build dpkg-buildpackage -b -us -uc) ||
     { echo "FAIL: dpkg-buildpackage failed" >&2; exit 1; }
   deb=$(echo "$work"/lexfray_*_*.deb)
