@@ -25,7 +25,6 @@
 #include "config/calendar.h"
 #include "config/constants.h"
 #include "dialogs/list_box.h"
-#include "platform/file_lock.h"
 #include "platform/system_clock.h"
 #include "players/game_start.h"
 #include "players/login.h"
@@ -35,6 +34,7 @@
 #include "support/fakes.h"
 #include "support/player_files.h"
 #include "support/quiet_terminal.h"
+#include "support/stopped_holder.h"
 #include "support/temp_folder.h"
 
 namespace lexfray {
@@ -265,20 +265,11 @@ void EightAccountsWhileACopyIsStopped(benchmark::State& state) {
   SharedFolder folder(kPlayers - kAccounts);  // room for the new players
   for (auto _ : state) {
     std::string before = folder.Read(kPlayerFileName);
-    pid_t holder = ::fork();
-    if (holder == 0) {
-      testing::FakeClock clock;
-      std::optional<FileLock> held = FileLock::Take(folder.PathOf(kPlayerFileName), clock);
-      ::raise(SIGSTOP);
-      ::_exit(held ? 0 : 1);
-    }
-    int stopped = 0;
-    ::waitpid(holder, &stopped, WUNTRACED);
+    testing::StoppedHolder holder(folder.PathOf(kPlayerFileName));
     Accounts played = EightAccountsPlay(folder, true);
     bool fileKept = folder.Read(kPlayerFileName) == before;
 
-    ::kill(holder, SIGKILL);
-    ::waitpid(holder, nullptr, 0);
+    holder.End();
     Board next;
     TakeHolds();
     Steady::time_point begin = Steady::now();

@@ -25,7 +25,6 @@
 #include "game/scoring.h"
 #include "game_fixture.h"
 #include "monkey/file_faults.h"
-#include "platform/file_lock.h"
 #include "platform/game_group.h"
 #include "platform/record_fields.h"
 #include "players/player_file.h"
@@ -33,6 +32,7 @@
 #include "support/harness.h"
 #include "support/player_files.h"
 #include "support/snapshot.h"
+#include "support/stopped_holder.h"
 
 namespace lexfray {
 namespace {
@@ -369,17 +369,8 @@ TEST_F(Accounts, ACopyStoppedHoldingThePlayerFileLosesNobodysGame) {
   testing::WritePlayerFile(folder, before);
   std::string bytes = folder.Read(kPlayerFileName);
 
-  std::fflush(nullptr);
-  pid_t holder = ::fork();
-  if (holder == 0) {
-    testing::FakeClock clock;
-    std::optional<FileLock> held = FileLock::Take(folder.PathOf(kPlayerFileName), clock);
-    ::raise(SIGSTOP);
-    ::_exit(held ? 0 : 1);
-  }
-  int stopped = 0;
-  ASSERT_EQ(::waitpid(holder, &stopped, WUNTRACED), holder);
-  ASSERT_TRUE(WIFSTOPPED(stopped));
+  testing::StoppedHolder holder(folder.PathOf(kPlayerFileName));
+  ASSERT_TRUE(holder.Stopped());
 
   auto keptAndTold = [](AccountProgram& p, std::function<void()> next) {
     p.terminal.Then([&p, next](const Screen& screen) {
@@ -426,8 +417,7 @@ TEST_F(Accounts, ACopyStoppedHoldingThePlayerFileLosesNobodysGame) {
   ASSERT_TRUE(seen) << error;
   expectEveryGameOnce(seen->image.records);  // what every player is shown meanwhile
 
-  ::kill(holder, SIGKILL);
-  ::waitpid(holder, nullptr, 0);
+  holder.End();
   testing::FakeClock clock;
   SaveResult next = SavePlayerChange({folder.path(), false}, clock, std::nullopt);
   ASSERT_EQ(next.outcome, SaveResult::kSaved) << next.reason;
