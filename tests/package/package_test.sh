@@ -102,7 +102,7 @@ build_and_lint() {
   # A compiler cache, where there is one, spares the repeated runs the compile. Its folder is
   # named, since debhelper gives the build a home of its own.
   if command -v ccache >/dev/null; then
-    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$work CCACHE_NOHASHDIR=1
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$work CCACHE_NOHASHDIR=1 CCACHE_DEPEND=1
     CCACHE_DIR=$(ccache -k cache_dir)
     export CCACHE_DIR
   fi
