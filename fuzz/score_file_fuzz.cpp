@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CompetitionState state;
   PlayerRecord buffer;
   testing::FakeClock clock;
-  auto exportSucceeds = [&] { return ExportIntoScoreFile(settings, clock, state, buffer).outcome == ScoreSave::kSaved; };
+  auto exportSucceeds = [&] { return ExportIntoScoreFile(settings, clock, state, buffer).outcome == SaveResult::kSaved; };
   fuzz::Require(exportSucceeds(), "an export into a folder succeeds");
   std::string exported = folder.Read(kScoreFileName);
   CheckExport(scores, exported, settings.siteName);

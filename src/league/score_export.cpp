@@ -18,8 +18,8 @@ constexpr std::string_view kOneMomentPlease = " One Moment Please.... ";
 constexpr int kNoticeRow = 12;
 constexpr std::string_view kFailureTitle = "LeagueNET";
 
-std::string FailureText(const ScoreSave& saved) {
-  if (saved.outcome == ScoreSave::kKept)
+std::string FailureText(const SaveResult& saved) {
+  if (saved.outcome == SaveResult::kKept)
     return "The LeagueNET scores are kept and will count: they go into the score file as soon "
            "as it is free (" + (saved.holder ? HolderText(*saved.holder) + " holds it" : saved.reason) +
            "). Play goes on.";
@@ -29,11 +29,11 @@ std::string FailureText(const ScoreSave& saved) {
 
 }  // namespace
 
-ScoreSave ExportIntoScoreFile(const Settings& settings, Clock& clock, CompetitionState& state,
+SaveResult ExportIntoScoreFile(const Settings& settings, Clock& clock, CompetitionState& state,
                               PlayerRecord& playerRecord) {
   std::string error;
   std::optional<PlayerFileView> view = ReadPlayerFile(settings.programFolder, &error);
-  if (!view) return {ScoreSave::kFailed, error, {}};
+  if (!view) return {SaveResult::kFailed, error, {}};
   SiteExport export_{settings.siteName, {}};
   const std::vector<std::uint8_t>& records = view->image.records;
   export_.players.reserve(records.size() / PlayerRecord::kSize);
@@ -50,10 +50,10 @@ void ExportScores(Io& io, const Settings& settings, CompetitionState& state,
   io.screen.Clear();
   PrintAt(io.screen, kOneMomentPlease, kBrightWhite, kBlue, kNoticeRow, 0, true);
   io.terminal.Show(io.screen);
-  ScoreSave saved = ExportIntoScoreFile(settings, io.clock, state, playerRecord);
+  SaveResult saved = ExportIntoScoreFile(settings, io.clock, state, playerRecord);
   // With the competition off the score file only mirrors the player file, so nothing the
   // player entered is lost when it cannot be written.
-  if (saved.outcome != ScoreSave::kSaved && settings.Competition())
+  if (saved.outcome != SaveResult::kSaved && settings.Competition())
     ConsoleMessageBox(io, FailureText(saved), kStyleOk | kStyleExclamation, kFailureTitle,
                       kIconExclamation);
 }

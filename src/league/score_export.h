@@ -17,7 +17,7 @@ inline constexpr std::string_view kScoresNotSavedText = "The LeagueNET scores co
 // an entry of this site (see ApplySiteExport in league/site_export.h). The buffers are the
 // program's own: state.header ends as the file's header, state.entry as the last entry
 // written, playerRecord as the last player record read.
-ScoreSave ExportIntoScoreFile(const Settings& settings, Clock& clock, CompetitionState& state,
+SaveResult ExportIntoScoreFile(const Settings& settings, Clock& clock, CompetitionState& state,
                               PlayerRecord& playerRecord);
 
 // The export as the player sees it: " One Moment Please.... " on a cleared board while it

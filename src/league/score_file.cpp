@@ -93,7 +93,7 @@ std::vector<std::uint8_t> ScoreFileBytes(const ScoreFile& file) {
   return bytes;
 }
 
-ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteExport& export_,
+SaveResult SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteExport& export_,
                          CompetitionHeader& header, CompetitionEntry& entry) {
   SpooledFile file = ScoreSpool(place);
   std::string encoded;  // made only where it is looked for: it may be half a megabyte
@@ -132,16 +132,16 @@ ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteEx
   }
   switch (committed.outcome) {
     case CommitResult::kDone: return {};
-    case CommitResult::kPending: return {ScoreSave::kKept, committed.reason, {}};
-    case CommitResult::kFailed: return {ScoreSave::kFailed, committed.reason, {}};
+    case CommitResult::kPending: return {SaveResult::kKept, committed.reason, {}};
+    case CommitResult::kFailed: return {SaveResult::kFailed, committed.reason, {}};
     case CommitResult::kBusy: break;
   }
   // Showing the scores again while the file is held spools no second copy of the same export.
   std::string error;
   if (encoded.empty()) encoded = EncodeSiteExport(export_);
   if (!waiting && !file.Add(encoded, lastOrder, &error))
-    return {ScoreSave::kFailed, committed.reason + "; " + error, {}};
-  return {ScoreSave::kKept, committed.reason, committed.holder};
+    return {SaveResult::kFailed, committed.reason + "; " + error, {}};
+  return {SaveResult::kKept, committed.reason, committed.holder};
 }
 
 bool UpdateScoreFile(const ScoreFilePlace& place, Clock& clock,

@@ -11,6 +11,7 @@
 #include "league/competition_records.h"
 #include "platform/clock.h"
 #include "platform/lock_holders.h"
+#include "platform/save_result.h"
 
 namespace lexfray {
 
@@ -64,23 +65,12 @@ struct ScoreFilePlace {
   bool withoutLocks = false;  // a player's own copy: go on on a file system without locks
 };
 
-// How a change of the score file went.
-struct ScoreSave {
-  enum Outcome {
-    kSaved,   // in the file
-    kKept,    // in the spool, applied as soon as the holder of the file lets it go
-    kFailed,  // not made; reason says why
-  } outcome = kSaved;
-  std::string reason;
-  std::optional<LockHolder> holder;  // for kKept: who holds the file, when it is known
-};
-
 struct SiteExport;
 
 // The game's export (league/site_export.h), after the exports pending before it, with the
 // program's header and entry buffers; kept in the spool when the file is held past the
 // lock's wait. A file that the export would grow past kMostScoreRecords is not written.
-ScoreSave SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteExport& export_,
+SaveResult SaveSiteExport(const ScoreFilePlace& place, Clock& clock, const SiteExport& export_,
                          CompetitionHeader& header, CompetitionEntry& entry);
 
 // The exchange's change: change makes the new file from the file as every program sees it,

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/lock_holders.h"
+#include "platform/save_result.h"
 #include "players/player_changes.h"
 
 namespace lexfray {
@@ -29,17 +30,6 @@ std::optional<PlayerFileView> ReadPlayerFile(const std::string& folder, std::str
 
 // Makes an empty player file where there is none; a file that is there stays as it is.
 void CreatePlayerFile(const std::string& folder);
-
-// How a change of the player file went.
-struct SaveResult {
-  enum Outcome {
-    kSaved,   // in the file
-    kKept,    // in the spool, counted as soon as the holder of the file lets it go
-    kFailed,  // not made; reason says why
-  } outcome = kSaved;
-  std::string reason;
-  std::optional<LockHolder> holder;  // for kKept: who holds the file, when it is known
-};
 
 // Where the player file lives and how it is locked.
 struct PlayerFilePlace {

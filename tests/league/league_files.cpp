@@ -92,8 +92,8 @@ CompetitionHeader ScoreHeader(const TempFolder& folder) {
 std::optional<std::string> ExportFailure(const Settings& settings, CompetitionState& state,
                                          PlayerRecord& playerRecord) {
   FakeClock clock;
-  ScoreSave saved = ExportIntoScoreFile(settings, clock, state, playerRecord);
-  if (saved.outcome == ScoreSave::kSaved) return std::nullopt;
+  SaveResult saved = ExportIntoScoreFile(settings, clock, state, playerRecord);
+  if (saved.outcome == SaveResult::kSaved) return std::nullopt;
   return saved.reason;
 }
 

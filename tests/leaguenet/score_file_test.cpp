@@ -106,10 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
                         bea.totalScore = 50;
                         bea.lastPlayed = ThisMonth() + "-05-26";
                         CompetitionState state;
-                        ScoreSave kept = SaveSiteExport({s.north.ScoreFilePath()}, clock,
+                        SaveResult kept = SaveSiteExport({s.north.ScoreFilePath()}, clock,
                                                         SiteExport{"NORTH", {bea}}, state.header,
                                                         state.entry);
-                        EXPECT_EQ(kept.outcome, ScoreSave::kKept) << kept.reason;
+                        EXPECT_EQ(kept.outcome, SaveResult::kKept) << kept.reason;
                         s.held.reset();
                       },
                       0, "",
@@ -149,8 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
                         CompetitionState state;
                         PlayerRecord last;
                         FakeClock clock;
-                        ScoreSave exported = ExportIntoScoreFile(game, clock, state, last);
-                        EXPECT_EQ(exported.outcome, ScoreSave::kSaved) << exported.reason;
+                        SaveResult exported = ExportIntoScoreFile(game, clock, state, last);
+                        EXPECT_EQ(exported.outcome, SaveResult::kSaved) << exported.reason;
                         EXPECT_EQ(fs::file_size(s.north.ScoreFilePath()),
                                   static_cast<std::uintmax_t>(kMostScoreRecords) * 251);
                       }}),

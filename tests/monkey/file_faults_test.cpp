@@ -169,9 +169,9 @@ TEST_F(FileFaultsTest, AFailedExportLeavesTheScoreFileAsItWas) {
 
   ArmFault({Fault::kFailWrite, 1});
   CompetitionState state;
-  EXPECT_EQ(ExportIntoScoreFile(settings, board.clock, state, buffer).outcome, ScoreSave::kFailed);
+  EXPECT_EQ(ExportIntoScoreFile(settings, board.clock, state, buffer).outcome, SaveResult::kFailed);
   EXPECT_EQ(folder.Read("LEXFRAY.ISC"), file);
-  EXPECT_EQ(ExportIntoScoreFile(settings, board.clock, state, buffer).outcome, ScoreSave::kSaved);
+  EXPECT_EQ(ExportIntoScoreFile(settings, board.clock, state, buffer).outcome, SaveResult::kSaved);
   EXPECT_EQ(folder.Read("LEXFRAY.ISC").size(), 5 * kCompetitionRecordSize);
 }
 
